@@ -1,0 +1,41 @@
+#include "LocaleFormats.h"
+
+#include <QTest>
+
+class TestLocale : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { LocaleFormats::ResetLocale(); }
+
+    void frenchFormats()
+    {
+        LocaleFormats::SetLocale(QLocale(QLocale::French, QLocale::France));
+        QCOMPARE(LocaleFormats::ShortDateFormat(), QStringLiteral("dd/MM/yyyy"));
+        QCOMPARE(LocaleFormats::LongTimeFormat(), QStringLiteral("HH:mm:ss"));
+    }
+
+    void longTimeCarriesNoZone()
+    {
+        LocaleFormats::SetLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+        QVERIFY(!LocaleFormats::LongTimeFormat().contains(QLatin1Char('t')));
+        QVERIFY(!LocaleFormats::LongTimeFormat().endsWith(QLatin1Char(' ')));
+    }
+
+    void upperCaseKeepsAccents()
+    {
+        LocaleFormats::SetLocale(QLocale(QLocale::French, QLocale::France));
+        QCOMPARE(LocaleFormats::UpperCase(QStringLiteral("hélène çà")), QStringLiteral("HÉLÈNE ÇÀ"));
+    }
+
+    void cLocaleFallsBackToFrench()
+    {
+        // The test environment runs under the C locale.
+        if (QLocale::system().language() != QLocale::C)
+            QSKIP("system locale is not C");
+        QCOMPARE(LocaleFormats::Locale().language(), QLocale::French);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLocale)
+#include "test_locale.moc"

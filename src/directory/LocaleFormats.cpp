@@ -22,11 +22,20 @@ QLocale Locale()
     return system;
 }
 
-void SetLocale(const QLocale &locale) { Pinned() = locale; }
+void SetLocale(const QLocale &locale)
+{
+    Pinned() = locale;
+}
 
-void ResetLocale() { Pinned().reset(); }
+void ResetLocale()
+{
+    Pinned().reset();
+}
 
-QString ShortDateFormat() { return Locale().dateFormat(QLocale::ShortFormat); }
+QString ShortDateFormat()
+{
+    return Locale().dateFormat(QLocale::ShortFormat);
+}
 
 QString LongTimeFormat()
 {
@@ -42,6 +51,9 @@ QString LongTimeFormat()
     return format.trimmed();
 }
 
-QString UpperCase(const QString &text) { return Locale().toUpper(text); }
+QString UpperCase(const QString &text)
+{
+    return Locale().toUpper(text);
+}
 
 } // namespace LocaleFormats

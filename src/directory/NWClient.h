@@ -59,7 +59,7 @@ constexpr size_t MAX_SCHEMA_NAME_BYTES = 256;
 constexpr size_t MAX_TREE_NAME_BYTES = 255;
 
 // Result codes.
-constexpr NWDSCCODE ERR_CONTEXT_CREATION = 328; // what NWDSCreateContext returns on failure
+constexpr NWDSCCODE ERR_CONTEXT_CREATION = 328;   // what NWDSCreateContext returns on failure
 constexpr NWDSCCODE NWE_NO_MORE_ENTRIES = 0x88FF; // end of the connection scan
 constexpr NWDSCCODE ERR_NOT_ENOUGH_MEMORY = -301;
 constexpr NWDSCCODE ERR_BAD_KEY = -302;
@@ -158,15 +158,15 @@ public:
                                         uint32_t *attrCount, Object_Info_T *info) = 0;
 
     // Schema reads. Expanded class definitions include what the super classes define.
-    virtual NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, uint32_t infoType, bool allClasses,
-                                       Buf_T *classNames, int32_t *iterationHandle, Buf_T *classDefs) = 0;
+    virtual NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, uint32_t infoType, bool allClasses, Buf_T *classNames,
+                                       int32_t *iterationHandle, Buf_T *classDefs) = 0;
     virtual NWDSCCODE NWDSGetClassDefCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) = 0;
     virtual NWDSCCODE NWDSGetClassDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
                                       Class_Info_T *info) = 0;
     virtual NWDSCCODE NWDSGetClassItemCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) = 0;
     virtual NWDSCCODE NWDSGetClassItem(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size) = 0;
-    virtual NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoType, bool allAttrs,
-                                      Buf_T *attrNames, int32_t *iterationHandle, Buf_T *attrDefs) = 0;
+    virtual NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoType, bool allAttrs, Buf_T *attrNames,
+                                      int32_t *iterationHandle, Buf_T *attrDefs) = 0;
     virtual NWDSCCODE NWDSGetAttrDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
                                      Attr_Info_T *info) = 0;
 
@@ -174,6 +174,5 @@ public:
     // after the last. NWCC_INFO_TREE_NAME gives the tree name padded with underscores.
     virtual NWDSCCODE NWCCGetPrimConnRef(NWCONN_HANDLE *connection) = 0;
     virtual NWDSCCODE NWCCScanConnRefs(uint32_t *scanIterator, NWCONN_HANDLE *connection) = 0;
-    virtual NWDSCCODE NWCCGetConnRefInfo(NWCONN_HANDLE connection, uint32_t infoType, size_t size,
-                                         void *buffer) = 0;
+    virtual NWDSCCODE NWCCGetConnRefInfo(NWCONN_HANDLE connection, uint32_t infoType, size_t size, void *buffer) = 0;
 };

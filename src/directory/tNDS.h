@@ -1,0 +1,90 @@
+#pragma once
+
+#include "DirectoryHooks.h"
+#include "NWClient.h"
+#include "TNDSObj.h"
+#include "tNDSAttribut.h"
+#include "tNDSClass.h"
+#include "tNDSDefList.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// One tree the workstation is attached to, with the first connection found to it.
+struct tTreeItem {
+    QString Name;
+    NWCONN_HANDLE Connection = 0;
+};
+
+// Called by EnumObjects for each object of the wanted class: the container name as
+// the level was given it, the listing positioned on the entry, the caller's data word
+// and the level's stop flag (false on entry; set it to end the level).
+using tObjectCallback = std::function<void(const QString &container, const TNDSObj &entry, int32_t data, bool &stop)>;
+
+// The one link to the directory: the client context whose name context is the user's
+// position in the tree, the identity, the tree, error reporting and the schema caches.
+class tNDS
+{
+public:
+    // Starts the client and the context; failures are reported, and the outcome is in
+    // LastError. The client and the hooks must outlive the object.
+    tNDS(NWClient &client, DirectoryHooks hooks = {});
+    ~tNDS();
+    tNDS(const tNDS &) = delete;
+    tNDS &operator=(const tNDS &) = delete;
+
+    // Records the code and the text; shows the text through the reporter while ShowErrors.
+    void ReportError(int32_t code, const QString &text);
+    // Lets pending window events run.
+    void PumpEvents() const;
+
+    void ReadContext();
+    bool Refresh();
+    bool SelectTree(const QString &name);
+    // Sets the current name context; ".." means the parent.
+    bool ChangeContext(const QString &name);
+    // The trees, sorted by name without regard to case, each once.
+    std::vector<tTreeItem> GetTrees();
+    // ".." (unless at the top), then the containers directly below CurrentContext.
+    QStringList GetContainers();
+
+    // Hands every object of className (every object when empty) below container to the
+    // callback, also in all sub-containers when recursive.
+    void EnumObjects(const QString &container, bool recursive, int32_t data, const tObjectCallback &callback,
+                     const QString &className);
+
+    NWClient &Client() const { return client_; }
+    const DirectoryHooks &Hooks() const { return hooks_; }
+
+    NWDSContextHandle Context = 0;
+    QString CurrentContext;
+    QString TreeName;
+    int32_t LastError = 0;
+    QString LastErrorText;
+    bool ShowErrors = true;
+    QString UserName;
+    // Schema caches, present once the context exists.
+    std::unique_ptr<tNDSDefList<tNDSAttribut>> AttributeDefs;
+    std::unique_ptr<tNDSDefList<tNDSClass>> ClassDefs;
+
+private:
+    NWClient &client_;
+    DirectoryHooks hooks_;
+};
+
+// The listing primitive. Result 0: a new entry is in the record. -1: the listing is
+// over and its context and buffer are freed. Other: the client's error; the listing is
+// abandoned with its context and buffer freed.
+int32_t ListFirst(const tNDS &directory, NWDSContextHandle context, const QString &name, bool containersOnly,
+                  TNDSObj &record);
+int32_t ListNext(TNDSObj &record);
+// Ends a listing early: the next ListNext frees it and returns -1.
+void ListStop(TNDSObj &record);
+
+// Text before the first "." (the whole name when it has none), and text after it.
+QString FirstNamePart(const QString &name);
+QString RestOfName(const QString &name);

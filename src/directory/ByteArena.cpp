@@ -11,7 +11,6 @@ const uint8_t *ByteArena::Store(const void *bytes, size_t size)
         // serving the small ones.
         const size_t chunk = size > ChunkBytes / 4 ? size : ChunkBytes;
         chunks_.push_back(std::make_unique_for_overwrite<uint8_t[]>(chunk));
-        reserved_ += chunk;
         if (chunk == size) {
             std::memcpy(chunks_.back().get(), bytes, size);
             return chunks_.back().get();

@@ -23,14 +23,10 @@ public:
     const uint8_t *Store(const void *bytes, size_t size);
     const char *Store(std::string_view text) { return reinterpret_cast<const char *>(Store(text.data(), text.size())); }
 
-    // Bytes taken from the system so far.
-    size_t Reserved() const { return reserved_; }
-
 private:
     static constexpr size_t ChunkBytes = size_t(16) << 20;
 
     std::vector<std::unique_ptr<uint8_t[]>> chunks_;
     uint8_t *free_ = nullptr;
     size_t left_ = 0;
-    size_t reserved_ = 0;
 };

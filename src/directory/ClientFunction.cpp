@@ -53,11 +53,6 @@ std::optional<ClientFunction> ClientFunctionByName(std::string_view name)
     return std::nullopt;
 }
 
-std::string_view ClientFunctionName(ClientFunction function)
-{
-    return Names[size_t(function)];
-}
-
 bool ReturnsBatches(ClientFunction function)
 {
     switch (function) {

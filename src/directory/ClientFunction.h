@@ -48,9 +48,6 @@ constexpr int ClientFunctionCount = int(ClientFunction::NWCCGetConnRefInfo) + 1;
 // The function of that name (exact spelling, any letter case).
 std::optional<ClientFunction> ClientFunctionByName(std::string_view name);
 
-// The function's name as it is spelled in the interface.
-std::string_view ClientFunctionName(ClientFunction function);
-
 // Whether the function fetches batches with an iteration handle, so that it can
 // return an empty batch.
 bool ReturnsBatches(ClientFunction function);

@@ -32,7 +32,6 @@ struct Buf_T {
 
     size_t Size() const { return size_; }
     size_t Length() const { return length_; }
-    const uint8_t *Data() const { return data_.get(); }
 
     // Empties the buffer for new content: a request leads with a name count of 0, a
     // result with an entry count of 0.
@@ -51,7 +50,6 @@ struct Buf_T {
     // Room for size more bytes at the end, to be written at once; null when they would
     // pass the size.
     uint8_t *Append(size_t size);
-    size_t Room() const { return size_ - length_; }
     void PatchU32(size_t offset, uint32_t value);
     uint32_t ReadU32At(size_t offset) const;
 

@@ -1066,13 +1066,8 @@ std::unique_ptr<DirectoryModel> DirectoryFileReader::ReadFile(const QString &pat
     return ReadBytes(bytes, path, error);
 }
 
-QString DirectoryFileReader::DemoPath()
-{
-    return QStringLiteral(":/demo-directory.json");
-}
-
 std::unique_ptr<DirectoryModel> DirectoryFileReader::ReadDemo(QString *error)
 {
     InitDemoResource();
-    return ReadFile(DemoPath(), error);
+    return ReadFile(QStringLiteral(":/demo-directory.json"), error);
 }

@@ -21,7 +21,4 @@ public:
 
     // The model of the demo directory built into the program.
     static std::unique_ptr<DirectoryModel> ReadDemo(QString *error);
-
-    // The resource path of the demo directory.
-    static QString DemoPath();
 };

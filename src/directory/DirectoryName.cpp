@@ -71,7 +71,7 @@ std::string Key(std::string_view name)
     std::string key;
     if (!Split(name, parts)) {
         // Not a name of any object: keep it distinct from every real one.
-        key = "\x01";
+        key.push_back('\x01');
         CaseFold::AppendFolded(key, name);
         return key;
     }

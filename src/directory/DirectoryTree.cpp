@@ -57,11 +57,6 @@ int64_t DirectoryTree::Resolve(std::string_view fullName) const
     return at;
 }
 
-bool DirectoryTree::IsContainer(uint32_t object) const
-{
-    return object != Top && (schema.Classes()[objects[object].classId].flags & 0x01u) != 0;
-}
-
 bool DirectoryTree::IsAbove(uint32_t ancestor, uint32_t object) const
 {
     while (object != Top) {

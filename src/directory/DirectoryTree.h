@@ -41,7 +41,6 @@ public:
     {
         return {children_.data() + childStart_[object], childStart_[object + 1] - childStart_[object]};
     }
-    bool IsContainer(uint32_t object) const;
     // Whether ancestor is above object (not object itself).
     bool IsAbove(uint32_t ancestor, uint32_t object) const;
 

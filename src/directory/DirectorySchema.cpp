@@ -1,7 +1,5 @@
 #include "DirectorySchema.h"
 
-#include <algorithm>
-
 bool DirectorySchema::AddAttribute(Attribute attribute)
 {
     if (!attributeIds_.emplace(attribute.name, uint32_t(attributes_.size())).second)
@@ -38,36 +36,58 @@ std::string_view DirectorySchema::ItemName(List list, uint32_t id) const
 
 bool DirectorySchema::Expand(std::string *cycleClass)
 {
-    std::vector<uint8_t> state(classes_.size(), 0);
-    for (uint32_t id = 0; id < classes_.size(); ++id) {
-        if (!ExpandClass(id, state, cycleClass))
-            return false;
+    enum { Unvisited, Visiting, Done };
+    std::vector<uint8_t> state(classes_.size(), Unvisited);
+    // Depth first without recursion, so that long chains of super classes are no risk:
+    // each entry is a class and the next of its super classes to visit.
+    std::vector<std::pair<uint32_t, size_t>> stack;
+    std::vector<uint32_t> classMarks(classes_.size(), 0);
+    std::vector<uint32_t> attributeMarks(attributes_.size(), 0);
+    uint32_t mark = 0;
+    for (uint32_t root = 0; root < classes_.size(); ++root) {
+        if (state[root] != Unvisited)
+            continue;
+        state[root] = Visiting;
+        stack.emplace_back(root, 0);
+        while (!stack.empty()) {
+            auto &[id, next] = stack.back();
+            const std::vector<uint32_t> &supers = classes_[id].own[SuperClasses];
+            if (next < supers.size()) {
+                const uint32_t super = supers[next++];
+                if (state[super] == Visiting) {
+                    if (cycleClass)
+                        *cycleClass = classes_[super].name;
+                    return false;
+                }
+                if (state[super] == Unvisited) {
+                    state[super] = Visiting;
+                    stack.emplace_back(super, 0);
+                }
+                continue;
+            }
+            ExpandClass(id, classMarks, attributeMarks, mark);
+            state[id] = Done;
+            stack.pop_back();
+        }
     }
     return true;
 }
 
-bool DirectorySchema::ExpandClass(uint32_t id, std::vector<uint8_t> &state, std::string *cycleClass)
+void DirectorySchema::ExpandClass(uint32_t id, std::vector<uint32_t> &classMarks, std::vector<uint32_t> &attributeMarks,
+                                  uint32_t &mark)
 {
-    enum { Unvisited, Visiting, Done };
-    if (state[id] == Done)
-        return true;
-    if (state[id] == Visiting) {
-        if (cycleClass)
-            *cycleClass = classes_[id].name;
-        return false;
-    }
-    state[id] = Visiting;
-    for (const uint32_t super : classes_[id].own[SuperClasses]) {
-        if (!ExpandClass(super, state, cycleClass))
-            return false;
-    }
     Class &definition = classes_[id];
     for (int list = 0; list < ListCount; ++list) {
+        // An item is in the list being built when its mark is the list's own.
+        std::vector<uint32_t> &marks = list == SuperClasses || list == Containment ? classMarks : attributeMarks;
+        const uint32_t current = ++mark;
         std::vector<uint32_t> &items = definition.expanded[list];
         items.clear();
-        const auto add = [&items](uint32_t item) {
-            if (std::find(items.begin(), items.end(), item) == items.end())
+        const auto add = [&items, &marks, current](uint32_t item) {
+            if (marks[item] != current) {
+                marks[item] = current;
                 items.push_back(item);
+            }
         };
         for (const uint32_t item : definition.own[list])
             add(item);
@@ -76,6 +96,4 @@ bool DirectorySchema::ExpandClass(uint32_t id, std::vector<uint8_t> &state, std:
                 add(item);
         }
     }
-    state[id] = Done;
-    return true;
 }

@@ -59,7 +59,10 @@ public:
 private:
     using NameMap = std::unordered_map<std::string, uint32_t, CaseFold::NameHash, CaseFold::NameEqual>;
 
-    bool ExpandClass(uint32_t id, std::vector<uint8_t> &state, std::string *cycleClass);
+    // Fills the expanded lists of a class whose super classes are expanded.
+    // Items are told apart by marks, one per class and attribute, bumped per list.
+    void ExpandClass(uint32_t id, std::vector<uint32_t> &classMarks, std::vector<uint32_t> &attributeMarks,
+                     uint32_t &mark);
 
     std::vector<Attribute> attributes_;
     std::vector<Class> classes_;

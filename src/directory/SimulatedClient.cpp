@@ -211,7 +211,9 @@ std::optional<FaultTable::Outcome> SimulatedClient::Fault(ClientFunction functio
     const auto objectKey = [&]() -> std::string {
         if (object)
             return DirectoryName::Key(object);
-        if (objectIndex >= 0 && tree >= 0)
+        // A buffer filled before another directory was loaded may name what is gone.
+        if (tree >= 0 && size_t(tree) < model_->trees.size() && objectIndex >= 0 &&
+            size_t(objectIndex) < model_->trees[size_t(tree)]->objects.size())
             return DirectoryName::Key(model_->trees[size_t(tree)]->FullName(uint32_t(objectIndex)));
         return NoObject;
     };

@@ -21,7 +21,9 @@ bool Write(const QString &path, const std::function<bool(QIODevice &)> &write)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (!write(file)) {
+    // Qt 6.4 commits even when the final flush wrote only part of the buffer (a full
+    // disk, a file size limit), so the flush is checked here first.
+    if (!write(file) || !file.flush()) {
         file.cancelWriting();
         return false;
     }

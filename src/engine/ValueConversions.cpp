@@ -205,7 +205,6 @@ struct Reading {
     int minute = -1;
     int second = 0;
     bool marker = false;
-    bool pm = false;
 };
 
 // Reads up to maxDigits ASCII digits at pos; -1 when there is none.
@@ -248,7 +247,7 @@ bool ReadFields(QStringView text, qsizetype &pos, const Fields &fields, const La
         case FieldKind::Literal:
             if (!ReadLiteral(text, pos, f.literal))
                 return false;
-            break;
+            continue;
         case FieldKind::Day:
             r.day = ReadNumber(text, pos, 2, digits);
             break;
@@ -270,20 +269,18 @@ bool ReadFields(QStringView text, qsizetype &pos, const Fields &fields, const La
             break;
         case FieldKind::AmPm:
             r.marker = true;
-            digits = 1;
             if (StartsWithAt(text, pos, layout.am)) {
-                r.pm = false;
                 pos += layout.am.size();
             } else if (StartsWithAt(text, pos, layout.pm)) {
-                r.pm = true;
                 pos += layout.pm.size();
             } else {
                 return false;
             }
-            break;
+            continue;
         case FieldKind::Unsupported:
             return false;
         }
+        // Only digit fields get here.
         if (digits == 0)
             return false;
     }

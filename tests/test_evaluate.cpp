@@ -1,9 +1,9 @@
 #include "tCondition.h"
 
 #include "LocaleFormats.h"
+#include "NDSTimeToStr.h"
 #include "ValueConversions.h"
 
-#include <QDateTime>
 #include <QTest>
 
 namespace {
@@ -212,28 +212,31 @@ private slots:
         QCOMPARE(ValueConversions::TextToDay(text).value_or(QDate()), day);
     }
 
-    // Reads back what the value formatting writes for directory times: the short date,
-    // a blank and the long time, or the date alone at midnight.
+    // Reads back what the value formatting writes for directory times.
     void directoryTimesReadBack_data()
     {
         QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<qint64>("seconds");
-        for (const auto &[name, locale] : {std::pair{"fr", French}, std::pair{"us", American}}) {
-            for (const qint64 seconds : {946684800LL, 946771199LL, 1234567890LL, 2147483647LL, 1700000000LL + 43200}) {
-                QTest::addRow("%s %lld", name, seconds) << locale << seconds;
-            }
-        }
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("fr epoch") << French << 0 << QDate(1970, 1, 1);
+        QTest::newRow("fr before epoch") << French << -1 << QDate(1969, 12, 31);
+        QTest::newRow("fr last") << French << std::numeric_limits<int>::max() << QDate(2038, 1, 19);
+        QTest::newRow("us midnight") << American << 946684800 << QDate(2000, 1, 1);
+        QTest::newRow("us evening") << American << 946771199 << QDate(2000, 1, 1);
+        QTest::newRow("us noon") << American << 1700049600 << QDate(2023, 11, 15);
+        // Formats with quoted words, a marker first, or a trailing separator.
+        QTest::newRow("fr_CA") << QLocale(QLocale::French, QLocale::Canada) << 1700049601 << QDate(2023, 11, 15);
+        QTest::newRow("ko_KR") << QLocale(QLocale::Korean, QLocale::SouthKorea) << 1700049601 << QDate(2023, 11, 15);
+        QTest::newRow("hu_HU") << QLocale(QLocale::Hungarian, QLocale::Hungary) << 1700049601 << QDate(2023, 11, 15);
     }
     void directoryTimesReadBack()
     {
         QFETCH(QLocale, locale);
-        QFETCH(qint64, seconds);
+        QFETCH(int, seconds);
+        QFETCH(QDate, day);
         LocaleFormats::SetLocale(locale);
-        const QDateTime time = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
-        QString text = locale.toString(time.date(), LocaleFormats::ShortDateFormat());
-        if (time.time() != QTime(0, 0))
-            text += QLatin1Char(' ') + locale.toString(time.time(), LocaleFormats::LongTimeFormat());
-        QCOMPARE(ValueConversions::TextToDay(LocaleFormats::UpperCase(text)).value_or(QDate()), time.date());
+        const QString text = LocaleFormats::UpperCase(NDSTimeToStr(seconds));
+        QCOMPARE(ValueConversions::TextToDay(text).value_or(QDate()), day);
     }
 };
 

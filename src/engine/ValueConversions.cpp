@@ -227,7 +227,7 @@ bool ReadLiteral(QStringView text, qsizetype &pos, const QString &literal)
     for (qsizetype i = 0; i < literal.size(); ++i) {
         const QChar want = literal[i];
         const QChar got = text[pos + i];
-        if (want.isSpace() ? !got.isSpace() : want.toCaseFolded() != got.toCaseFolded())
+        if (want != got && (want.isSpace() ? !got.isSpace() : want.toCaseFolded() != got.toCaseFolded()))
             return false;
     }
     pos += literal.size();
@@ -320,12 +320,10 @@ std::optional<QDate> TextToDay(QStringView text)
             return std::nullopt;
     }
     const int year = r.yearDigits == 2 ? layout.century + r.year : r.year;
-    QDate day;
-    if (year >= 1 && QDate::isValid(year, r.month, r.day))
-        day = QDate(year, r.month, r.day);
-    if (!day.isValid())
+    if (year < 1 || !QDate::isValid(year, r.month, r.day))
         return std::nullopt;
-    return day.year() >= 2071 ? day.addYears(-100) : day;
+    const QDate day(year, r.month, r.day);
+    return year >= 2071 ? day.addYears(-100) : day;
 }
 
 } // namespace ValueConversions

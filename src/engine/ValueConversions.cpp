@@ -205,7 +205,6 @@ struct Reading {
     int minute = -1;
     int second = 0;
     bool marker = false;
-    bool pm = false;
 };
 
 // Reads up to maxDigits ASCII digits at pos; -1 when there is none.
@@ -228,7 +227,7 @@ bool ReadLiteral(QStringView text, qsizetype &pos, const QString &literal)
     for (qsizetype i = 0; i < literal.size(); ++i) {
         const QChar want = literal[i];
         const QChar got = text[pos + i];
-        if (want.isSpace() ? !got.isSpace() : want.toCaseFolded() != got.toCaseFolded())
+        if (want != got && (want.isSpace() ? !got.isSpace() : want.toCaseFolded() != got.toCaseFolded()))
             return false;
     }
     pos += literal.size();
@@ -248,7 +247,7 @@ bool ReadFields(QStringView text, qsizetype &pos, const Fields &fields, const La
         case FieldKind::Literal:
             if (!ReadLiteral(text, pos, f.literal))
                 return false;
-            break;
+            continue;
         case FieldKind::Day:
             r.day = ReadNumber(text, pos, 2, digits);
             break;
@@ -270,20 +269,18 @@ bool ReadFields(QStringView text, qsizetype &pos, const Fields &fields, const La
             break;
         case FieldKind::AmPm:
             r.marker = true;
-            digits = 1;
             if (StartsWithAt(text, pos, layout.am)) {
-                r.pm = false;
                 pos += layout.am.size();
             } else if (StartsWithAt(text, pos, layout.pm)) {
-                r.pm = true;
                 pos += layout.pm.size();
             } else {
                 return false;
             }
-            break;
+            continue;
         case FieldKind::Unsupported:
             return false;
         }
+        // Only digit fields get here.
         if (digits == 0)
             return false;
     }
@@ -323,12 +320,10 @@ std::optional<QDate> TextToDay(QStringView text)
             return std::nullopt;
     }
     const int year = r.yearDigits == 2 ? layout.century + r.year : r.year;
-    QDate day;
-    if (year >= 1 && QDate::isValid(year, r.month, r.day))
-        day = QDate(year, r.month, r.day);
-    if (!day.isValid())
+    if (year < 1 || !QDate::isValid(year, r.month, r.day))
         return std::nullopt;
-    return day.year() >= 2071 ? day.addYears(-100) : day;
+    const QDate day(year, r.month, r.day);
+    return year >= 2071 ? day.addYears(-100) : day;
 }
 
 } // namespace ValueConversions

@@ -30,6 +30,18 @@ QString BooleanWord(QChar first)
     }
 }
 
+// Whether upper-casing could change the text. ASCII without small letters is left
+// alone under every locale's rules, which spares numbers, dates and booleans the cost
+// of locale-aware upper-casing.
+bool NeedsUpperCase(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80 || (c >= u'a' && c <= u'z'))
+            return true;
+    }
+    return false;
+}
+
 // Characters up to the blank count as blanks or control characters.
 QStringView TrimBlanksAndControls(QStringView text)
 {
@@ -160,7 +172,7 @@ bool tCondition::Evaluate(const QString &valueText) const
     // Kinds past dtDate are read as unknown, as Validate names them.
     if (tip == dtUnknown || tip > dtDate || op == opAucune)
         return true;
-    const QString upper = LocaleFormats::UpperCase(valueText);
+    const QString upper = NeedsUpperCase(valueText) ? LocaleFormats::UpperCase(valueText) : valueText;
     const QStringView value = TrimBlanksAndControls(upper);
     if (op == opExiste)
         return !value.isEmpty();

@@ -270,13 +270,14 @@ void TestQueryFile::layoutChoices()
     using namespace QueryLayout;
     if (key == QLatin1String("separator")) {
         QCOMPARE(query.separator, loaded);
-        QCOMPARE(SeparatorChars(ItemIndex(SeparatorItems(), query.separator)), chars);
+        QCOMPARE(SeparatorChars(query.separator), chars);
     } else if (key == QLatin1String("valseparator")) {
         QCOMPARE(query.valseparator, loaded);
-        QCOMPARE(ValSeparatorChars(ItemIndex(ValSeparatorItems(), query.valseparator)), chars);
+        QCOMPARE(ValSeparatorChars(query.valseparator), chars);
     } else {
         QCOMPARE(query.delimiter, loaded);
-        QCOMPARE(DelimiterChars(true, ItemIndex(DelimiterItems(), query.delimiter)), chars);
+        QCOMPARE(DelimiterChars(true, query.delimiter), chars);
+        QCOMPARE(DelimiterChars(false, query.delimiter), QString());
     }
 }
 

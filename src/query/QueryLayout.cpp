@@ -60,4 +60,19 @@ QString DelimiterChars(bool usedelimiter, int chosenItem)
     return DelimiterItems().at(chosenItem);
 }
 
+QString SeparatorChars(const QString &text)
+{
+    return SeparatorChars(ItemIndex(SeparatorItems(), text));
+}
+
+QString ValSeparatorChars(const QString &text)
+{
+    return ValSeparatorChars(ItemIndex(ValSeparatorItems(), text));
+}
+
+QString DelimiterChars(bool usedelimiter, const QString &text)
+{
+    return DelimiterChars(usedelimiter, ItemIndex(DelimiterItems(), text));
+}
+
 } // namespace QueryLayout

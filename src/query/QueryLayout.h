@@ -30,4 +30,9 @@ QString ValSeparatorChars(int chosenItem);
 // nothing.
 QString DelimiterChars(bool usedelimiter, int chosenItem);
 
+// The same for a stored text, which chooses the item it equals (case ignored) or none.
+QString SeparatorChars(const QString &text);
+QString ValSeparatorChars(const QString &text);
+QString DelimiterChars(bool usedelimiter, const QString &text);
+
 } // namespace QueryLayout

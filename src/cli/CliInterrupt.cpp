@@ -19,8 +19,10 @@ void Install()
 {
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    // A closed pipe on standard output is a write error to report, not a silent death.
+    // A closed pipe on standard output is a write error to report, not a silent death;
     std::signal(SIGPIPE, SIG_IGN);
+    // Likewise a file grown past the size limit.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool Requested()

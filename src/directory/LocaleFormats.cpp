@@ -39,16 +39,18 @@ QString ShortDateFormat()
 
 QString LongTimeFormat()
 {
-    QString format = Locale().timeFormat(QLocale::LongFormat);
-    // Directory times carry no zone: drop the zone field and the blanks before it.
-    const qsizetype zone = format.indexOf(QLatin1Char('t'));
-    if (zone >= 0) {
-        qsizetype end = zone;
-        while (end < format.size() && format.at(end) == QLatin1Char('t'))
-            ++end;
-        format.remove(zone, end - zone);
+    // Directory times carry no zone: drop the zone field (t, outside quoted text) and
+    // the blanks around it.
+    const QString format = Locale().timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t'))
+            kept.append(c);
     }
-    return format.trimmed();
+    return kept.simplified();
 }
 
 QString UpperCase(const QString &text)

@@ -74,6 +74,7 @@ public:
 private:
     NWClient &client_;
     DirectoryHooks hooks_;
+    bool hasContext_ = false;
 };
 
 // The listing primitive. Result 0: a new entry is in the record. -1: the listing is

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "DataTypeNames.h"
+#include "EConvertError.h"
+#include "EInvalidCondition.h"
+#include "Operators.h"
 #include "tDataType.h"
 
 #include <QString>
@@ -12,15 +16,23 @@
 class tCondition
 {
 public:
-    // Stores op, tip and tn unchanged and the values upper-cased by the locale; a
-    // boolean Valeur 1 becomes "TRUE", "FALSE" or empty by its first character.
+    // Stores op, tip and tn unchanged and the values upper-cased by the locale (accented
+    // letters included). For dtBoolean a non-empty Valeur 1 becomes "TRUE" when its
+    // first character is 1, O, T, V or Y, "FALSE" for 0, F or N, and empty otherwise.
     tCondition(uint8_t op, tDataType tip, const QString &v1, const QString &v2, const QString &tn, bool disp);
 
-    // Runs the checks in order; the first that fails throws EInvalidCondition (or
-    // EConvertError for a value that is not an integer or a date) with its message.
+    // Runs the checks in order and returns true; the first that fails throws
+    // EConvertError for a Valeur that is not an integer or a date of the value kind,
+    // EInvalidCondition for any other fault. Checks: the operator code is known; the
+    // number of values suits the operator; above "n'existe pas", the operator suits the
+    // value kind, the values convert to it, and the bounds of "entre" are in order;
+    // "aucune" is displayed. Value kinds past dtDate count as unknown.
     bool Validate() const;
 
-    // Whether an object's value text meets the condition; never throws.
+    // Whether an object meets the condition, given the property's value text (all its
+    // values joined; empty when the object lacks the property). The text is trimmed of
+    // blanks and control characters and upper-cased before it is compared. Never throws:
+    // a value that does not convert gives false. Unknown value kinds are always met.
     bool Evaluate(const QString &valueText) const;
 
     uint8_t op;

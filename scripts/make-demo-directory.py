@@ -423,7 +423,7 @@ class People:
         self.users = []
 
     def login_for(self, given, surname):
-        base = (ascii_fold(given)[:1] + ascii_fold(surname or given))[:8]
+        base = (ascii_fold(given)[:1] + ascii_fold(surname or given))[:8].rstrip("-")
         login, n = base, 2
         while login in self.tree.logins:
             login, n = "%s%d" % (base, n), n + 1
@@ -471,7 +471,7 @@ class People:
         if rng.random() < 0.4:
             v["Employee ID"] = ["%s-%05d" % (self.tree.name[:2], 1000 + self.serial)]
         if rng.random() < 0.3:
-            v["Mailbox ID"] = [login.upper()[:8]]
+            v["Mailbox ID"] = [ascii_fold(login).upper()[:8]]
         if rng.random() < 0.25:
             v["L"] = [site.city]
             v["S"] = [site.region]
@@ -485,7 +485,7 @@ class People:
         if rng.random() < 0.6:
             namespace = 0 if rng.random() < 0.7 else 4
             v["Home Directory"] = [{"nameSpace": namespace, "volume": site.volume,
-                                    "path": "USERS\\" + (login.upper() if namespace == 0 else login)}]
+                                    "path": "USERS\\" + (ascii_fold(login).upper()[:8] if namespace == 0 else login)}]
         if rng.random() < 0.6:
             v["Language"] = [rng.choice(LANGUAGES)]
         v["Login Grace Limit"] = [rng.choice([6, 6, 6, 3, 10])]
@@ -842,7 +842,7 @@ def build_galvanor():
     group(t, it, "Informaticiens", "Équipe de la DSI, toutes cellules", itu + infrau + etudesu + supportu)
     group(t, it, "Accès VPN", "Connexion à distance autorisée, y compris \"nomades\"",
           dgu[:4] + gcu + exportu + rng.sample(itu + infrau + supportu, 6))
-    group(t, paie, "Paie, confidentiel", "Lecture et écriture des bulletins de paie", paieu + rhu[:1])
+    group(t, paie, "Paie confidentielle", "Lecture et écriture des bulletins de paie, accès restreint", paieu + rhu[:1])
     group(t, support, "Équipe d'astreinte", "Astreinte informatique : soirs, week-ends et jours fériés",
           supportu[:5] + infrau[:3])
     group(t, usine, "Encadrement usine", "Chefs d'équipe et responsables de l'usine",
@@ -874,9 +874,9 @@ def build_galvanor():
 
 def build_chvalmont():
     t = Tree("CHVALMONT", "ch-valmont.fr")
-    nord = Site("Valmont", "Haute-Normandie", "76540", "1, rue du Docteur-Roux", "+33 2 35 10", "+33 2 35 11",
+    nord = Site("Valmont", "Haute-Normandie", "76540", "1, rue du Docteur-Roux", "+33 2 35", "+33 2 32",
                 "CHV-NORD1", "CHV-NORD1_DATA.Informatique.Services Techniques.Direction.CHValmont.FR")
-    sud = Site("Valmont", "Haute-Normandie", "76540", "Route de Fécamp", "+33 2 35 20", "+33 2 35 21",
+    sud = Site("Valmont", "Haute-Normandie", "76540", "Route de Fécamp", "+33 2 27", "+33 2 27",
                "CHV-SUD1", "CHV-SUD1_DATA.Technique.Site Sud.CHValmont.FR")
     p = People(t, "CHValmont", hospital=True)
 

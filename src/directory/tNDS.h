@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // One tree the workstation is attached to, with the first connection found to it.
@@ -56,6 +57,23 @@ public:
     // callback, also in all sub-containers when recursive.
     void EnumObjects(const QString &container, bool recursive, int32_t data, const tObjectCallback &callback,
                      const QString &className);
+
+    // Schema catalogue. Each read reports a failing client call through ReportError and
+    // ends there, keeping what it had added; the client's buffers are always freed.
+    // Refills ClassDefs with the expanded definitions of all classes; true on success.
+    bool GetAllClassesDefinitions();
+    // Refills AttributeDefs, leaving out hidden attributes unless includeHidden. A read
+    // ending with -603 keeps what it read and gives false without a report.
+    bool GetAllAttributeDefinitions(bool includeHidden);
+    // A new list of names from the expanded definition of className, in the directory's
+    // order: which 0 super classes, 1 containment classes, 2 naming, 3 mandatory,
+    // 4 optional attributes, 5 mandatory then optional attributes (what the class
+    // inherits included). Nothing when a call fails (an undefined class among them).
+    std::optional<QStringList> GetAllLayouts(const QString &className, int which);
+    // The syntax type name of a property ("inconnu" when the schema lacks it), reading
+    // the attribute definitions first when none are known. Properties are looked up by
+    // name alone, whatever their class.
+    QString PropertySyntaxName(const QString &className, const QString &propertyName);
 
     NWClient &Client() const { return client_; }
     const DirectoryHooks &Hooks() const { return hooks_; }

@@ -1,0 +1,211 @@
+#include "TNW4Object.h"
+
+#include "ClientBuffer.h"
+#include "FormatValue.h"
+#include "tNDS.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr size_t kRequestBytes = 4096;
+constexpr size_t kResultBytes = 0xFC00;
+// Longest object or attribute name handed to the client, in characters.
+constexpr qsizetype kMaxClientNameChars = 200;
+constexpr qsizetype kMaxLineCount = 0xFFFF;
+
+QString WithCode(const QString &prefix, const char *failure, int32_t code)
+{
+    return prefix + QLatin1String(failure) + QStringLiteral("\rError Code: ") + QString::number(code);
+}
+
+uint16_t LineCount(const QStringList &lines)
+{
+    return uint16_t(std::min(lines.size(), kMaxLineCount));
+}
+
+} // namespace
+
+TNW4Object::TNW4Object(tNDS &directory, const QString &objectName)
+    : Directory(directory), ObjectName(objectName), clientName_(objectName.left(kMaxClientNameChars).toUtf8())
+{
+    CommonName = GetCN();
+}
+
+bool TNW4Object::HasAttribute(const QString &name)
+{
+    if (attributes_.isEmpty())
+        ReadAttributeNames();
+    return attributeSet_.contains(name.toUpper());
+}
+
+uint16_t TNW4Object::ReadValues(const QString &name, QStringList &lines)
+{
+    if (!HasAttribute(name))
+        return 0;
+    uint32_t syntaxId = 0;
+    return ReadAttributeValues(name, syntaxId, lines);
+}
+
+std::optional<QStringList> TNW4Object::GetValues(const QString &name)
+{
+    QStringList lines;
+    if (ReadValues(name, lines) == 0)
+        return std::nullopt;
+    return lines;
+}
+
+QString TNW4Object::GetFirstValue(const QString &name)
+{
+    QStringList lines;
+    ReadValues(name, lines);
+    return lines.isEmpty() ? QString() : lines.constFirst();
+}
+
+QString TNW4Object::GetCN()
+{
+    return GetFirstValue(QStringLiteral("CN"));
+}
+
+void TNW4Object::ReportReadFailure(const QString &prefix, int32_t code, bool values) const
+{
+    QString text;
+    if (code == ERR_NO_SUCH_ATTRIBUTE)
+        text = values ? QStringLiteral("-603: The Requested attribute could not be found!")
+                      : QStringLiteral("The Requested attribute could not be found!");
+    else if (code == ERR_NO_SUCH_ENTRY)
+        text = values
+                   ? QStringLiteral("-601: The Requested object ") + ObjectName + QStringLiteral(" could not be read!")
+                   : QStringLiteral("The Requested object could not be read!");
+    else
+        text = WithCode(QString(), "NWDSRead Failed", code);
+    Directory.ReportError(code, prefix + text);
+}
+
+void TNW4Object::ReadAttributeNames()
+{
+    NWClient &client = Directory.Client();
+    const NWDSContextHandle context = Directory.Context;
+    // Built only when a report needs it: names are read for every object of an export.
+    const auto prefix = [this] { return QStringLiteral("While reading attributes for ") + ObjectName + ". "; };
+
+    ClientBuffer result(client);
+    NWDSCCODE code = result.Allocate(kResultBytes);
+    if (code != 0) {
+        Directory.ReportError(code, WithCode(prefix(), "NWDSAllocBuf Failed", code));
+        return;
+    }
+    code = client.NWDSInitBuf(context, DSV_READ, result.Get());
+    if (code != 0) {
+        Directory.ReportError(code, WithCode(prefix(), "NWDSInitBuf Failed", code));
+        return;
+    }
+    int32_t iteration = -1;
+    do {
+        code = client.NWDSRead(context, clientName_.constData(), DS_ATTRIBUTE_NAMES, true, nullptr, &iteration,
+                               result.Get());
+        if (code != 0) {
+            ReportReadFailure(prefix(), code, false);
+            return;
+        }
+        Directory.PumpEvents();
+        uint32_t count = 0;
+        code = client.NWDSGetAttrCount(context, result.Get(), &count);
+        if (code != 0) {
+            Directory.ReportError(code, WithCode(prefix(), "NWDSGetAttrCount Failed", code));
+            return;
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            char name[MAX_SCHEMA_NAME_BYTES] = {};
+            uint32_t valueCount = 0;
+            uint32_t syntaxId = 0;
+            code = client.NWDSGetAttrName(context, result.Get(), name, sizeof name, &valueCount, &syntaxId);
+            if (code != 0) {
+                Directory.ReportError(code, WithCode(prefix(), "NWDSGetAttrName Failed", code));
+                return;
+            }
+            name[sizeof name - 1] = '\0';
+            const QString upper = QString::fromUtf8(name).toUpper();
+            if (!attributeSet_.contains(upper)) {
+                attributeSet_.insert(upper);
+                attributes_.append(upper);
+            }
+            Directory.PumpEvents();
+        }
+    } while (iteration != -1);
+}
+
+uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId, QStringList &lines)
+{
+    NWClient &client = Directory.Client();
+    const NWDSContextHandle context = Directory.Context;
+    const QString prefix = QStringLiteral("While reading attribute %1 for object %2. ").arg(name, ObjectName);
+    syntaxId = 0;
+
+    ClientBuffer request(client);
+    ClientBuffer result(client);
+    NWDSCCODE code = request.Allocate(kRequestBytes);
+    if (code == 0)
+        code = result.Allocate(kResultBytes);
+    if (code != 0) {
+        Directory.ReportError(code, WithCode(prefix, "NWDSAllocBuf Failed", code));
+        return 0;
+    }
+
+    const auto fail = [&](const char *failure) {
+        Directory.ReportError(code, WithCode(prefix, failure, code));
+        return LineCount(lines);
+    };
+    code = client.NWDSInitBuf(context, DSV_READ, request.Get());
+    if (code != 0)
+        return fail("NWDSInitBuf Failed");
+    code = client.NWDSPutAttrName(context, request.Get(), name.left(kMaxClientNameChars).toUtf8().constData());
+    if (code != 0) {
+        Directory.ReportError(code, prefix + QStringLiteral("NWDSPutAttrName Failed for") + name +
+                                        QStringLiteral("\rError Code: ") + QString::number(code));
+        return LineCount(lines);
+    }
+    code = client.NWDSInitBuf(context, DSV_READ, result.Get());
+    if (code != 0)
+        return fail("NWDSInitBuf Failed");
+
+    int32_t iteration = -1;
+    do {
+        code = client.NWDSRead(context, clientName_.constData(), DS_ATTRIBUTE_VALUES, false, request.Get(), &iteration,
+                               result.Get());
+        if (code != 0) {
+            ReportReadFailure(prefix, code, true);
+            return LineCount(lines);
+        }
+        Directory.PumpEvents();
+        uint32_t attributeCount = 0;
+        code = client.NWDSGetAttrCount(context, result.Get(), &attributeCount);
+        if (code != 0)
+            return fail("NWDSGetAttrCount Failed");
+        for (uint32_t a = 0; a < attributeCount; ++a) {
+            char attributeName[MAX_SCHEMA_NAME_BYTES] = {};
+            uint32_t valueCount = 0;
+            code = client.NWDSGetAttrName(context, result.Get(), attributeName, sizeof attributeName, &valueCount,
+                                          &syntaxId);
+            if (code != 0)
+                return fail("NWDSGetAttrName Failed");
+            for (uint32_t v = 0; v < valueCount; ++v) {
+                Directory.PumpEvents();
+                size_t size = 0;
+                code = client.NWDSComputeAttrValSize(context, result.Get(), syntaxId, &size);
+                if (code < 0)
+                    return fail("NWDSComputeAttrValSize Failed");
+                // Exactly the size the client asks for, so that a value overrunning its
+                // record is caught rather than hidden by slack.
+                const auto area = std::make_unique_for_overwrite<std::byte[]>(size);
+                code = client.NWDSGetAttrVal(context, result.Get(), syntaxId, area.get());
+                if (code != 0)
+                    return fail("NWDSGetAttrVal Failed");
+                if (!FormatValue(Directory, syntaxId, area.get(), ObjectName, name, prefix, lines))
+                    return LineCount(lines);
+            }
+        }
+    } while (iteration != -1);
+    return LineCount(lines);
+}

@@ -1,0 +1,231 @@
+#include "TProfileFile.h"
+
+#include <QIODevice>
+#include <QStringList>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+bool SameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool IsQuote(QChar c)
+{
+    return c == QLatin1Char('"') || c == QLatin1Char('\'');
+}
+
+bool EnclosedInQuotes(const QString &value)
+{
+    return value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
+}
+
+// The section name of a header line, or nothing when the line is not a header.
+std::optional<QString> HeaderName(const QString &line)
+{
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    return (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
+}
+
+// The key of a key=value line; empty for blank lines, comments and lines without "=".
+QString KeyOf(const QString &line)
+{
+    const QString trimmed = line.trimmed();
+    if (trimmed.startsWith(QLatin1Char(';')))
+        return {};
+    const qsizetype equal = trimmed.indexOf(QLatin1Char('='));
+    return equal < 0 ? QString() : trimmed.left(equal).trimmed();
+}
+
+QString ValueOf(const QString &line)
+{
+    QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
+    if (EnclosedInQuotes(value))
+        value = value.mid(1, value.size() - 2);
+    return value.left(TProfileFile::MaxValueLength);
+}
+
+bool AllDigits(QStringView text, int base)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [base](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+               (base == 16 &&
+                ((c >= QLatin1Char('a') && c <= QLatin1Char('f')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))));
+    });
+}
+
+std::optional<int> ParseInteger(const QString &text)
+{
+    bool ok = false;
+    if (text.size() > 2 && text.at(0) == QLatin1Char('0') &&
+        (text.at(1) == QLatin1Char('x') || text.at(1) == QLatin1Char('X'))) {
+        const QStringView digits = QStringView(text).mid(2);
+        // Eight digits at most, read as the 32-bit pattern they spell.
+        if (digits.size() > 8 || !AllDigits(digits, 16))
+            return std::nullopt;
+        return static_cast<int>(digits.toUInt(&ok, 16));
+    }
+    const QStringView digits =
+        text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? QStringView(text).mid(1) : text;
+    if (!AllDigits(digits, 10))
+        return std::nullopt;
+    const int value = text.toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
+
+TProfileFile TProfileFile::FromText(const QString &text)
+{
+    TProfileFile profile;
+    profile.sections.push_back(Section{});
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.back().isEmpty())
+        lines.removeLast();
+    for (QString &line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (const auto name = HeaderName(line)) {
+            profile.sections.push_back(Section{*name, true, {Line{line, {}}}});
+            continue;
+        }
+        profile.sections.back().lines.push_back(Line{line, KeyOf(line)});
+    }
+    return profile;
+}
+
+const TProfileFile::Section *TProfileFile::FindSection(const QString &name) const
+{
+    for (const Section &section : sections) {
+        if (section.hasHeader && SameName(section.name, name))
+            return &section;
+    }
+    return nullptr;
+}
+
+const TProfileFile::Line *TProfileFile::FindKey(const QString &section, const QString &key) const
+{
+    const Section *found = FindSection(section);
+    if (!found)
+        return nullptr;
+    for (const Line &line : found->lines) {
+        if (!line.key.isEmpty() && SameName(line.key, key))
+            return &line;
+    }
+    return nullptr;
+}
+
+QString TProfileFile::ReadString(const QString &section, const QString &key, const QString &def) const
+{
+    const Line *line = FindKey(section, key);
+    return line ? ValueOf(line->text) : def;
+}
+
+int TProfileFile::ReadInteger(const QString &section, const QString &key, int def) const
+{
+    const Line *line = FindKey(section, key);
+    if (!line)
+        return def;
+    return ParseInteger(ValueOf(line->text)).value_or(def);
+}
+
+bool TProfileFile::ReadBool(const QString &section, const QString &key, bool def) const
+{
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+bool TProfileFile::HasKey(const QString &section, const QString &key) const
+{
+    return FindKey(section, key) != nullptr;
+}
+
+int TProfileFile::LastIndexKey(const QString &section) const
+{
+    int last = -1;
+    const Section *found = FindSection(section);
+    if (!found)
+        return last;
+    for (const Line &line : found->lines) {
+        const bool canonical =
+            AllDigits(line.key, 10) && (line.key.size() == 1 || line.key.front() != QLatin1Char('0'));
+        bool ok = false;
+        const int index = canonical ? line.key.toInt(&ok) : -1;
+        if (ok && index > last)
+            last = index;
+    }
+    return last;
+}
+
+void TProfileFile::WriteString(const QString &section, const QString &key, const QString &value)
+{
+    QString stored = value;
+    stored.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    stored.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    stored.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (stored != stored.trimmed() || EnclosedInQuotes(stored))
+        stored = QLatin1Char('"') + stored + QLatin1Char('"');
+    const QString text = key + QLatin1Char('=') + stored;
+
+    if (sections.empty())
+        sections.push_back(Section{});
+    Section *target = nullptr;
+    for (Section &candidate : sections) {
+        if (candidate.hasHeader && SameName(candidate.name, section)) {
+            target = &candidate;
+            break;
+        }
+    }
+    if (!target) {
+        sections.push_back(Section{section, true, {Line{QLatin1Char('[') + section + QLatin1Char(']'), {}}}});
+        target = &sections.back();
+    }
+    for (Line &line : target->lines) {
+        if (!line.key.isEmpty() && SameName(line.key, key)) {
+            line = Line{text, key};
+            return;
+        }
+    }
+    // After the last line that is not blank, so that blank lines keep separating sections.
+    auto insertAt = target->lines.end();
+    while (insertAt != target->lines.begin() + (target->hasHeader ? 1 : 0) && (insertAt - 1)->text.trimmed().isEmpty())
+        --insertAt;
+    target->lines.insert(insertAt, Line{text, key});
+}
+
+void TProfileFile::WriteInteger(const QString &section, const QString &key, int value)
+{
+    WriteString(section, key, QString::number(value));
+}
+
+void TProfileFile::WriteBool(const QString &section, const QString &key, bool value)
+{
+    WriteInteger(section, key, value ? 1 : 0);
+}
+
+void TProfileFile::EraseSection(const QString &section)
+{
+    std::erase_if(sections,
+                  [&](const Section &candidate) { return candidate.hasHeader && SameName(candidate.name, section); });
+}
+
+QString TProfileFile::ToText() const
+{
+    QString text;
+    for (const Section &section : sections) {
+        for (const Line &line : section.lines)
+            text += line.text + QLatin1String("\r\n");
+    }
+    return text;
+}
+
+bool TProfileFile::Write(QIODevice &device) const
+{
+    const QByteArray bytes = ToText().toUtf8();
+    return device.write(bytes) == bytes.size();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "TConditionList.h"
+
+#include <QString>
+#include <QStringList>
+
+// The one record that describes a query. Fields carry the names of the query file's
+// keys and start with the window's start-up values; the window sets className ("User"
+// when the schema has it) and context (the connection's current context) itself.
+struct TQueryDefinition {
+    QString className; // key "class"
+    QString separator = QStringLiteral("Tab");
+    QString valseparator = QStringLiteral("Space");
+    QString delimiter = QStringLiteral("\"");
+    QString filter = QStringLiteral("*");
+    QString context;
+    bool fieldsonfirstline = true;
+    bool usedelimiter = true;
+    bool recursive = false;
+    bool sortbycn = true;
+    bool cleancontext = true;
+    bool addcontainer = false;
+    bool sqltop = false;
+    // Selected property names in output column order.
+    QStringList Properties;
+    // One condition row per property that went through the conditions page.
+    TConditionList Filters;
+};

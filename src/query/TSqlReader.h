@@ -1,0 +1,45 @@
+#pragma once
+
+#include "SqlWords.h"
+#include "TConditionList.h"
+#include "TQueryStatus.h"
+#include "TSqlTokenizer.h"
+
+#include <QString>
+
+// Reads the clauses of an SQL text (SELECT, FROM, optional WHERE, optional ORDER BY)
+// into a class name, a sort flag and condition rows. Each clause reader starts on the
+// token that ended the one before. The schema is not consulted here.
+class TSqlReader
+{
+public:
+    explicit TSqlReader(const QString &text);
+
+    // Reads the whole text. False on the first error, which Status() then describes: a
+    // tokenizer error (it wins over the clause error it may cause), or the clause's
+    // message followed by the text of the token at fault.
+    bool Read();
+
+    const TQueryStatus &Status() const { return status; }
+    const QString &ClassName() const { return className; }
+    bool SortFlag() const { return sortFlag; }
+    // The rows: the SELECT columns in order, then the rows WHERE added.
+    TConditionList &Rows() { return rows; }
+
+private:
+    bool ParseSelect();
+    bool ParseFrom();
+    bool ParseWhere();
+    bool ParseOrderBy();
+
+    TSqlWord Current() const;
+    bool Fail(const QString &clauseMessage);
+    // Applies one complete WHERE condition to the rows.
+    void ApplyCondition(const QString &property, const QString &opText, QString value);
+
+    TSqlTokenizer tokenizer;
+    TConditionList rows;
+    QString className;
+    bool sortFlag = false;
+    TQueryStatus status;
+};

@@ -1,0 +1,40 @@
+#include "WholeFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace WholeFile {
+
+std::optional<QByteArray> Read(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+bool Write(const QString &path, const std::function<bool(QIODevice &)> &write)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // Qt 6.4 commits even when the final flush wrote only part of the buffer (a full
+    // disk, a file size limit), so the flush is checked here first.
+    if (!write(file) || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString ReplaceExtension(const QString &path, const QString &extension)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return (dot > slash ? path.left(dot) : path) + extension;
+}
+
+} // namespace WholeFile

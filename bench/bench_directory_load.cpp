@@ -110,7 +110,7 @@ int main(int argc, char **argv)
         QStringLiteral("[Root]"), true, 0,
         [&enumerated](const QString &, const TNDSObj &, int32_t, bool &) { ++enumerated; }, QString());
     const double enumSeconds = double(timer.nsecsElapsed()) / 1e9;
-    std::printf("ListFirst/ListNext:     %zu entries in %.3f s, %.0f entries/s\n", enumerated, enumSeconds,
+    std::printf("EnumObjects:            %zu entries in %.3f s, %.0f entries/s\n", enumerated, enumSeconds,
                 double(enumerated) / enumSeconds);
     std::printf("peak RSS:               %.0f MiB\n", PeakMiB());
     return 0;

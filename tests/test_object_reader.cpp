@@ -140,10 +140,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("kept");
         const QString code = QStringLiteral("\rError Code: -641");
-        QTest::newRow("request buffer") << "NWDSAllocBuf" << 1u << -641 << "NWDSAllocBuf Failed" + code << 0;
         QTest::newRow("result buffer") << "NWDSAllocBuf" << 2u << -641 << "NWDSAllocBuf Failed" + code << 0;
         QTest::newRow("request init") << "NWDSInitBuf" << 1u << -641 << "NWDSInitBuf Failed" + code << 0;
-        QTest::newRow("result init") << "NWDSInitBuf" << 2u << -641 << "NWDSInitBuf Failed" + code << 0;
         QTest::newRow("name") << "NWDSPutAttrName" << 1u << -641 << "NWDSPutAttrName Failed forTitle" + code << 0;
         QTest::newRow("read -603") << "NWDSRead" << 1u << -603 << "-603: The Requested attribute could not be found!"
                                    << 0;
@@ -151,7 +149,6 @@ private slots:
                                    << "-601: The Requested object jdoe.Acme could not be read!" << 0;
         QTest::newRow("read") << "NWDSRead" << 1u << -641 << "NWDSRead Failed" + code << 0;
         QTest::newRow("count") << "NWDSGetAttrCount" << 1u << -641 << "NWDSGetAttrCount Failed" + code << 0;
-        QTest::newRow("attribute") << "NWDSGetAttrName" << 1u << -641 << "NWDSGetAttrName Failed" + code << 0;
         QTest::newRow("third size") << "NWDSComputeAttrValSize" << 3u << -641 << "NWDSComputeAttrValSize Failed" + code
                                     << 2;
         QTest::newRow("third value") << "NWDSGetAttrVal" << 3u << -641 << "NWDSGetAttrVal Failed" + code << 2;

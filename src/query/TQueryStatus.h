@@ -19,6 +19,8 @@ struct TQueryStatus {
         SqlClauseError,
         // The SQL text's class or one of its properties is not in the schema.
         SqlSchemaError,
+        // A condition row fails its checks (the condition's own message).
+        InvalidCondition,
     };
 
     Kind kind = Ok;

@@ -1,0 +1,64 @@
+#include "CliArguments.h"
+
+namespace {
+
+bool TakesDirectory(const QString &command)
+{
+    return command == QLatin1String("run") || command == QLatin1String("from-sql");
+}
+
+} // namespace
+
+QString CliUsage()
+{
+    return QStringLiteral("usage: veltrane-cli run QUERY.req [--directory FILE] [--tree NAME] [-o OUT.txt]\n"
+                          "       veltrane-cli sql QUERY.req [-o OUT.sql]\n"
+                          "       veltrane-cli ctl QUERY.req [-o OUT.ctl]\n"
+                          "       veltrane-cli from-sql QUERY.sql [--directory FILE] [--tree NAME] -o OUT.req\n");
+}
+
+CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
+{
+    CliArguments parsed;
+    if (arguments.isEmpty()) {
+        *error = QStringLiteral("no command given");
+        return parsed;
+    }
+    parsed.command = arguments.first();
+    static const QStringList commands = {QStringLiteral("run"), QStringLiteral("sql"), QStringLiteral("ctl"),
+                                         QStringLiteral("from-sql")};
+    if (!commands.contains(parsed.command)) {
+        *error = QStringLiteral("unknown command '%1'").arg(parsed.command);
+        return parsed;
+    }
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        QString *option = nullptr;
+        if (argument == QLatin1String("-o"))
+            option = &parsed.output;
+        else if (argument == QLatin1String("--directory") && TakesDirectory(parsed.command))
+            option = &parsed.directory;
+        else if (argument == QLatin1String("--tree") && TakesDirectory(parsed.command))
+            option = &parsed.tree;
+        if (option) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
+                *error = QStringLiteral("option %1 needs a value").arg(argument);
+                return parsed;
+            }
+            *option = arguments.at(++i);
+        } else if (argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-")) {
+            *error = QStringLiteral("unknown option '%1' for %2").arg(argument, parsed.command);
+            return parsed;
+        } else if (parsed.input.isEmpty()) {
+            parsed.input = argument;
+        } else {
+            *error = QStringLiteral("unexpected argument '%1'").arg(argument);
+            return parsed;
+        }
+    }
+    if (parsed.input.isEmpty())
+        *error = QStringLiteral("%1 needs an input file").arg(parsed.command);
+    else if (parsed.command == QLatin1String("from-sql") && parsed.output.isEmpty())
+        *error = QStringLiteral("from-sql needs -o OUT.req");
+    return parsed;
+}

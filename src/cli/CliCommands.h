@@ -1,0 +1,23 @@
+#pragma once
+
+class QString;
+struct CliArguments;
+
+// The commands of veltrane-cli. Each returns the exit status: 0 success, 1 a file or
+// the directory stopped the work, 2 an invalid query, 130 interrupted.
+namespace CliCommands {
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kInvalid = 2;
+constexpr int kInterrupted = 130;
+
+int Run(const CliArguments &arguments);
+// "sql" and "ctl": the SQL text or the import control file of a stored query.
+int Render(const CliArguments &arguments);
+int FromSql(const CliArguments &arguments);
+
+// Writes one message line to standard error.
+void Complain(const QString &message);
+
+} // namespace CliCommands

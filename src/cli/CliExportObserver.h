@@ -1,0 +1,36 @@
+#pragma once
+
+#include "TExportObserver.h"
+
+class CliOutput;
+
+// Drives an export from the command line: result lines go to the output, each ended
+// by CR LF; information messages to standard error; with a terminal on standard error
+// a progress line shows the objects read out of the objects found.
+class CliExportObserver : public TExportObserver
+{
+public:
+    explicit CliExportObserver(CliOutput &output);
+    ~CliExportObserver() override;
+
+    bool AddLine(const QString &line) override;
+    void ShowInfo(const QString &text) override;
+    void SetProgressMaximum(int maximum) override { maximum_ = maximum; }
+    void SetProgressPosition(int position) override;
+    void SetHitsCount(const QString &text) override { hitsCount_ = text; }
+    void SetObjectsScanned(const QString &text) override { objectsScanned_ = text; }
+
+    // Writes the counter texts the run set, one a line, to standard error.
+    void ReportCounters();
+
+private:
+    void ClearProgress();
+
+    CliOutput &output_;
+    bool terminal_;
+    bool progressShown_ = false;
+    int maximum_ = 0;
+    qint64 lastDrawn_ = 0;
+    QString hitsCount_;
+    QString objectsScanned_;
+};

@@ -1,0 +1,82 @@
+#include "CliOutput.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+CliOutput::CliOutput(const QString &path) : path_(path) {}
+
+CliOutput::~CliOutput()
+{
+    Discard();
+}
+
+bool CliOutput::Open()
+{
+    if (path_.isEmpty())
+        return true;
+    file_ = std::make_unique<QSaveFile>(path_);
+    if (!file_->open(QIODevice::WriteOnly)) {
+        error_ = QStringLiteral("Ne peut écrire dans %1: %2").arg(path_, file_->errorString());
+        file_.reset();
+        return false;
+    }
+    return true;
+}
+
+bool CliOutput::Write(const QString &text)
+{
+    if (failed_)
+        return false;
+    const QByteArray bytes = text.toUtf8();
+    if (file_) {
+        if (file_->write(bytes) != bytes.size()) {
+            failed_ = true;
+            error_ = QStringLiteral("Ne peut écrire dans %1: %2").arg(path_, file_->errorString());
+        }
+        return !failed_;
+    }
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(STDOUT_FILENO, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            failed_ = true;
+            error_ = QStringLiteral("Ne peut écrire sur la sortie standard: %1")
+                         .arg(QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool CliOutput::Commit()
+{
+    if (failed_) {
+        Discard();
+        return false;
+    }
+    if (!file_)
+        return true;
+    // A flush that fails must not be committed as if the file were whole.
+    if (!file_->flush() || !file_->commit()) {
+        error_ = QStringLiteral("Ne peut écrire dans %1: %2").arg(path_, file_->errorString());
+        Discard();
+        return false;
+    }
+    file_.reset();
+    return true;
+}
+
+void CliOutput::Discard()
+{
+    if (file_) {
+        file_->cancelWriting();
+        file_.reset();
+    }
+}

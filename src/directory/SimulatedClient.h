@@ -1,0 +1,170 @@
+#pragma once
+
+#include "DirectoryBuffer.h"
+#include "DirectoryFault.h"
+#include "DirectoryModel.h"
+#include "FaultTable.h"
+#include "NWClient.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The directory client that serves a directory file (docs/directory-format.md) from
+// memory, honouring the calls, keys, codes and iteration rule of NWClient.
+//
+// What it adds to the interface's rules:
+// - names are read as full names from the top, typed or typeless, in any letter case,
+//   with or without a leading dot; an empty name and "[Root]" stand for the top;
+// - names handed out are typed or typeless as the flag word of the context asks
+//   (DCV_TYPELESS_NAMES); listed entries are relative to the context's name context
+//   (the leaf name when the listed container is the name context); attribute values
+//   are handed out as the file gives them;
+// - a new context has the flag word DCV_CANONICALIZE_NAMES (typed names), confidence
+//   0, and is on the primary connection's tree at its default context; setting
+//   another tree moves the name context to the top of that tree;
+// - batches are cut by the size of the result buffer; iteration handles are positions
+//   (an object's subordinates, values or attributes, definitions) and any other value
+//   is refused with ERR_INVALID_HANDLE; a value or definition that does not fit an
+//   empty buffer gives ERR_INSUFFICIENT_BUFFER;
+// - NWDSRead of named attributes gives ERR_NO_SUCH_ATTRIBUTE when the object has none
+//   of them, otherwise those it has, in the order asked; with names only
+//   (DS_ATTRIBUTE_NAMES) the value count handed out is 0;
+// - NWDSOpenStream gives a descriptor of an anonymous in-memory file holding the
+//   stream's content, positioned at its start;
+// - connection handles are 1, 2, ... in scan order; handle 1 is the primary one.
+//
+// Not thread-safe: one thread uses a client at a time.
+class SimulatedClient : public NWClient
+{
+public:
+    // Serves model, with the faults its file gives.
+    explicit SimulatedClient(std::unique_ptr<DirectoryModel> model);
+    ~SimulatedClient() override;
+    SimulatedClient(const SimulatedClient &) = delete;
+    SimulatedClient &operator=(const SimulatedClient &) = delete;
+
+    // A client serving a directory file, the bytes of one (fileName names them in
+    // messages), or the built-in demo directory; null with *error when it is refused.
+    static std::unique_ptr<SimulatedClient> FromFile(const QString &path, QString *error);
+    static std::unique_ptr<SimulatedClient> FromBytes(const QByteArray &json, const QString &fileName, QString *error);
+    static std::unique_ptr<SimulatedClient> FromDemo(QString *error);
+
+    // Serves another directory. On success the faults are those of the new file, and
+    // every open context moves to the new primary tree's default context (keeping its
+    // flag word and confidence). On failure nothing changes and *error tells why.
+    bool Load(const QString &path, QString *error);
+    bool LoadBytes(const QByteArray &json, const QString &fileName, QString *error);
+    bool LoadDemo(QString *error);
+
+    // Adds a fault (DirectoryFault tells how it applies); false with *error when it
+    // names an unknown function or tree, or asks an empty batch of a call that does not
+    // read in batches. Faults are checked in the order added; the first that fires
+    // decides.
+    bool AddFault(const DirectoryFault &fault, QString *error = nullptr);
+    // Removes every fault, the file's included.
+    void ClearFaults();
+
+    const DirectoryModel &Model() const { return *model_; }
+
+    NWDSCCODE NWCallsInit(void *in, void *out) override;
+    NWDSContextHandle NWDSCreateContext() override;
+    NWDSCCODE NWDSFreeContext(NWDSContextHandle context) override;
+    NWDSCCODE NWDSDuplicateContextHandle(NWDSContextHandle source, NWDSContextHandle *destination) override;
+    NWDSCCODE NWDSGetContext(NWDSContextHandle context, int key, void *value) override;
+    NWDSCCODE NWDSSetContext(NWDSContextHandle context, int key, const void *value) override;
+    NWDSCCODE NWDSWhoAmi(NWDSContextHandle context, char *name, size_t size) override;
+    NWDSCCODE NWDSGetDefNameContext(NWDSContextHandle context, size_t size, char *nameContext) override;
+
+    NWDSCCODE NWDSAllocBuf(size_t size, Buf_T **buffer) override;
+    NWDSCCODE NWDSFreeBuf(Buf_T *buffer) override;
+    NWDSCCODE NWDSInitBuf(NWDSContextHandle context, uint32_t operation, Buf_T *buffer) override;
+    NWDSCCODE NWDSPutAttrName(NWDSContextHandle context, Buf_T *buffer, const char *name) override;
+    NWDSCCODE NWDSPutClassName(NWDSContextHandle context, Buf_T *buffer, const char *name) override;
+
+    NWDSCCODE NWDSRead(NWDSContextHandle context, const char *object, uint32_t infoType, bool allAttrs,
+                       Buf_T *attrNames, int32_t *iterationHandle, Buf_T *objectInfo) override;
+    NWDSCCODE NWDSGetAttrCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
+    NWDSCCODE NWDSGetAttrName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size, uint32_t *valueCount,
+                              uint32_t *syntaxID) override;
+    NWDSCCODE NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID,
+                                     size_t *size) override;
+    NWDSCCODE NWDSGetAttrVal(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, void *value) override;
+    NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char *object, const char *attribute, uint32_t flags,
+                             int *fileHandle) override;
+
+    NWDSCCODE NWDSList(NWDSContextHandle context, const char *object, int32_t *iterationHandle,
+                       Buf_T *subordinates) override;
+    NWDSCCODE NWDSListContainers(NWDSContextHandle context, const char *object, int32_t *iterationHandle,
+                                 Buf_T *subordinates) override;
+    NWDSCCODE NWDSGetObjectCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
+    NWDSCCODE NWDSGetObjectName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size, uint32_t *attrCount,
+                                Object_Info_T *info) override;
+
+    NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, uint32_t infoType, bool allClasses, Buf_T *classNames,
+                               int32_t *iterationHandle, Buf_T *classDefs) override;
+    NWDSCCODE NWDSGetClassDefCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
+    NWDSCCODE NWDSGetClassDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
+                              Class_Info_T *info) override;
+    NWDSCCODE NWDSGetClassItemCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
+    NWDSCCODE NWDSGetClassItem(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size) override;
+    NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoType, bool allAttrs, Buf_T *attrNames,
+                              int32_t *iterationHandle, Buf_T *attrDefs) override;
+    NWDSCCODE NWDSGetAttrDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
+                             Attr_Info_T *info) override;
+
+    NWDSCCODE NWCCGetPrimConnRef(NWCONN_HANDLE *connection) override;
+    NWDSCCODE NWCCScanConnRefs(uint32_t *scanIterator, NWCONN_HANDLE *connection) override;
+    NWDSCCODE NWCCGetConnRefInfo(NWCONN_HANDLE connection, uint32_t infoType, size_t size, void *buffer) override;
+
+private:
+    struct Context {
+        bool open = false;
+        uint32_t tree = 0;
+        uint32_t flags = 0;
+        uint32_t confidence = 0;
+        uint32_t nameContext = 0;
+    };
+
+    // One attribute of an object as its value block holds it.
+    struct AttributeRef {
+        uint32_t id = 0;
+        uint32_t count = 0;
+        const uint8_t *values = nullptr;
+        uint32_t size = 0;
+    };
+
+    void Adopt(std::unique_ptr<DirectoryModel> model);
+    uint32_t PrimaryTree() const;
+    Context *Find(NWDSContextHandle handle);
+    const DirectoryTree &TreeOf(const Context &context) const { return *model_->trees[context.tree]; }
+    bool Typeless(const Context &context) const { return (context.flags & DCV_TYPELESS_NAMES) != 0; }
+    NWDSContextHandle OpenContext(const Context &settings);
+
+    // The fault for a call, if one fires. object is a name given to the call, or null;
+    // objectIndex the object the call concerns in tree (-1: none).
+    template <class HasAttribute>
+    std::optional<FaultTable::Outcome> Fault(ClientFunction function, int32_t tree, const char *object,
+                                             int64_t objectIndex, HasAttribute hasAttribute);
+    std::optional<FaultTable::Outcome> Fault(ClientFunction function, int32_t tree, const char *object = nullptr,
+                                             int64_t objectIndex = -1);
+    int32_t TreeIndexOf(NWDSContextHandle handle);
+
+    static std::vector<AttributeRef> AttributesOf(const DirectoryObject &object);
+    NWDSCCODE List(ClientFunction function, NWDSContextHandle context, const char *object, int32_t *iterationHandle,
+                   Buf_T *subordinates, bool containersOnly);
+    // Checks the context and that the buffer holds one of the contents.
+    NWDSCCODE CheckBuffer(NWDSContextHandle context, const Buf_T *buffer,
+                          std::initializer_list<Buf_T::Content> contents);
+
+    std::unique_ptr<DirectoryModel> model_;
+    FaultTable faults_;
+    std::vector<Context> contexts_; // handle = index + 1
+    std::vector<uint32_t> freeContexts_;
+    std::string name_; // scratch for names handed out
+};

@@ -1,0 +1,207 @@
+#include "TExportRun.h"
+
+#include "LocaleFormats.h"
+#include "Operators.h"
+#include "ShortName.h"
+#include "TExportObserver.h"
+#include "TNW4Object.h"
+#include "tNDS.h"
+
+#include <QCollator>
+
+#include <algorithm>
+
+TExportRun::TExportRun(tNDS &directory, const TExportJob &job, TExportObserver &observer)
+    : directory_(directory), job_(job), observer_(observer)
+{
+    Recurse = job.recursive;
+    FieldSep = job.fieldSeparator;
+    ValueSep = job.valueSeparator;
+    Delim = job.delimiter;
+    NamePrefix = LocaleFormats::UpperCase(QString(job.filter).remove(QLatin1Char('*')));
+}
+
+void TExportRun::RunExport(bool recursive)
+{
+    observer_.SetCaption(QStringLiteral("Determination des membres de la classe %1").arg(job_.className));
+    observer_.SetHitsCount(QString());
+    observer_.SetObjectsScanned(QString());
+    observer_.ClearResults();
+    for (const QString &line : job_.sqlText) {
+        if (!observer_.AddLine(line)) {
+            WriteFailed = Cancelled = true;
+            break;
+        }
+    }
+    directory_.PumpEvents();
+
+    Found.clear();
+    observer_.SetBusy(true);
+    observer_.SetProgressPosition(0);
+    observer_.SetProgressVisible(false);
+    try {
+        if (!Cancelled) {
+            directory_.EnumObjects(
+                job_.context, recursive, 0,
+                [this](const QString &container, const TNDSObj &entry, int32_t, bool &stop) {
+                    CollectObject(container, entry, stop);
+                },
+                job_.className);
+        }
+        if (job_.sortbycn)
+            SortFound();
+        if (!Cancelled) {
+            if (!Found.isEmpty()) {
+                observer_.SetProgressVisible(true);
+                observer_.SetProgressMaximum(int(Found.size()));
+                observer_.SetObjectsScanned(QStringLiteral("%1 objets analysés").arg(Found.size()));
+                const int lines = ExportObjects(Found, int(Found.size()));
+                observer_.SetHitsCount(QStringLiteral("%1 lignes trouvées").arg(lines));
+            } else {
+                observer_.ShowInfo(QStringLiteral(" Aucun objet trouvé"));
+            }
+        }
+    } catch (...) {
+        Found.clear();
+        observer_.SetBusy(false);
+        throw;
+    }
+    Found.clear();
+    observer_.SetBusy(false);
+}
+
+void TExportRun::CollectObject(const QString &container, const TNDSObj &entry, bool &stop)
+{
+    const QString fullName = entry.EntryName + QLatin1Char('.') + container;
+    {
+        // Creating the object reads its names and CN, so an unreadable object is
+        // reported while the names are collected.
+        TNW4Object object(directory_, fullName);
+        observer_.SetL1(QStringLiteral("Lecture de %1").arg(object.ObjectName));
+        if (NamePrefix.isEmpty() || LocaleFormats::UpperCase(fullName).startsWith(NamePrefix)) {
+            Found.append(fullName);
+            observer_.SetL2(QStringLiteral("%1 objet(s) trouvé(s)").arg(Found.size()));
+        }
+    }
+    stop = Cancelled;
+    directory_.PumpEvents();
+}
+
+// Sorted by full name in the locale's order without regard to case, which orders by
+// the object's own name first; a name already present is kept once.
+void TExportRun::SortFound()
+{
+    QCollator collator(LocaleFormats::Locale());
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
+    keys.reserve(size_t(Found.size()));
+    for (qsizetype i = 0; i < Found.size(); ++i)
+        keys.emplace_back(collator.sortKey(Found.at(i)), i);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+    QStringList sorted;
+    sorted.reserve(Found.size());
+    const std::pair<QCollatorSortKey, qsizetype> *previous = nullptr;
+    for (const auto &key : keys) {
+        if (!previous || previous->first.compare(key.first) != 0)
+            sorted.append(Found.at(key.second));
+        previous = &key;
+    }
+    Found = std::move(sorted);
+}
+
+int TExportRun::ExportObjects(const QStringList &found, int count)
+{
+    observer_.SetCaption(QStringLiteral("Recherche et filtrage des propriétés..."));
+    int lines = 0;
+    observer_.SetProgressMaximum(count);
+    observer_.SetProgressPosition(0);
+    Cancelled = false;
+    Line.clear();
+
+    if (job_.fieldsonfirstline) {
+        nextIsFirst_ = true;
+        if (job_.addcontainer)
+            AddField(QStringLiteral("Contexte"), nextIsFirst_);
+        for (const TExportJob::Row &row : job_.rows) {
+            if (row.condition->disp)
+                AddField(row.property, nextIsFirst_);
+        }
+        EmitLine();
+    }
+
+    int position = 0;
+    for (int i = 0; i < count && !Cancelled; ++i) {
+        const QString &name = found.at(i);
+        if (name.isEmpty())
+            continue;
+        Line.clear();
+        nextIsFirst_ = true;
+        bool rejected = false;
+        observer_.SetL1(QStringLiteral("Lecture de %1").arg(name));
+        observer_.SetProgressPosition(++position);
+        directory_.PumpEvents();
+        try {
+            TNW4Object object(directory_, name);
+            if (job_.addcontainer)
+                AddField(RestOfName(object.ObjectName), nextIsFirst_);
+            for (auto row = job_.rows.begin(); row != job_.rows.end() && !Cancelled && !rejected; ++row) {
+                const tCondition &condition = *row->condition;
+                QString valueText;
+                try {
+                    observer_.SetL2(QStringLiteral("Lecture de %1").arg(row->property));
+                    directory_.PumpEvents();
+                    if (const auto values = object.GetValues(row->property)) {
+                        for (qsizetype v = 0; v < values->size(); ++v) {
+                            if (v > 0)
+                                valueText += ValueSep;
+                            valueText += job_.cleancontext ? ShortName(values->at(v), condition.tn) : values->at(v);
+                        }
+                    }
+                    if (!condition.Evaluate(valueText))
+                        rejected = true;
+                    else if (condition.disp)
+                        AddField(valueText, nextIsFirst_);
+                } catch (...) {
+                    if (condition.op == opNExistePas) {
+                        if (condition.disp)
+                            AddField(valueText, nextIsFirst_);
+                    } else {
+                        rejected = true;
+                    }
+                }
+            }
+        } catch (...) {
+            Line = QStringLiteral("erreur en lecture de %1").arg(name);
+            rejected = false;
+        }
+        if (!rejected) {
+            EmitLine();
+            ++lines;
+            observer_.SetHitsCount(QStringLiteral("%1 lignes trouvées").arg(lines));
+        }
+    }
+    return lines;
+}
+
+void TExportRun::AddField(const QString &text, bool first)
+{
+    if (!first)
+        Line += FieldSep;
+    if (Delim.isEmpty()) {
+        Line += text;
+    } else {
+        // A delimiter inside an enclosed value is doubled, as spreadsheets read it back.
+        Line += Delim;
+        Line += QString(text).replace(Delim, Delim + Delim);
+        Line += Delim;
+    }
+    nextIsFirst_ = false;
+}
+
+void TExportRun::EmitLine()
+{
+    if (!observer_.AddLine(Line))
+        WriteFailed = Cancelled = true;
+    Line.clear();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "TQuerySchema.h"
+
+class tNDS;
+
+// The schema questions of query reading, answered from the directory connection's
+// catalogue: the listed classes are the effective ones.
+class TDirectorySchema : public TQuerySchema
+{
+public:
+    // The directory must outlive the object.
+    explicit TDirectorySchema(tNDS &directory) : directory_(directory) {}
+
+    QString FindClass(const QString &name) override;
+    QStringList ClassProperties(const QString &className) override;
+    QString PropertySyntaxName(const QString &className, const QString &property) override;
+    tDataType SyntaxNameToDataType(const QString &syntaxName) override;
+
+private:
+    tNDS &directory_;
+    bool classesRead_ = false;
+};

@@ -1,0 +1,228 @@
+#include "LocaleFormats.h"
+#include "ShortName.h"
+#include "SimulatedClient.h"
+#include "TExportObserver.h"
+#include "TExportRun.h"
+#include "tNDS.h"
+
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+// Records what a progress window would show, and the result lines.
+class Recorder : public TExportObserver
+{
+public:
+    void SetCaption(const QString &text) override { captions << text; }
+    void SetL1(const QString &text) override { l1 << text; }
+    void SetL2(const QString &text) override { l2 << text; }
+    void SetProgressMaximum(int value) override { maximum = value; }
+    void SetProgressPosition(int value) override { position = value; }
+    void SetHitsCount(const QString &text) override { hits = text; }
+    void SetObjectsScanned(const QString &text) override { scanned = text; }
+    void ShowInfo(const QString &text) override { infos << text; }
+    void SetBusy(bool on) override { busy = on; }
+    void ClearResults() override { lines.clear(); }
+    bool AddLine(const QString &line) override
+    {
+        if (failAfter >= 0 && lines.size() >= failAfter)
+            return false;
+        lines << line;
+        if (onLine)
+            onLine(line);
+        return true;
+    }
+
+    QStringList captions, l1, l2, infos, lines;
+    QString hits, scanned;
+    int maximum = 0, position = 0, failAfter = -1;
+    bool busy = false;
+    std::function<void(const QString &)> onLine;
+};
+
+struct Fixture {
+    Fixture()
+    {
+        QString error;
+        client = SimulatedClient::FromFile(VELTRANE_TEST_DATA "/cli/acme.json", &error);
+        if (!client)
+            qFatal("%s", qPrintable(error));
+        DirectoryHooks hooks;
+        hooks.Reporter = [this](const QString &text) { reports << text; };
+        hooks.EventPump = [this] {
+            if (pump)
+                pump();
+        };
+        directory = std::make_unique<tNDS>(*client, hooks);
+    }
+
+    std::unique_ptr<SimulatedClient> client;
+    std::unique_ptr<tNDS> directory;
+    QStringList reports;
+    std::function<void()> pump;
+};
+
+tCondition Shown()
+{
+    return tCondition(0, dtString, {}, {}, "String", true);
+}
+
+TExportJob Job(const std::vector<TExportJob::Row> &rows)
+{
+    TExportJob job;
+    job.context = "Acme";
+    job.className = "User";
+    job.filter = "*";
+    job.recursive = true;
+    job.rows = rows;
+    return job;
+}
+
+} // namespace
+
+class TestExportRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { LocaleFormats::SetLocale(QLocale(QLocale::French, QLocale::France)); }
+    void cleanup() { LocaleFormats::ResetLocale(); }
+
+    void runShowsItsProgress()
+    {
+        Fixture fixture;
+        const tCondition cn = Shown();
+        TExportJob job = Job({{"CN", &cn}});
+        job.context = "Staff.Acme";
+        job.sqlText = QStringList{"SELECT CN", "FROM User"};
+        Recorder recorder;
+        TExportRun run(*fixture.directory, job, recorder);
+        run.RunExport(job.recursive);
+        QCOMPARE(recorder.lines, (QStringList{"SELECT CN", "FROM User", "CN", "zoe"}));
+        QCOMPARE(recorder.captions, (QStringList{"Determination des membres de la classe User",
+                                                 "Recherche et filtrage des propriétés..."}));
+        QCOMPARE(recorder.l1, (QStringList{"Lecture de zoe.Staff.Acme", "Lecture de zoe.Staff.Acme"}));
+        QCOMPARE(recorder.l2, (QStringList{"1 objet(s) trouvé(s)", "Lecture de CN"}));
+        QCOMPARE(recorder.scanned, QStringLiteral("1 objets analysés"));
+        QCOMPARE(recorder.hits, QStringLiteral("1 lignes trouvées"));
+        QCOMPARE(recorder.maximum, 1);
+        QCOMPARE(recorder.position, 1);
+        QVERIFY(!recorder.busy);
+    }
+
+    void nothingFound()
+    {
+        Fixture fixture;
+        const tCondition cn = Shown();
+        TExportJob job = Job({{"CN", &cn}});
+        job.filter = "nobody*";
+        Recorder recorder;
+        TExportRun(*fixture.directory, job, recorder).RunExport(true);
+        QCOMPARE(recorder.infos, QStringList{" Aucun objet trouvé"});
+        QVERIFY(recorder.lines.isEmpty());
+        QCOMPARE(recorder.hits, QString());
+    }
+
+    void cancelWhileCollectingWritesNoObject()
+    {
+        Fixture fixture;
+        const tCondition cn = Shown();
+        const TExportJob job = Job({{"CN", &cn}});
+        Recorder recorder;
+        TExportRun run(*fixture.directory, job, recorder);
+        fixture.pump = [&] {
+            if (recorder.l2.size() == 2)
+                run.Cancelled = true;
+        };
+        run.RunExport(true);
+        QVERIFY(recorder.lines.isEmpty());
+        QVERIFY(recorder.infos.isEmpty());
+        QCOMPARE(recorder.scanned, QString());
+    }
+
+    void cancelWhileExportingKeepsTheCurrentLine()
+    {
+        Fixture fixture;
+        const tCondition cn = Shown();
+        const tCondition surname = Shown();
+        TExportJob job = Job({{"CN", &cn}, {"Surname", &surname}});
+        job.fieldsonfirstline = false;
+        Recorder recorder;
+        TExportRun run(*fixture.directory, job, recorder);
+        // Cancel once the second object's CN is read: its Surname is skipped, its line
+        // is written with the fields read so far, and no further object is read.
+        fixture.pump = [&] {
+            if (recorder.l2.endsWith("Lecture de CN") && recorder.lines.size() == 1)
+                run.Cancelled = true;
+        };
+        run.RunExport(true);
+        QCOMPARE(recorder.lines, (QStringList{"admin\tAdmin", "Alice"}));
+        QCOMPARE(recorder.hits, QStringLiteral("2 lignes trouvées"));
+    }
+
+    void failedWriteStopsTheRun()
+    {
+        Fixture fixture;
+        const tCondition cn = Shown();
+        const TExportJob job = Job({{"CN", &cn}});
+        Recorder recorder;
+        recorder.failAfter = 3;
+        TExportRun run(*fixture.directory, job, recorder);
+        run.RunExport(true);
+        QVERIFY(run.WriteFailed);
+        QCOMPARE(recorder.lines, (QStringList{"CN", "admin", "Alice"}));
+    }
+
+    void unreadableObjectIsReportedAndRejectedByExists()
+    {
+        Fixture fixture;
+        const tCondition exists(1, dtString, {}, {}, "String", true);
+        TExportJob job = Job({{"CN", &exists}});
+        job.context = "Sales.Acme";
+        job.filter = "b*";
+        job.fieldsonfirstline = false;
+        Recorder recorder;
+        TExportRun(*fixture.directory, job, recorder).RunExport(true);
+        QCOMPARE(recorder.lines, QStringList{"bob"});
+        QVERIFY(!fixture.reports.isEmpty());
+        QVERIFY(fixture.reports.first().contains("broken.Sales.Acme"));
+    }
+
+    void shortNames_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << "jdoe"
+                               << "String"
+                               << "jdoe";
+        QTest::newRow("name") << "NDS:\\\\ACME\\Acme\\Sales\\jdoe"
+                              << "String"
+                              << "jdoe";
+        QTest::newRow("name, comma") << "NDS:\\\\T\\a\\b,c\\d"
+                                     << "String"
+                                     << "d";
+        QTest::newRow("path") << "NDS:\\\\T\\Acme\\SYS,USERS\\JD"
+                              << "NWPath"
+                              << "SYS,USERS\\JD";
+        QTest::newRow("path, no comma") << "NDS:\\\\T\\Acme\\SYS"
+                                        << "NWPath"
+                                        << "NDS:\\\\T\\Acme\\SYS";
+        QTest::newRow("path, marker after comma") << "SYS,NDS:\\\\T\\x"
+                                                  << "NWPath"
+                                                  << "SYS,NDS:\\\\T\\x";
+        QTest::newRow("type compared exactly") << "NDS:\\\\T\\SYS,x"
+                                               << "nwpath"
+                                               << "SYS,x";
+    }
+    void shortNames()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, type);
+        QTEST(ShortName(value, type), "expected");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExportRun)
+#include "test_export_run.moc"

@@ -43,7 +43,7 @@ private slots:
         QCOMPARE(object.CommonName, "jdoe");
         QStringList names = object.Attributes();
         names.sort();
-        QCOMPARE(names, QStringList({"CN", "LOGIN GRACE LIMIT", "SURNAME", "TITLE"}));
+        QCOMPARE(names, QStringList({"BÂTIMENT", "CN", "LOGIN GRACE LIMIT", "SURNAME", "TITLE"}));
         QCOMPARE(object.GetValues(QStringLiteral("Title")), Titles);
         QCOMPARE(object.GetFirstValue(QStringLiteral("title")), "Chief");
         QCOMPARE(object.GetFirstValue(QStringLiteral("Login Grace Limit")), "6");
@@ -68,6 +68,8 @@ private slots:
         QTest::newRow("lower case") << "login grace limit" << true;
         QTest::newRow("upper case") << "LOGIN GRACE LIMIT" << true;
         QTest::newRow("mixed case") << "sUrNaMe" << true;
+        QTest::newRow("accented, lower case") << "bâtiment" << true;
+        QTest::newRow("accented, upper case") << "BÂTIMENT" << true;
         QTest::newRow("absent") << "Description" << false;
     }
     void hasAttributeIgnoresLetterCase()
@@ -174,9 +176,9 @@ private slots:
     {
         const auto directory = Fixture();
         TNW4Object object(*directory->NDS, Jdoe);
-        // Names: after the batch and after each of the four names; "CN": after the
+        // Names: after the batch and after each of the five names; "CN": after the
         // batch and before its value.
-        QCOMPARE(directory->Pumps, 1 + 4 + 1 + 1);
+        QCOMPARE(directory->Pumps, 1 + 5 + 1 + 1);
         directory->Pumps = 0;
         object.GetValues(QStringLiteral("Title"));
         QCOMPARE(directory->Pumps, 1 + 4);

@@ -5,6 +5,7 @@
 #include "tNDS.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -25,6 +26,38 @@ uint16_t LineCount(const QStringList &lines)
     return uint16_t(std::min(lines.size(), kMaxLineCount));
 }
 
+// Attribute names are upper-cased for every object an export reads, and they are
+// nearly always plain ASCII: those are upper-cased without the Unicode case tables.
+QString UpperName(const char *name)
+{
+    const size_t length = std::strlen(name);
+    if (std::any_of(name, name + length, [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        return QString::fromUtf8(name, qsizetype(length)).toUpper();
+    QString upper(qsizetype(length), Qt::Uninitialized);
+    QChar *out = upper.data();
+    for (size_t i = 0; i < length; ++i)
+        out[i] = QLatin1Char(name[i] >= 'a' && name[i] <= 'z' ? char(name[i] - 'a' + 'A') : name[i]);
+    return upper;
+}
+
+QString UpperName(const QString &name)
+{
+    bool lower = false;
+    for (const QChar c : name) {
+        if (c.unicode() >= 0x80)
+            return name.toUpper();
+        lower = lower || (c >= u'a' && c <= u'z');
+    }
+    if (!lower)
+        return name;
+    QString upper = name;
+    for (QChar &c : upper) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - u'a' + u'A');
+    }
+    return upper;
+}
+
 } // namespace
 
 TNW4Object::TNW4Object(tNDS &directory, const QString &objectName)
@@ -37,7 +70,7 @@ bool TNW4Object::HasAttribute(const QString &name)
 {
     if (attributes_.isEmpty())
         ReadAttributeNames();
-    return attributeSet_.contains(name.toUpper());
+    return attributeSet_.contains(UpperName(name));
 }
 
 uint16_t TNW4Object::ReadValues(const QString &name, QStringList &lines)
@@ -126,7 +159,7 @@ void TNW4Object::ReadAttributeNames()
                 return;
             }
             name[sizeof name - 1] = '\0';
-            const QString upper = QString::fromUtf8(name).toUpper();
+            const QString upper = UpperName(name);
             if (!attributeSet_.contains(upper)) {
                 attributeSet_.insert(upper);
                 attributes_.append(upper);
@@ -140,7 +173,8 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
 {
     NWClient &client = Directory.Client();
     const NWDSContextHandle context = Directory.Context;
-    const QString prefix = QStringLiteral("While reading attribute %1 for object %2. ").arg(name, ObjectName);
+    const QString prefix = QStringLiteral("While reading attribute ") + name + QStringLiteral(" for object ") +
+                           ObjectName + QStringLiteral(". ");
     syntaxId = 0;
 
     ClientBuffer request(client);

@@ -43,10 +43,11 @@ public:
 };
 
 struct Fixture {
-    Fixture()
+    explicit Fixture(const QByteArray &json = {})
     {
         QString error;
-        client = SimulatedClient::FromFile(VELTRANE_TEST_DATA "/cli/acme.json", &error);
+        client = json.isEmpty() ? SimulatedClient::FromFile(VELTRANE_TEST_DATA "/cli/acme.json", &error)
+                                : SimulatedClient::FromBytes(json, QStringLiteral("names.json"), &error);
         if (!client)
             qFatal("%s", qPrintable(error));
         DirectoryHooks hooks;
@@ -187,6 +188,34 @@ private slots:
         QCOMPARE(recorder.lines, QStringList{"bob"});
         QVERIFY(!fixture.reports.isEmpty());
         QVERIFY(fixture.reports.first().contains("broken.Sales.Acme"));
+    }
+
+    void sortedByFullNameInTheLocaleOrder()
+    {
+        // Accents and letter case weigh less than the letters that follow, and an
+        // object's own name comes before its container's.
+        const QByteArray json = R"({"trees": [{"name": "NAMES", "identity": "Admin", "defaultContext": "Acme",
+            "schema": {"attributes": [{"name": "CN", "syntax": 3}, {"name": "O", "syntax": 3},
+                                      {"name": "OU", "syntax": 3}],
+                       "classes": [{"name": "Organization", "flags": 3}, {"name": "Organizational Unit", "flags": 3},
+                                   {"name": "User", "flags": 2}]},
+            "objects": [{"name": "O=Acme", "class": "Organization", "children": [
+                {"name": "CN=Zoé", "class": "User", "values": {"CN": ["Zoé"]}},
+                {"name": "OU=Été", "class": "Organizational Unit", "children": [
+                    {"name": "CN=zoe", "class": "User", "values": {"CN": ["zoe"]}},
+                    {"name": "CN=Emile", "class": "User", "values": {"CN": ["Emile"]}}]},
+                {"name": "CN=Ève", "class": "User", "values": {"CN": ["Ève"]}},
+                {"name": "CN=eric", "class": "User", "values": {"CN": ["eric"]}},
+                {"name": "CN=émile", "class": "User", "values": {"CN": ["émile"]}}]}]}]})";
+        Fixture fixture(json);
+        const tCondition cn = Shown();
+        TExportJob job = Job({{"CN", &cn}});
+        job.fieldsonfirstline = false;
+        Recorder recorder;
+        TExportRun(*fixture.directory, job, recorder).RunExport(true);
+        QCOMPARE(recorder.lines, (QStringList{"émile", "Emile", "eric", "Ève", "Zoé", "zoe"}));
+        QCOMPARE(recorder.scanned, QStringLiteral("6 objets analysés"));
+        QVERIFY(fixture.reports.isEmpty());
     }
 
     void shortNames_data()

@@ -184,6 +184,33 @@ private slots:
         QCOMPARE(directory->Pumps, 1 + 4);
     }
 
+    void successiveObjectsKeepTheirOwnNames()
+    {
+        // The same names in another order, fewer names, and a name in another case.
+        const QByteArray json = R"({"trees": [{"name": "SEQ", "identity": "Admin",
+            "schema": {"attributes": [{"name": "CN", "syntax": 3}, {"name": "Surname", "syntax": 3},
+                                      {"name": "Title", "syntax": 3}, {"name": "title x", "syntax": 3}],
+                       "classes": [{"name": "Organization", "flags": 3}, {"name": "User", "flags": 2}]},
+            "objects": [{"name": "O=Seq", "class": "Organization", "children": [
+                {"name": "CN=a", "class": "User", "values": {"CN": ["a"], "Surname": ["A"], "Title": ["T"]}},
+                {"name": "CN=b", "class": "User", "values": {"CN": ["b"], "Title": ["T"], "Surname": ["B"]}},
+                {"name": "CN=c", "class": "User", "values": {"CN": ["c"], "Title": ["T"]}},
+                {"name": "CN=d", "class": "User", "values": {"CN": ["d"], "title x": ["T"]}}]}]}]})";
+        const auto directory = std::make_unique<ReportingDirectory>(json);
+        QVERIFY2(directory->Client, qPrintable(directory->Error));
+        const QList<std::pair<QString, QStringList>> expected = {
+            {"a.Seq", {"CN", "SURNAME", "TITLE"}}, {"b.Seq", {"CN", "TITLE", "SURNAME"}}, {"c.Seq", {"CN", "TITLE"}},
+            {"d.Seq", {"CN", "TITLE X"}},          {"a.Seq", {"CN", "SURNAME", "TITLE"}},
+        };
+        for (const auto &[name, attributes] : expected) {
+            TNW4Object object(*directory->NDS, name);
+            QCOMPARE(object.Attributes(), attributes);
+            QCOMPARE(object.HasAttribute(QStringLiteral("surname")), attributes.contains("SURNAME"));
+            QCOMPARE(object.HasAttribute(QStringLiteral("Title")), attributes.contains("TITLE"));
+        }
+        QVERIFY(directory->Reports.isEmpty());
+    }
+
     void valuesOverflowingOneBatch()
     {
         const int count = 400; // some 120,000 bytes: at least two batches

@@ -920,6 +920,34 @@ private slots:
         QCOMPARE(directory.TreeName, QStringLiteral("ACME"));
     }
 
+    void aBufferOnFreedStorageStartsEmpty()
+    {
+        Buf_T *buffer = nullptr;
+        QCOMPARE(client_->NWDSAllocBuf(ReadBuffer, &buffer), 0);
+        int32_t handle = -1;
+        QCOMPARE(client_->NWDSRead(context_, "asmith.sales.acme", DS_ATTRIBUTE_NAMES, true, nullptr, &handle, buffer),
+                 0);
+        client_->NWDSFreeBuf(buffer);
+        QCOMPARE(client_->NWDSAllocBuf(ReadBuffer, &buffer), 0);
+        uint32_t count = 0;
+        QCOMPARE(client_->NWDSGetAttrCount(context_, buffer, &count), ERR_BAD_VERB);
+        QCOMPARE(client_->NWDSInitBuf(context_, DSV_READ, buffer), 0);
+        QCOMPARE(client_->NWDSGetAttrCount(context_, buffer, &count), ERR_BAD_VERB);
+        client_->NWDSFreeBuf(buffer);
+    }
+
+    void namesAreResolvedAnewInAnotherDirectory()
+    {
+        client_ = Open(BigDirectory(2, 0));
+        QVERIFY(client_);
+        const NWDSContextHandle context = client_->NWDSCreateContext();
+        QCOMPARE(ReadAll(context, "user0001.big", "CN").texts, QStringList{"user0001"});
+        QString error;
+        QVERIFY2(client_->LoadBytes(BigDirectory(1, 0), QStringLiteral("smaller.json"), &error), qPrintable(error));
+        QCOMPARE(ReadAll(context, "user0001.big", "CN").result, ERR_NO_SUCH_ENTRY);
+        QCOMPARE(ReadAll(context, "user0000.big", "CN").texts, QStringList{"user0000"});
+    }
+
     void loadingAnotherDirectoryMovesOpenContexts()
     {
         QString error;

@@ -4,6 +4,15 @@
 
 Buf_T::Buf_T(size_t size) : data_(std::make_unique_for_overwrite<uint8_t[]>(size)), size_(size) {}
 
+Buf_T::Buf_T(size_t size, std::unique_ptr<uint8_t[]> storage) : data_(std::move(storage)), size_(size) {}
+
+std::unique_ptr<uint8_t[]> Buf_T::TakeStorage()
+{
+    size_ = 0;
+    length_ = 0;
+    return std::move(data_);
+}
+
 void Buf_T::Start(Content newContent, uint32_t newOperation)
 {
     content = newContent;

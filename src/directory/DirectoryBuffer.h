@@ -29,6 +29,12 @@ struct Buf_T {
 
     // A buffer of size bytes; throws std::bad_alloc.
     explicit Buf_T(size_t size);
+    // A buffer on storage of size bytes that an earlier buffer gave up (TakeStorage).
+    Buf_T(size_t size, std::unique_ptr<uint8_t[]> storage);
+
+    // Gives up the storage, for another buffer of the same size; the buffer is then
+    // only fit to be deleted.
+    std::unique_ptr<uint8_t[]> TakeStorage();
 
     size_t Size() const { return size_; }
     size_t Length() const { return length_; }

@@ -138,14 +138,14 @@ void AppendStreamText(const char *bytes, size_t count, QStringList &lines)
     lines << QString::fromUtf8(line);
 }
 
-void AppendStream(tNDS &directory, const QString &objectName, const QString &attributeName, const QString &prefix,
-                  QStringList &lines)
+void AppendStream(tNDS &directory, const QString &objectName, const QString &attributeName,
+                  const std::function<QString()> &prefix, QStringList &lines)
 {
     int fd = -1;
     const NWDSCCODE opened = directory.Client().NWDSOpenStream(directory.Context, objectName.toUtf8().constData(),
                                                                attributeName.toUtf8().constData(), 1, &fd);
     if (opened != 0) {
-        directory.ReportError(opened, prefix + QStringLiteral("NWDSOpenStream returned: ") + QString::number(opened));
+        directory.ReportError(opened, prefix() + QStringLiteral("NWDSOpenStream returned: ") + QString::number(opened));
         return;
     }
     QByteArray bytes(StreamReadSize, Qt::Uninitialized);
@@ -157,7 +157,7 @@ void AppendStream(tNDS &directory, const QString &objectName, const QString &att
         close(fd);
     }
     if (count < 0) {
-        directory.ReportError(0, prefix + QStringLiteral("_Lread Stream error: Trapping exception"));
+        directory.ReportError(0, prefix() + QStringLiteral("_Lread Stream error: Trapping exception"));
         return;
     }
     AppendStreamText(bytes.constData(), static_cast<size_t>(count), lines);
@@ -172,6 +172,13 @@ template <class T> const T &Record(const void *value)
 
 bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QString &objectName,
                  const QString &attributeName, const QString &prefix, QStringList &lines)
+{
+    return FormatValue(
+        directory, syntaxId, value, objectName, attributeName, [&prefix] { return prefix; }, lines);
+}
+
+bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QString &objectName,
+                 const QString &attributeName, const std::function<QString()> &prefix, QStringList &lines)
 {
     switch (syntaxId) {
     case SYN_DIST_NAME:
@@ -267,7 +274,7 @@ bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QS
         break;
     default:
         directory.ReportError(UnknownSyntaxCode,
-                              prefix + QStringLiteral("Syntax is Unknown") + QString::number(syntaxId));
+                              prefix() + QStringLiteral("Syntax is Unknown") + QString::number(syntaxId));
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 
 class tNDS;
 
@@ -18,3 +19,8 @@ class tNDS;
 // code -999 and gives false: the caller ends the attribute's read.
 bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QString &objectName,
                  const QString &attributeName, const QString &prefix, QStringList &lines);
+
+// The same, with the prefix made by prefix() only when a report needs it: a reader
+// formats many values and seldom reports.
+bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QString &objectName,
+                 const QString &attributeName, const std::function<QString()> &prefix, QStringList &lines);

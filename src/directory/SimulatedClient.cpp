@@ -25,6 +25,9 @@ constexpr uint32_t DS_INFO_CLASS_DEFS = 3;
 constexpr uint32_t DS_WRITE_STREAM = 0x2;
 // The handle NWDSCreateContext returns on failure is never a context.
 constexpr size_t UnusableSlot = size_t(ERR_CONTEXT_CREATION) - 1;
+// Freed buffer storage kept for reuse: a reader holds a request and a result buffer,
+// and every level of a listing one more.
+constexpr size_t SpareStorageCount = 8;
 
 constexpr const char *NoObject = "\x02";
 
@@ -144,6 +147,8 @@ bool SimulatedClient::LoadDemo(QString *error)
 void SimulatedClient::Adopt(std::unique_ptr<DirectoryModel> model)
 {
     model_ = std::move(model);
+    for (ResolvedName &entry : resolved_)
+        entry = ResolvedName{};
     faults_.Clear();
     for (const auto &tree : model_->trees) {
         for (const DirectoryFault &fault : tree->faults)
@@ -220,12 +225,6 @@ std::optional<FaultTable::Outcome> SimulatedClient::Fault(ClientFunction functio
     return faults_.Match(function, tree, objectKey, hasAttribute);
 }
 
-std::optional<FaultTable::Outcome> SimulatedClient::Fault(ClientFunction function, int32_t tree, const char *object,
-                                                          int64_t objectIndex)
-{
-    return Fault(function, tree, object, objectIndex, [](std::string_view) { return false; });
-}
-
 NWDSCCODE SimulatedClient::CheckBuffer(NWDSContextHandle context, const Buf_T *buffer,
                                        std::initializer_list<Buf_T::Content> contents)
 {
@@ -240,10 +239,24 @@ NWDSCCODE SimulatedClient::CheckBuffer(NWDSContextHandle context, const Buf_T *b
     return ERR_BAD_VERB;
 }
 
-std::vector<SimulatedClient::AttributeRef> SimulatedClient::AttributesOf(const DirectoryObject &object)
+int64_t SimulatedClient::Resolve(uint32_t tree, std::string_view name)
 {
-    std::vector<AttributeRef> attributes;
-    attributes.reserve(object.attributeCount);
+    for (const ResolvedName &entry : resolved_) {
+        if (entry.used && entry.tree == tree && entry.name == name)
+            return entry.object;
+    }
+    ResolvedName &entry = resolved_[nextResolved_];
+    nextResolved_ = (nextResolved_ + 1) % resolved_.size();
+    entry.used = true;
+    entry.tree = tree;
+    entry.name.assign(name);
+    entry.object = model_->trees[tree]->Resolve(name);
+    return entry.object;
+}
+
+void SimulatedClient::AttributesOf(const DirectoryObject &object, std::vector<AttributeRef> &attributes)
+{
+    attributes.clear();
     const uint8_t *at = object.values;
     const uint8_t *end = at + object.valuesSize;
     while (at && end - at >= 12) {
@@ -255,7 +268,6 @@ std::vector<SimulatedClient::AttributeRef> SimulatedClient::AttributesOf(const D
         attributes.push_back(attribute);
         at += 12 + attribute.size;
     }
-    return attributes;
 }
 
 // ---- start and contexts
@@ -357,7 +369,7 @@ NWDSCCODE SimulatedClient::NWDSSetContext(NWDSContextHandle context, int key, co
         std::string_view name;
         if (!ReadKeyText(value, name))
             return ERR_INVALID_REQUEST;
-        const int64_t object = TreeOf(*found).Resolve(name);
+        const int64_t object = Resolve(found->tree, name);
         if (object < 0)
             return ERR_NO_SUCH_ENTRY;
         found->nameContext = uint32_t(object);
@@ -419,7 +431,14 @@ NWDSCCODE SimulatedClient::NWDSAllocBuf(size_t size, Buf_T **buffer)
     if (!buffer || size == 0)
         return ERR_INVALID_REQUEST;
     try {
-        *buffer = new Buf_T(size);
+        const auto spare = std::find_if(spareStorage_.begin(), spareStorage_.end(),
+                                        [size](const SpareStorage &storage) { return storage.size == size; });
+        if (spare != spareStorage_.end()) {
+            *buffer = new Buf_T(size, std::move(spare->bytes));
+            spareStorage_.erase(spare);
+        } else {
+            *buffer = new Buf_T(size);
+        }
     } catch (const std::bad_alloc &) {
         *buffer = nullptr;
         return ERR_NOT_ENOUGH_MEMORY;
@@ -431,6 +450,10 @@ NWDSCCODE SimulatedClient::NWDSFreeBuf(Buf_T *buffer)
 {
     if (const auto fault = Fault(ClientFunction::NWDSFreeBuf, -1))
         return fault->result;
+    if (buffer && buffer->Size() > 0 && spareStorage_.size() < SpareStorageCount) {
+        const size_t size = buffer->Size();
+        spareStorage_.push_back({size, buffer->TakeStorage()});
+    }
     delete buffer;
     return 0;
 }
@@ -507,11 +530,12 @@ NWDSCCODE SimulatedClient::NWDSRead(NWDSContextHandle context, const char *objec
             if (!found || !object)
                 return false;
             const DirectoryTree &tree = TreeOf(*found);
-            const int64_t index = tree.Resolve(object);
+            const int64_t index = Resolve(found->tree, object);
             const int32_t id = tree.schema.FindAttribute(attribute);
             if (index <= 0 || id < 0)
                 return false;
-            for (const AttributeRef &present : AttributesOf(tree.objects[size_t(index)])) {
+            AttributesOf(tree.objects[size_t(index)], attributes_);
+            for (const AttributeRef &present : attributes_) {
                 if (present.id == uint32_t(id))
                     return true;
             }
@@ -538,28 +562,31 @@ NWDSCCODE SimulatedClient::NWDSRead(NWDSContextHandle context, const char *objec
     if (!allAttrs && (attrNames->content != Buf_T::Content::Request || attrNames->operation != DSV_READ))
         return ERR_BAD_VERB;
     const DirectoryTree &tree = TreeOf(*found);
-    const int64_t index = tree.Resolve(object);
+    const int64_t index = Resolve(found->tree, object);
     if (index <= 0)
         return ERR_NO_SUCH_ENTRY;
 
-    std::vector<AttributeRef> attributes = AttributesOf(tree.objects[size_t(index)]);
+    AttributesOf(tree.objects[size_t(index)], attributes_);
+    const std::vector<AttributeRef> *chosen = &attributes_;
     if (!allAttrs) {
-        std::vector<AttributeRef> selected;
+        std::vector<AttributeRef> &selected = selected_;
+        selected.clear();
         size_t offset = 0;
         std::string_view name;
         bool asked = false;
         while (attrNames->NextName(offset, name)) {
             asked = true;
             const int32_t id = tree.schema.FindAttribute(name);
-            for (const AttributeRef &attribute : attributes) {
+            for (const AttributeRef &attribute : attributes_) {
                 if (attribute.id == uint32_t(id))
                     selected.push_back(attribute);
             }
         }
         if (asked && selected.empty())
             return ERR_NO_SUCH_ATTRIBUTE;
-        attributes = std::move(selected);
+        chosen = &selected;
     }
+    const std::vector<AttributeRef> &attributes = *chosen;
 
     const bool withValues = infoType == DS_ATTRIBUTE_VALUES;
     size_t total = 0;
@@ -742,7 +769,7 @@ NWDSCCODE SimulatedClient::NWDSOpenStream(NWDSContextHandle context, const char 
     if (!object || !attribute || !fileHandle || (flags & DS_WRITE_STREAM))
         return ERR_INVALID_REQUEST;
     const DirectoryTree &tree = TreeOf(*found);
-    const int64_t index = tree.Resolve(object);
+    const int64_t index = Resolve(found->tree, object);
     if (index <= 0)
         return ERR_NO_SUCH_ENTRY;
     const int32_t id = tree.schema.FindAttribute(attribute);
@@ -752,7 +779,8 @@ NWDSCCODE SimulatedClient::NWDSOpenStream(NWDSContextHandle context, const char 
         return ERR_BAD_SYNTAX;
     std::string_view content;
     bool present = false;
-    for (const AttributeRef &stored : AttributesOf(tree.objects[size_t(index)])) {
+    AttributesOf(tree.objects[size_t(index)], attributes_);
+    for (const AttributeRef &stored : attributes_) {
         if (stored.id == uint32_t(id) && stored.count > 0) {
             content = ValuePacking::StreamContent(stored.values + sizeof(uint32_t), ReadU32(stored.values));
             present = true;
@@ -816,7 +844,7 @@ NWDSCCODE SimulatedClient::List(ClientFunction function, NWDSContextHandle conte
     if (!object || !iterationHandle || !subordinates)
         return ERR_INVALID_REQUEST;
     const DirectoryTree &tree = TreeOf(*found);
-    const int64_t listed = tree.Resolve(object);
+    const int64_t listed = Resolve(found->tree, object);
     if (listed < 0)
         return ERR_NO_SUCH_ENTRY;
     const std::span<const uint32_t> children = tree.Children(uint32_t(listed));

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -152,10 +153,23 @@ private:
     std::optional<FaultTable::Outcome> Fault(ClientFunction function, int32_t tree, const char *object,
                                              int64_t objectIndex, HasAttribute hasAttribute);
     std::optional<FaultTable::Outcome> Fault(ClientFunction function, int32_t tree, const char *object = nullptr,
-                                             int64_t objectIndex = -1);
+                                             int64_t objectIndex = -1)
+    {
+        // Inline: without faults, every call of a read pays for this test alone.
+        if (faults_.None(function))
+            return std::nullopt;
+        return Fault(function, tree, object, objectIndex, NoAttribute{});
+    }
+    // For calls that concern no attribute.
+    struct NoAttribute {
+        bool operator()(std::string_view) const { return false; }
+    };
     int32_t TreeIndexOf(NWDSContextHandle handle);
 
-    static std::vector<AttributeRef> AttributesOf(const DirectoryObject &object);
+    // DirectoryTree::Resolve, remembering the last few names.
+    int64_t Resolve(uint32_t tree, std::string_view name);
+    // Replaces attributes with those of the object's value block, in its order.
+    static void AttributesOf(const DirectoryObject &object, std::vector<AttributeRef> &attributes);
     NWDSCCODE List(ClientFunction function, NWDSContextHandle context, const char *object, int32_t *iterationHandle,
                    Buf_T *subordinates, bool containersOnly);
     // Checks the context and that the buffer holds one of the contents.
@@ -167,4 +181,26 @@ private:
     std::vector<Context> contexts_; // handle = index + 1
     std::vector<uint32_t> freeContexts_;
     std::string name_; // scratch for names handed out
+    // Scratch of NWDSRead: the object's attributes, and those asked for.
+    std::vector<AttributeRef> attributes_;
+    std::vector<AttributeRef> selected_;
+
+    // Names resolved lately: a reader asks for one object several times in a row, and
+    // resolving a name looks up each of its parts. Emptied when the model changes.
+    struct ResolvedName {
+        bool used = false;
+        uint32_t tree = 0;
+        std::string name;
+        int64_t object = -1;
+    };
+    std::array<ResolvedName, 4> resolved_;
+    size_t nextResolved_ = 0;
+
+    // Storage of freed buffers, for new buffers of the same size: readers allocate and
+    // free buffers for every attribute they read.
+    struct SpareStorage {
+        size_t size = 0;
+        std::unique_ptr<uint8_t[]> bytes;
+    };
+    std::vector<SpareStorage> spareStorage_;
 };

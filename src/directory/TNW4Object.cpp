@@ -4,9 +4,14 @@
 #include "FormatValue.h"
 #include "tNDS.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -58,6 +63,37 @@ QString UpperName(const QString &name)
     return upper;
 }
 
+uint64_t NameBit(const QString &upper)
+{
+    return uint64_t(1) << (qHash(upper) & 63);
+}
+
+// An attribute name as the directory returned it, in upper case, with its bit.
+struct UpperNameMemo {
+    bool set = false;
+    std::string name;
+    QString upper;
+    uint64_t bit = 0;
+};
+
+// The upper-case form of the name found at a position of an object's names. Objects of
+// one class come with the same names in the same order, so the form made for the last
+// object is shared rather than made again. The reference lasts until the next call.
+const UpperNameMemo &UpperNameAt(size_t position, const char *name)
+{
+    thread_local std::vector<UpperNameMemo> memo;
+    if (position >= memo.size())
+        memo.resize(position + 1);
+    UpperNameMemo &entry = memo[position];
+    if (!entry.set || entry.name != name) {
+        entry.set = true;
+        entry.name = name;
+        entry.upper = UpperName(name);
+        entry.bit = NameBit(entry.upper);
+    }
+    return entry;
+}
+
 } // namespace
 
 TNW4Object::TNW4Object(tNDS &directory, const QString &objectName)
@@ -70,7 +106,8 @@ bool TNW4Object::HasAttribute(const QString &name)
 {
     if (attributes_.isEmpty())
         ReadAttributeNames();
-    return attributeSet_.contains(UpperName(name));
+    const QString upper = UpperName(name);
+    return (attributeBits_ & NameBit(upper)) != 0 && attributes_.contains(upper);
 }
 
 uint16_t TNW4Object::ReadValues(const QString &name, QStringList &lines)
@@ -135,6 +172,7 @@ void TNW4Object::ReadAttributeNames()
         return;
     }
     int32_t iteration = -1;
+    size_t position = 0;
     do {
         code = client.NWDSRead(context, clientName_.constData(), DS_ATTRIBUTE_NAMES, true, nullptr, &iteration,
                                result.Get());
@@ -149,6 +187,7 @@ void TNW4Object::ReadAttributeNames()
             Directory.ReportError(code, WithCode(prefix(), "NWDSGetAttrCount Failed", code));
             return;
         }
+        attributes_.reserve(attributes_.size() + qsizetype(count));
         for (uint32_t i = 0; i < count; ++i) {
             char name[MAX_SCHEMA_NAME_BYTES] = {};
             uint32_t valueCount = 0;
@@ -159,10 +198,10 @@ void TNW4Object::ReadAttributeNames()
                 return;
             }
             name[sizeof name - 1] = '\0';
-            const QString upper = UpperName(name);
-            if (!attributeSet_.contains(upper)) {
-                attributeSet_.insert(upper);
-                attributes_.append(upper);
+            const UpperNameMemo &upper = UpperNameAt(position++, name);
+            if ((attributeBits_ & upper.bit) == 0 || !attributes_.contains(upper.upper)) {
+                attributeBits_ |= upper.bit;
+                attributes_.append(upper.upper);
             }
             Directory.PumpEvents();
         }
@@ -173,8 +212,11 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
 {
     NWClient &client = Directory.Client();
     const NWDSContextHandle context = Directory.Context;
-    const QString prefix = QStringLiteral("While reading attribute ") + name + QStringLiteral(" for object ") +
-                           ObjectName + QStringLiteral(". ");
+    // Built only when a report needs it: values are read for every property of every object.
+    const std::function<QString()> prefix = [this, &name] {
+        return QStringLiteral("While reading attribute ") + name + QStringLiteral(" for object ") + ObjectName +
+               QStringLiteral(". ");
+    };
     syntaxId = 0;
 
     ClientBuffer request(client);
@@ -183,12 +225,12 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
     if (code == 0)
         code = result.Allocate(kResultBytes);
     if (code != 0) {
-        Directory.ReportError(code, WithCode(prefix, "NWDSAllocBuf Failed", code));
+        Directory.ReportError(code, WithCode(prefix(), "NWDSAllocBuf Failed", code));
         return 0;
     }
 
     const auto fail = [&](const char *failure) {
-        Directory.ReportError(code, WithCode(prefix, failure, code));
+        Directory.ReportError(code, WithCode(prefix(), failure, code));
         return LineCount(lines);
     };
     code = client.NWDSInitBuf(context, DSV_READ, request.Get());
@@ -196,7 +238,7 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
         return fail("NWDSInitBuf Failed");
     code = client.NWDSPutAttrName(context, request.Get(), name.left(kMaxClientNameChars).toUtf8().constData());
     if (code != 0) {
-        Directory.ReportError(code, prefix + QStringLiteral("NWDSPutAttrName Failed for") + name +
+        Directory.ReportError(code, prefix() + QStringLiteral("NWDSPutAttrName Failed for") + name +
                                         QStringLiteral("\rError Code: ") + QString::number(code));
         return LineCount(lines);
     }
@@ -209,7 +251,7 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
         code = client.NWDSRead(context, clientName_.constData(), DS_ATTRIBUTE_VALUES, false, request.Get(), &iteration,
                                result.Get());
         if (code != 0) {
-            ReportReadFailure(prefix, code, true);
+            ReportReadFailure(prefix(), code, true);
             return LineCount(lines);
         }
         Directory.PumpEvents();

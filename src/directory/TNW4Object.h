@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -57,7 +56,9 @@ private:
     void ReportReadFailure(const QString &prefix, int32_t code, bool values) const;
 
     QStringList attributes_;
-    QSet<QString> attributeSet_;
+    // One bit per name of attributes_, chosen by its hash: most names that are not in
+    // the list are told at once, without comparing.
+    uint64_t attributeBits_ = 0;
     // ObjectName as the client takes it.
     const QByteArray clientName_;
 };

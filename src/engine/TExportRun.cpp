@@ -10,6 +10,16 @@
 #include <QCollator>
 
 #include <algorithm>
+#include <vector>
+
+namespace {
+
+QString Reading(const QString &name)
+{
+    return QStringLiteral("Lecture de ") + name;
+}
+
+} // namespace
 
 TExportRun::TExportRun(tNDS &directory, const TExportJob &job, TExportObserver &observer)
     : directory_(directory), job_(job), observer_(observer)
@@ -35,7 +45,7 @@ void TExportRun::RunExport(bool recursive)
     }
     directory_.PumpEvents();
 
-    Found.clear();
+    Found.Clear();
     observer_.SetBusy(true);
     observer_.SetProgressPosition(0);
     observer_.SetProgressVisible(false);
@@ -51,36 +61,40 @@ void TExportRun::RunExport(bool recursive)
         if (job_.sortbycn)
             SortFound();
         if (!Cancelled) {
-            if (!Found.isEmpty()) {
+            if (!Found.IsEmpty()) {
                 observer_.SetProgressVisible(true);
-                observer_.SetProgressMaximum(int(Found.size()));
-                observer_.SetObjectsScanned(QStringLiteral("%1 objets analysés").arg(Found.size()));
-                const int lines = ExportObjects(Found, int(Found.size()));
+                observer_.SetProgressMaximum(int(Found.Size()));
+                observer_.SetObjectsScanned(QStringLiteral("%1 objets analysés").arg(Found.Size()));
+                const int lines = ExportObjects(Found, int(Found.Size()));
                 observer_.SetHitsCount(QStringLiteral("%1 lignes trouvées").arg(lines));
             } else {
                 observer_.ShowInfo(QStringLiteral(" Aucun objet trouvé"));
             }
         }
     } catch (...) {
-        Found.clear();
+        Found.Clear();
         observer_.SetBusy(false);
         throw;
     }
-    Found.clear();
+    Found.Clear();
     observer_.SetBusy(false);
 }
 
 void TExportRun::CollectObject(const QString &container, const TNDSObj &entry, bool &stop)
 {
-    const QString fullName = entry.EntryName + QLatin1Char('.') + container;
+    QString fullName;
+    fullName.reserve(entry.EntryName.size() + 1 + container.size());
+    fullName += entry.EntryName;
+    fullName += QLatin1Char('.');
+    fullName += container;
     {
         // Creating the object reads its names and CN, so an unreadable object is
         // reported while the names are collected.
         TNW4Object object(directory_, fullName);
-        observer_.SetL1(QStringLiteral("Lecture de %1").arg(object.ObjectName));
+        observer_.SetL1(Reading(object.ObjectName));
         if (NamePrefix.isEmpty() || LocaleFormats::UpperCase(fullName).startsWith(NamePrefix)) {
-            Found.append(fullName);
-            observer_.SetL2(QStringLiteral("%1 objet(s) trouvé(s)").arg(Found.size()));
+            Found.Append(fullName);
+            observer_.SetL2(QString::number(Found.Size()) + QStringLiteral(" objet(s) trouvé(s)"));
         }
     }
     stop = Cancelled;
@@ -93,24 +107,25 @@ void TExportRun::SortFound()
 {
     QCollator collator(LocaleFormats::Locale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
-    keys.reserve(size_t(Found.size()));
-    for (qsizetype i = 0; i < Found.size(); ++i)
-        keys.emplace_back(collator.sortKey(Found.at(i)), i);
-    std::stable_sort(keys.begin(), keys.end(),
-                     [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
-    QStringList sorted;
-    sorted.reserve(Found.size());
-    const std::pair<QCollatorSortKey, qsizetype> *previous = nullptr;
-    for (const auto &key : keys) {
-        if (!previous || previous->first.compare(key.first) != 0)
-            sorted.append(Found.at(key.second));
-        previous = &key;
+    std::vector<uint32_t> order;
+    {
+        // The keys are the largest memory of a run: they live for the sort alone.
+        std::vector<std::pair<QCollatorSortKey, uint32_t>> keys;
+        keys.reserve(size_t(Found.Size()));
+        for (qsizetype i = 0; i < Found.Size(); ++i)
+            keys.emplace_back(collator.sortKey(Found.At(i)), uint32_t(i));
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+        order.reserve(keys.size());
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (i == 0 || keys[i - 1].first.compare(keys[i].first) != 0)
+                order.push_back(keys[i].second);
+        }
     }
-    Found = std::move(sorted);
+    Found.Reorder(order);
 }
 
-int TExportRun::ExportObjects(const QStringList &found, int count)
+int TExportRun::ExportObjects(const TFoundNames &found, int count)
 {
     observer_.SetCaption(QStringLiteral("Recherche et filtrage des propriétés..."));
     int lines = 0;
@@ -130,26 +145,33 @@ int TExportRun::ExportObjects(const QStringList &found, int count)
         EmitLine();
     }
 
+    // The lower label names the property being read: the same texts for every object.
+    QStringList readingProperty;
+    for (const TExportJob::Row &row : job_.rows)
+        readingProperty.append(Reading(row.property));
+
     int position = 0;
     for (int i = 0; i < count && !Cancelled; ++i) {
-        const QString &name = found.at(i);
+        const QString name = found.At(i);
         if (name.isEmpty())
             continue;
-        Line.clear();
+        // Keeps the line's storage for the next one.
+        Line.truncate(0);
         nextIsFirst_ = true;
         bool rejected = false;
-        observer_.SetL1(QStringLiteral("Lecture de %1").arg(name));
+        observer_.SetL1(Reading(name));
         observer_.SetProgressPosition(++position);
         directory_.PumpEvents();
         try {
             TNW4Object object(directory_, name);
             if (job_.addcontainer)
                 AddField(RestOfName(object.ObjectName), nextIsFirst_);
-            for (auto row = job_.rows.begin(); row != job_.rows.end() && !Cancelled && !rejected; ++row) {
+            for (size_t r = 0; r < job_.rows.size() && !Cancelled && !rejected; ++r) {
+                const TExportJob::Row *row = &job_.rows[r];
                 const tCondition &condition = *row->condition;
                 QString valueText;
                 try {
-                    observer_.SetL2(QStringLiteral("Lecture de %1").arg(row->property));
+                    observer_.SetL2(readingProperty.at(qsizetype(r)));
                     directory_.PumpEvents();
                     if (const auto values = object.GetValues(row->property)) {
                         for (qsizetype v = 0; v < values->size(); ++v) {
@@ -178,7 +200,7 @@ int TExportRun::ExportObjects(const QStringList &found, int count)
         if (!rejected) {
             EmitLine();
             ++lines;
-            observer_.SetHitsCount(QStringLiteral("%1 lignes trouvées").arg(lines));
+            observer_.SetHitsCount(QString::number(lines) + QStringLiteral(" lignes trouvées"));
         }
     }
     return lines;
@@ -193,7 +215,10 @@ void TExportRun::AddField(const QString &text, bool first)
     } else {
         // A delimiter inside an enclosed value is doubled, as spreadsheets read it back.
         Line += Delim;
-        Line += QString(text).replace(Delim, Delim + Delim);
+        if (text.contains(Delim))
+            Line += QString(text).replace(Delim, Delim + Delim);
+        else
+            Line += text;
         Line += Delim;
     }
     nextIsFirst_ = false;
@@ -203,5 +228,5 @@ void TExportRun::EmitLine()
 {
     if (!observer_.AddLine(Line))
         WriteFailed = Cancelled = true;
-    Line.clear();
+    Line.truncate(0);
 }

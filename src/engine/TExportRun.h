@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TExportJob.h"
+#include "TFoundNames.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,7 +31,7 @@ public:
 
 private:
     void CollectObject(const QString &container, const TNDSObj &entry, bool &stop);
-    int ExportObjects(const QStringList &found, int count);
+    int ExportObjects(const TFoundNames &found, int count);
     void AddField(const QString &text, bool first);
     void EmitLine();
     void SortFound();
@@ -45,6 +46,6 @@ private:
     QString Delim;
     QString Line;
     QString NamePrefix;
-    QStringList Found;
+    TFoundNames Found;
     bool nextIsFirst_ = true;
 };

@@ -389,6 +389,10 @@ private slots:
         QTest::newRow("wrong type") << "OU=jdoe.Sales.Acme" << false;
         QTest::newRow("relative") << "jdoe.Sales" << false;
         QTest::newRow("empty part") << "jdoe..Acme" << false;
+        QTest::newRow("empty part after the first") << "jdoe..Sales.Acme" << false;
+        QTest::newRow("two leading dots") << "..jdoe.Sales.Acme" << false;
+        QTest::newRow("root first") << "[Root].Sales.Acme" << false;
+        QTest::newRow("one part and a dot") << "Acme." << false;
         QTest::newRow("trailing dot") << "jdoe.Sales.Acme." << false;
     }
 

@@ -46,6 +46,17 @@ size_t TypeEnd(std::string_view part)
     return std::string_view::npos;
 }
 
+size_t FirstDot(std::string_view name)
+{
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '\\')
+            ++i;
+        else if (name[i] == '.')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
 std::string_view Value(std::string_view part)
 {
     const size_t end = TypeEnd(part);

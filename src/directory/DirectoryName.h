@@ -34,6 +34,9 @@ bool IsRoot(std::string_view text);
 // The position of the first "=" that is not escaped, or npos.
 size_t TypeEnd(std::string_view part);
 
+// The position of the first "." that is not escaped, or npos.
+size_t FirstDot(std::string_view name);
+
 // The part without its type: the text after the first unescaped "=", or the whole part.
 std::string_view Value(std::string_view part);
 

@@ -38,23 +38,24 @@ int64_t DirectoryTree::Resolve(std::string_view fullName) const
     DirectoryName::Parts parts;
     if (!DirectoryName::Split(fullName, parts))
         return -1;
-    uint32_t at = Top;
-    for (size_t i = parts.count; i-- > 0;) {
-        const std::string_view part = parts.part[i];
-        const size_t typeEnd = DirectoryName::TypeEnd(part);
-        uint32_t child = 0;
-        if (typeEnd != std::string_view::npos) {
-            child = index_.Find(objects, at, part.substr(typeEnd + 1));
-            if (child != 0 && !CaseFold::Equal(objects[child].Type(), part.substr(0, typeEnd)))
-                child = 0;
-        }
-        if (child == 0)
-            child = index_.Find(objects, at, part);
-        if (child == 0)
-            return -1;
-        at = child;
-    }
+    int64_t at = Top;
+    for (size_t i = parts.count; i-- > 0 && at >= 0;)
+        at = ResolvePart(uint32_t(at), parts.part[i]);
     return at;
+}
+
+int64_t DirectoryTree::ResolvePart(uint32_t parent, std::string_view part) const
+{
+    const size_t typeEnd = DirectoryName::TypeEnd(part);
+    uint32_t child = 0;
+    if (typeEnd != std::string_view::npos) {
+        child = index_.Find(objects, parent, part.substr(typeEnd + 1));
+        if (child != 0 && !CaseFold::Equal(objects[child].Type(), part.substr(0, typeEnd)))
+            child = 0;
+    }
+    if (child == 0)
+        child = index_.Find(objects, parent, part);
+    return child == 0 ? -1 : int64_t(child);
 }
 
 bool DirectoryTree::IsAbove(uint32_t ancestor, uint32_t object) const

@@ -36,6 +36,8 @@ public:
 
     // The object a full name stands for (Top for the top), or -1.
     int64_t Resolve(std::string_view fullName) const;
+    // The child of parent that one part of a name, typed or typeless, stands for, or -1.
+    int64_t ResolvePart(uint32_t parent, std::string_view part) const;
 
     std::span<const uint32_t> Children(uint32_t object) const
     {

@@ -25,6 +25,8 @@ constexpr uint32_t DS_INFO_CLASS_DEFS = 3;
 constexpr uint32_t DS_WRITE_STREAM = 0x2;
 // The handle NWDSCreateContext returns on failure is never a context.
 constexpr size_t UnusableSlot = size_t(ERR_CONTEXT_CREATION) - 1;
+// Containers whose names are kept resolved.
+constexpr size_t ResolvedContainerCount = 65536;
 // Freed buffer storage kept for reuse: a reader holds a request and a result buffer,
 // and every level of a listing one more.
 constexpr size_t SpareStorageCount = 8;
@@ -149,6 +151,7 @@ void SimulatedClient::Adopt(std::unique_ptr<DirectoryModel> model)
     model_ = std::move(model);
     for (ResolvedName &entry : resolved_)
         entry = ResolvedName{};
+    containers_.clear();
     faults_.Clear();
     for (const auto &tree : model_->trees) {
         for (const DirectoryFault &fault : tree->faults)
@@ -250,8 +253,36 @@ int64_t SimulatedClient::Resolve(uint32_t tree, std::string_view name)
     entry.used = true;
     entry.tree = tree;
     entry.name.assign(name);
-    entry.object = model_->trees[tree]->Resolve(name);
+    entry.object = ResolveInContainer(tree, name);
     return entry.object;
+}
+
+int64_t SimulatedClient::ResolveInContainer(uint32_t tree, std::string_view name)
+{
+    const DirectoryTree &directoryTree = *model_->trees[tree];
+    std::string_view rest = name;
+    if (!rest.empty() && rest.front() == '.')
+        rest.remove_prefix(1);
+    const size_t dot = DirectoryName::FirstDot(rest);
+    // Names with an empty part, with one part, or too long to have all their parts
+    // counted, take the whole way.
+    if (name.size() > DirectoryName::MaxNameBytes || dot == 0 || dot == std::string_view::npos ||
+        dot + 1 == rest.size() || rest[dot + 1] == '.')
+        return directoryTree.Resolve(name);
+    const std::string_view leaf = rest.substr(0, dot);
+    rest.remove_prefix(dot + 1);
+    containerKey_.assign(reinterpret_cast<const char *>(&tree), sizeof tree);
+    containerKey_.append(rest);
+    int64_t container = 0;
+    if (const auto known = containers_.find(containerKey_); known != containers_.end()) {
+        container = known->second;
+    } else {
+        container = directoryTree.Resolve(rest);
+        if (containers_.size() >= ResolvedContainerCount)
+            containers_.clear();
+        containers_.emplace(containerKey_, container);
+    }
+    return container < 0 ? -1 : directoryTree.ResolvePart(uint32_t(container), leaf);
 }
 
 void SimulatedClient::AttributesOf(const DirectoryObject &object, std::vector<AttributeRef> &attributes)

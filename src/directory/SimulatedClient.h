@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // The directory client that serves a directory file (docs/directory-format.md) from
@@ -168,6 +169,8 @@ private:
 
     // DirectoryTree::Resolve, remembering the last few names.
     int64_t Resolve(uint32_t tree, std::string_view name);
+    // DirectoryTree::Resolve, remembering the containers of the names.
+    int64_t ResolveInContainer(uint32_t tree, std::string_view name);
     // Replaces attributes with those of the object's value block, in its order.
     static void AttributesOf(const DirectoryObject &object, std::vector<AttributeRef> &attributes);
     NWDSCCODE List(ClientFunction function, NWDSContextHandle context, const char *object, int32_t *iterationHandle,
@@ -195,6 +198,10 @@ private:
     };
     std::array<ResolvedName, 4> resolved_;
     size_t nextResolved_ = 0;
+    // Containers resolved so far, keyed by tree (4 bytes) and name; many objects share
+    // one. Emptied when the model changes, or when it grows large.
+    std::unordered_map<std::string, int64_t> containers_;
+    std::string containerKey_;
 
     // Storage of freed buffers, for new buffers of the same size: readers allocate and
     // free buffers for every attribute they read.

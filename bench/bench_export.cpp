@@ -12,6 +12,7 @@
 // own memory is its peak RSS (VmHWM, reset through /proc/self/clear_refs) less the RSS
 // just before it.
 
+#include "CollationOrder.h"
 #include "CollectConditions.h"
 #include "ExportJobOf.h"
 #include "LocaleFormats.h"
@@ -199,22 +200,17 @@ private:
         }
     }
 
+    // The same sort as the run's.
     void Sort()
     {
         QCollator collator(LocaleFormats::Locale());
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::vector<std::pair<QCollatorSortKey, uint32_t>> keys;
-        keys.reserve(found_.size());
-        for (size_t i = 0; i < found_.size(); ++i)
-            keys.emplace_back(collator.sortKey(found_[i].first), uint32_t(i));
-        std::stable_sort(keys.begin(), keys.end(),
-                         [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+        const std::vector<uint32_t> order =
+            CollationOrder(collator, qsizetype(found_.size()), [this](qsizetype i) { return found_[size_t(i)].first; });
         std::vector<std::pair<QString, uint32_t>> sorted;
-        sorted.reserve(found_.size());
-        for (size_t i = 0; i < keys.size(); ++i) {
-            if (i == 0 || keys[i - 1].first.compare(keys[i].first) != 0)
-                sorted.push_back(std::move(found_[keys[i].second]));
-        }
+        sorted.reserve(order.size());
+        for (const uint32_t position : order)
+            sorted.push_back(std::move(found_[position]));
         found_ = std::move(sorted);
     }
 

@@ -1,3 +1,4 @@
+#include "CollationOrder.h"
 #include "LocaleFormats.h"
 #include "ShortName.h"
 #include "SimulatedClient.h"
@@ -5,6 +6,7 @@
 #include "TExportRun.h"
 #include "tNDS.h"
 
+#include <QCollator>
 #include <QTest>
 
 #include <functional>
@@ -216,6 +218,28 @@ private slots:
         QCOMPARE(recorder.lines, (QStringList{"émile", "Emile", "eric", "Ève", "Zoé", "zoe"}));
         QCOMPARE(recorder.scanned, QStringLiteral("6 objets analysés"));
         QVERIFY(fixture.reports.isEmpty());
+    }
+
+    void collationOrder_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<uint32_t>>("order");
+        QTest::newRow("none") << QStringList{} << QList<uint32_t>{};
+        QTest::newRow("letter case: the first is kept")
+            << QStringList{"b", "Alice", "alice", "ALICE"} << QList<uint32_t>{1, 0};
+        QTest::newRow("accents after letters") << QStringList{"eb", "éa", "Éa"} << QList<uint32_t>{1, 0};
+        QTest::newRow("beyond eight characters")
+            << QStringList{"abcdefghz", "ABCDEFGHa", "abcdefgh"} << QList<uint32_t>{2, 1, 0};
+    }
+    void collationOrder()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QList<uint32_t>, order);
+        QCollator collator(LocaleFormats::Locale());
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        const std::vector<uint32_t> sorted =
+            CollationOrder(collator, names.size(), [&](qsizetype i) { return names[i]; });
+        QCOMPARE(QList<uint32_t>(sorted.begin(), sorted.end()), order);
     }
 
     void shortNames_data()

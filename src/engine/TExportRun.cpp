@@ -1,5 +1,6 @@
 #include "TExportRun.h"
 
+#include "CollationOrder.h"
 #include "LocaleFormats.h"
 #include "Operators.h"
 #include "ShortName.h"
@@ -107,22 +108,7 @@ void TExportRun::SortFound()
 {
     QCollator collator(LocaleFormats::Locale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<uint32_t> order;
-    {
-        // The keys are the largest memory of a run: they live for the sort alone.
-        std::vector<std::pair<QCollatorSortKey, uint32_t>> keys;
-        keys.reserve(size_t(Found.Size()));
-        for (qsizetype i = 0; i < Found.Size(); ++i)
-            keys.emplace_back(collator.sortKey(Found.At(i)), uint32_t(i));
-        std::stable_sort(keys.begin(), keys.end(),
-                         [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
-        order.reserve(keys.size());
-        for (size_t i = 0; i < keys.size(); ++i) {
-            if (i == 0 || keys[i - 1].first.compare(keys[i].first) != 0)
-                order.push_back(keys[i].second);
-        }
-    }
-    Found.Reorder(order);
+    Found.Reorder(CollationOrder(collator, Found.Size(), [this](qsizetype i) { return Found.At(i); }));
 }
 
 int TExportRun::ExportObjects(const TFoundNames &found, int count)

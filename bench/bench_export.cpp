@@ -22,6 +22,7 @@
 #include "TDirectorySchema.h"
 #include "TExportObserver.h"
 #include "TExportRun.h"
+#include "ValuePacking.h"
 #include "tNDS.h"
 
 #include <QCollator>
@@ -69,22 +70,6 @@ double Seconds(qint64 nanoseconds)
     return double(nanoseconds) / 1e9;
 }
 
-bool IsTextSyntax(uint32_t syntax)
-{
-    switch (syntax) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
-        return true;
-    default:
-        return false;
-    }
-}
-
 uint32_t ReadU32(const uint8_t *at)
 {
     uint32_t value = 0;
@@ -117,7 +102,7 @@ public:
         std::vector<Property> properties;
         for (const TExportJob::Row &row : job_.rows) {
             const int32_t id = tree_.schema.FindAttribute(row.property.toStdString());
-            if (id >= 0 && !IsTextSyntax(tree_.schema.Attributes()[size_t(id)].syntax)) {
+            if (id >= 0 && !ValuePacking::IsText(tree_.schema.Attributes()[size_t(id)].syntax)) {
                 *error = QStringLiteral("the floor reads text values only, not those of %1").arg(row.property);
                 return std::nullopt;
             }

@@ -2,6 +2,7 @@
 
 #include "NDSTimeToStr.h"
 #include "NWValues.h"
+#include "ValuePacking.h"
 #include "tNDS.h"
 
 #include <QByteArray>
@@ -180,16 +181,11 @@ bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QS
 bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QString &objectName,
                  const QString &attributeName, const std::function<QString()> &prefix, QStringList &lines)
 {
-    switch (syntaxId) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
+    if (ValuePacking::IsText(syntaxId)) {
         lines << Text(static_cast<const char *>(value));
-        break;
+        return true;
+    }
+    switch (syntaxId) {
     case SYN_CI_LIST:
         for (const CI_List_T *node = &Record<CI_List_T>(value); node; node = node->next)
             lines << Text(node->s);

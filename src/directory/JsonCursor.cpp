@@ -10,17 +10,6 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 void AppendUtf8(std::string &out, uint32_t code)
 {
     if (code < 0x80) {

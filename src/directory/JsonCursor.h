@@ -57,6 +57,18 @@ public:
     // The line (from 1) of an offset.
     size_t LineOf(size_t offset) const;
 
+    // The value of a hexadecimal digit in either letter case, or -1.
+    static int HexDigit(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
+
 private:
     void SkipSpace();
     void Expect(char c, const char *what);

@@ -94,22 +94,6 @@ private:
     size_t tail_;
 };
 
-bool IsText(uint32_t syntax)
-{
-    switch (syntax) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Lays out the record of one value; -1 when the bytes do not fit the syntax.
 int64_t Build(uint32_t syntax, const uint8_t *value, size_t size, uint8_t *base)
 {

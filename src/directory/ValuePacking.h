@@ -19,6 +19,8 @@
 // - 23: remote id u32, name (rest); 25: level u32, interval u32, name (rest);
 //   26: amount u32, name (rest)
 
+#include "NWValues.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,6 +38,24 @@ inline void AppendCounted(std::string &out, std::string_view bytes)
 {
     AppendU32(out, uint32_t(bytes.size()));
     out.append(bytes);
+}
+
+// Whether values of the syntax are texts (1-5, 10, 20): packed as their bytes, recorded
+// as a zero-terminated text.
+inline bool IsText(uint32_t syntax)
+{
+    switch (syntax) {
+    case SYN_DIST_NAME:
+    case SYN_CE_STRING:
+    case SYN_CI_STRING:
+    case SYN_PR_STRING:
+    case SYN_NU_STRING:
+    case SYN_TEL_NUMBER:
+    case SYN_CLASS_NAME:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // The number of bytes a result buffer carries for a packed value (streams carry their

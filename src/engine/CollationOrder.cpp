@@ -27,17 +27,23 @@ uint64_t RoughKey(const QString &name)
 std::vector<uint32_t> CollationOrder(const QCollator &collator, qsizetype count,
                                      const std::function<QString(qsizetype)> &name)
 {
-    std::vector<std::pair<QCollatorSortKey, uint32_t>> keys;
+    std::vector<uint32_t> roughOrder;
     {
         std::vector<std::pair<uint64_t, uint32_t>> rough;
         rough.reserve(size_t(count));
         for (qsizetype i = 0; i < count; ++i)
             rough.emplace_back(RoughKey(name(i)), uint32_t(i));
         std::sort(rough.begin(), rough.end());
-        keys.reserve(rough.size());
-        for (const auto &[roughKey, position] : rough)
-            keys.emplace_back(collator.sortKey(name(position)), position);
+        roughOrder.reserve(rough.size());
+        for (const auto &entry : rough)
+            roughOrder.push_back(entry.second);
     }
+    // The collation keys take the most memory of a sort: the rough keys go before they come.
+    std::vector<std::pair<QCollatorSortKey, uint32_t>> keys;
+    keys.reserve(roughOrder.size());
+    for (const uint32_t position : roughOrder)
+        keys.emplace_back(collator.sortKey(name(position)), position);
+    roughOrder = {};
     std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) {
         const int order = a.first.compare(b.first);
         return order != 0 ? order < 0 : a.second < b.second;

@@ -10,9 +10,6 @@
 
 #include <QCollator>
 
-#include <algorithm>
-#include <vector>
-
 namespace {
 
 QString Reading(const QString &name)
@@ -153,13 +150,13 @@ int TExportRun::ExportObjects(const TFoundNames &found, int count)
             if (job_.addcontainer)
                 AddField(RestOfName(object.ObjectName), nextIsFirst_);
             for (size_t r = 0; r < job_.rows.size() && !Cancelled && !rejected; ++r) {
-                const TExportJob::Row *row = &job_.rows[r];
-                const tCondition &condition = *row->condition;
+                const TExportJob::Row &row = job_.rows[r];
+                const tCondition &condition = *row.condition;
                 QString valueText;
                 try {
                     observer_.SetL2(readingProperty.at(qsizetype(r)));
                     directory_.PumpEvents();
-                    if (const auto values = object.GetValues(row->property)) {
+                    if (const auto values = object.GetValues(row.property)) {
                         for (qsizetype v = 0; v < values->size(); ++v) {
                             if (v > 0)
                                 valueText += ValueSep;

@@ -56,9 +56,9 @@ void TExportRun::RunExport(bool recursive)
                 },
                 job_.className);
         }
-        if (job_.sortbycn)
-            SortFound();
         if (!Cancelled) {
+            if (job_.sortbycn)
+                SortFound();
             if (!Found.IsEmpty()) {
                 observer_.SetProgressVisible(true);
                 observer_.SetProgressMaximum(int(Found.Size()));

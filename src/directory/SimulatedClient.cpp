@@ -96,34 +96,6 @@ uint32_t SimulatedClient::PrimaryTree() const
     return model_->connections.empty() ? 0 : model_->connections.front().tree;
 }
 
-SimulatedClient::Context *SimulatedClient::Find(NWDSContextHandle handle)
-{
-    if (handle <= 0 || size_t(handle) > contexts_.size())
-        return nullptr;
-    Context &context = contexts_[size_t(handle) - 1];
-    return context.open ? &context : nullptr;
-}
-
-int32_t SimulatedClient::TreeIndexOf(NWDSContextHandle handle)
-{
-    const Context *context = Find(handle);
-    return context ? int32_t(context->tree) : -1;
-}
-
-NWDSCCODE SimulatedClient::CheckBuffer(NWDSContextHandle context, const Buf_T *buffer,
-                                       std::initializer_list<Buf_T::Content> contents)
-{
-    if (!Find(context))
-        return ERR_BAD_CONTEXT;
-    if (!buffer)
-        return ERR_INVALID_REQUEST;
-    for (const Buf_T::Content content : contents) {
-        if (buffer->content == content)
-            return 0;
-    }
-    return ERR_BAD_VERB;
-}
-
 int64_t SimulatedClient::Resolve(uint32_t tree, std::string_view name)
 {
     for (const ResolvedName &entry : resolved_) {
@@ -165,17 +137,6 @@ int64_t SimulatedClient::ResolveInContainer(uint32_t tree, std::string_view name
         containers_.emplace(containerKey_, container);
     }
     return container < 0 ? -1 : directoryTree.ResolvePart(uint32_t(container), leaf);
-}
-
-NWDSCCODE SimulatedClient::CopyOut(std::string_view text, char *area, size_t size)
-{
-    if (!area)
-        return ERR_INVALID_REQUEST;
-    if (text.size() >= size)
-        return ERR_INSUFFICIENT_BUFFER;
-    std::memcpy(area, text.data(), text.size());
-    area[text.size()] = '\0';
-    return 0;
 }
 
 bool SimulatedClient::StartOf(int32_t handle, size_t end, size_t &position)

@@ -287,3 +287,43 @@ std::optional<FaultTable::Outcome> SimulatedClient::Fault(ClientFunction functio
     };
     return faults_.Match(function, tree, objectKey, hasAttribute);
 }
+
+// Inline, as they are called for every name and value a reader takes.
+inline SimulatedClient::Context *SimulatedClient::Find(NWDSContextHandle handle)
+{
+    if (handle <= 0 || size_t(handle) > contexts_.size())
+        return nullptr;
+    Context &context = contexts_[size_t(handle) - 1];
+    return context.open ? &context : nullptr;
+}
+
+inline int32_t SimulatedClient::TreeIndexOf(NWDSContextHandle handle)
+{
+    const Context *context = Find(handle);
+    return context ? int32_t(context->tree) : -1;
+}
+
+inline NWDSCCODE SimulatedClient::CheckBuffer(NWDSContextHandle context, const Buf_T *buffer,
+                                              std::initializer_list<Buf_T::Content> contents)
+{
+    if (!Find(context))
+        return ERR_BAD_CONTEXT;
+    if (!buffer)
+        return ERR_INVALID_REQUEST;
+    for (const Buf_T::Content content : contents) {
+        if (buffer->content == content)
+            return 0;
+    }
+    return ERR_BAD_VERB;
+}
+
+inline NWDSCCODE SimulatedClient::CopyOut(std::string_view text, char *area, size_t size)
+{
+    if (!area)
+        return ERR_INVALID_REQUEST;
+    if (text.size() >= size)
+        return ERR_INSUFFICIENT_BUFFER;
+    std::memcpy(area, text.data(), text.size());
+    area[text.size()] = '\0';
+    return 0;
+}

@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -208,7 +209,7 @@ private:
     // its syntax), then the current value as carried; peek leaves it current, otherwise
     // it is taken.
     NWDSCCODE CarriedValue(ClientFunction function, NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID,
-                           const void *area, bool peek, uint32_t &carried, const uint8_t *&bytes);
+                           const void *area, bool peek, std::span<const uint8_t> &carried);
     // Appends a schema name to a request buffer and counts it.
     static NWDSCCODE PutName(Buf_T &buffer, const char *name);
     // Starts a batch of out at the iteration handle's position among total, for tree and

@@ -196,13 +196,11 @@ NWDSCCODE SimulatedClient::NWDSGetAttrName(NWDSContextHandle context, Buf_T *buf
 NWDSCCODE SimulatedClient::NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID,
                                                   size_t *size)
 {
-    uint32_t carried = 0;
-    const uint8_t *value = nullptr;
+    std::span<const uint8_t> carried;
     if (const NWDSCCODE result =
-            CarriedValue(ClientFunction::NWDSComputeAttrValSize, context, buffer, syntaxID, size, true, carried, value);
-        result != 0)
+            CarriedValue(ClientFunction::NWDSComputeAttrValSize, context, buffer, syntaxID, size, true, carried))
         return result;
-    const int64_t recordSize = ValuePacking::RecordSize(syntaxID, value, carried);
+    const int64_t recordSize = ValuePacking::RecordSize(syntaxID, carried.data(), carried.size());
     if (recordSize < 0)
         return ERR_BAD_SYNTAX;
     *size = size_t(recordSize);
@@ -211,18 +209,16 @@ NWDSCCODE SimulatedClient::NWDSComputeAttrValSize(NWDSContextHandle context, Buf
 
 NWDSCCODE SimulatedClient::NWDSGetAttrVal(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, void *value)
 {
-    uint32_t carried = 0;
-    const uint8_t *bytes = nullptr;
+    std::span<const uint8_t> carried;
     if (const NWDSCCODE result =
-            CarriedValue(ClientFunction::NWDSGetAttrVal, context, buffer, syntaxID, value, false, carried, bytes);
-        result != 0)
+            CarriedValue(ClientFunction::NWDSGetAttrVal, context, buffer, syntaxID, value, false, carried))
         return result;
-    return ValuePacking::WriteRecord(syntaxID, bytes, carried, value) ? 0 : ERR_BAD_SYNTAX;
+    return ValuePacking::WriteRecord(syntaxID, carried.data(), carried.size(), value) ? 0 : ERR_BAD_SYNTAX;
 }
 
 NWDSCCODE SimulatedClient::CarriedValue(ClientFunction function, NWDSContextHandle context, Buf_T *buffer,
-                                        uint32_t syntaxID, const void *area, bool peek, uint32_t &carried,
-                                        const uint8_t *&bytes)
+                                        uint32_t syntaxID, const void *area, bool peek,
+                                        std::span<const uint8_t> &carried)
 {
     if (buffer) {
         if (const auto fault =
@@ -238,13 +234,16 @@ NWDSCCODE SimulatedClient::CarriedValue(ClientFunction function, NWDSContextHand
     if (syntaxID != buffer->itemSyntax)
         return ERR_BAD_SYNTAX;
     const size_t cursor = buffer->Cursor();
-    const bool read = buffer->GetU32(carried) && buffer->GetBytes(carried, bytes);
+    uint32_t size = 0;
+    const uint8_t *bytes = nullptr;
+    const bool read = buffer->GetU32(size) && buffer->GetBytes(size, bytes);
     if (peek)
         buffer->SetCursor(cursor);
     if (!read)
         return ERR_BUFFER_EMPTY;
     if (!peek)
         --buffer->itemsLeft;
+    carried = {bytes, size};
     return 0;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "CaseFold.h"
 #include "DirectoryBuffer.h"
 #include "DirectoryFault.h"
 #include "DirectoryModel.h"
+#include "DirectoryName.h"
 #include "FaultTable.h"
 #include "NWClient.h"
 
@@ -10,9 +12,11 @@
 #include <QString>
 
 #include <array>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -142,11 +146,16 @@ private:
     };
 
     void Adopt(std::unique_ptr<DirectoryModel> model);
+    // Adopts model; false when there is none (its reader was refused).
+    bool AdoptRead(std::unique_ptr<DirectoryModel> model);
     uint32_t PrimaryTree() const;
     Context *Find(NWDSContextHandle handle);
     const DirectoryTree &TreeOf(const Context &context) const { return *model_->trees[context.tree]; }
     bool Typeless(const Context &context) const { return (context.flags & DCV_TYPELESS_NAMES) != 0; }
     NWDSContextHandle OpenContext(const Context &settings);
+    // The fault function gives for a call on handle, else ERR_BAD_CONTEXT when handle is
+    // no open context, else 0 with the context in found.
+    NWDSCCODE OpenFor(ClientFunction function, NWDSContextHandle handle, Context *&found);
 
     // The fault for a call, if one fires. object is a name given to the call, or null;
     // objectIndex the object the call concerns in tree (-1: none).
@@ -161,10 +170,25 @@ private:
             return std::nullopt;
         return Fault(function, tree, object, objectIndex, NoAttribute{});
     }
+    // The key of the object of a call that names none and concerns none.
+    static constexpr const char *NoObject = "\x02";
+    // Operation of a request naming attributes whose definitions are read.
+    static constexpr uint32_t DSV_READ_ATTR_DEF = 12;
     // For calls that concern no attribute.
     struct NoAttribute {
         bool operator()(std::string_view) const { return false; }
     };
+    // For calls that concern one attribute.
+    struct SameAttribute {
+        std::string_view attribute;
+        bool operator()(std::string_view wanted) const { return CaseFold::Equal(attribute, wanted); }
+    };
+    // What a fault that fired gives a call reading in batches: its result, or an empty
+    // batch of content in out (ERR_INVALID_REQUEST without a handle or a buffer).
+    static NWDSCCODE FaultResult(const FaultTable::Outcome &fault, int32_t *iterationHandle, Buf_T *out,
+                                 Buf_T::Content content, uint32_t operation = 0);
+    // Whether request is a request buffer naming name, in any letter case.
+    static bool Asks(const Buf_T *request, std::string_view name);
     int32_t TreeIndexOf(NWDSContextHandle handle);
 
     // DirectoryTree::Resolve, remembering the last few names.
@@ -178,6 +202,41 @@ private:
     // Checks the context and that the buffer holds one of the contents.
     NWDSCCODE CheckBuffer(NWDSContextHandle context, const Buf_T *buffer,
                           std::initializer_list<Buf_T::Content> contents);
+    // CheckBuffer, then the buffer's count into *count.
+    NWDSCCODE CountOf(NWDSContextHandle context, Buf_T *buffer, std::initializer_list<Buf_T::Content> contents,
+                      uint32_t *count);
+    // The checks of the value calls in their order (fault, buffer, area, a value left,
+    // its syntax), then the current value as carried; peek leaves it current, otherwise
+    // it is taken.
+    NWDSCCODE CarriedValue(ClientFunction function, NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID,
+                           const void *area, bool peek, std::span<const uint8_t> &carried);
+    // Appends a schema name to a request buffer and counts it.
+    static NWDSCCODE PutName(Buf_T &buffer, const char *name);
+    // Starts a batch of out at the iteration handle's position among total, for tree and
+    // object; ERR_INVALID_HANDLE or ERR_INSUFFICIENT_BUFFER when it cannot.
+    static NWDSCCODE BeginBatch(int32_t iterationHandle, size_t total, size_t &position, Buf_T &out,
+                                Buf_T::Content content, uint32_t operation, int32_t tree, int64_t object = -1);
+    // Ends a batch that stopped at position: the next handle, or ERR_INSUFFICIENT_BUFFER
+    // when not one entry fitted.
+    static NWDSCCODE EndBatch(const Buf_T &out, size_t position, size_t total, int32_t *iterationHandle);
+    // A batch position from an iteration handle: -1 is the start; anything else must be
+    // a position no further than the end.
+    static bool StartOf(int32_t handle, size_t end, size_t &position);
+    // Copies text and its terminator to area of size bytes.
+    static NWDSCCODE CopyOut(std::string_view text, char *area, size_t size);
+    // CopyOut of the full name of object in the context's tree, typed or typeless as it asks.
+    NWDSCCODE CopyName(const Context &context, uint32_t object, char *area, size_t size);
+    static uint32_t ReadU32(const uint8_t *at)
+    {
+        uint32_t value = 0;
+        std::memcpy(&value, at, sizeof value);
+        return value;
+    }
+    static void WriteU32(uint8_t *&at, uint32_t value)
+    {
+        std::memcpy(at, &value, sizeof value);
+        at += sizeof value;
+    }
 
     std::unique_ptr<DirectoryModel> model_;
     FaultTable faults_;
@@ -211,3 +270,61 @@ private:
     };
     std::vector<SpareStorage> spareStorage_;
 };
+
+template <class HasAttribute>
+std::optional<FaultTable::Outcome> SimulatedClient::Fault(ClientFunction function, int32_t tree, const char *object,
+                                                          int64_t objectIndex, HasAttribute hasAttribute)
+{
+    if (faults_.None(function))
+        return std::nullopt;
+    const auto objectKey = [&]() -> std::string {
+        if (object)
+            return DirectoryName::Key(object);
+        // A buffer filled before another directory was loaded may name what is gone.
+        if (tree >= 0 && size_t(tree) < model_->trees.size() && objectIndex >= 0 &&
+            size_t(objectIndex) < model_->trees[size_t(tree)]->objects.size())
+            return DirectoryName::Key(model_->trees[size_t(tree)]->FullName(uint32_t(objectIndex)));
+        return NoObject;
+    };
+    return faults_.Match(function, tree, objectKey, hasAttribute);
+}
+
+// Inline, as they are called for every name and value a reader takes.
+inline SimulatedClient::Context *SimulatedClient::Find(NWDSContextHandle handle)
+{
+    if (handle <= 0 || size_t(handle) > contexts_.size())
+        return nullptr;
+    Context &context = contexts_[size_t(handle) - 1];
+    return context.open ? &context : nullptr;
+}
+
+inline int32_t SimulatedClient::TreeIndexOf(NWDSContextHandle handle)
+{
+    const Context *context = Find(handle);
+    return context ? int32_t(context->tree) : -1;
+}
+
+inline NWDSCCODE SimulatedClient::CheckBuffer(NWDSContextHandle context, const Buf_T *buffer,
+                                              std::initializer_list<Buf_T::Content> contents)
+{
+    if (!Find(context))
+        return ERR_BAD_CONTEXT;
+    if (!buffer)
+        return ERR_INVALID_REQUEST;
+    for (const Buf_T::Content content : contents) {
+        if (buffer->content == content)
+            return 0;
+    }
+    return ERR_BAD_VERB;
+}
+
+inline NWDSCCODE SimulatedClient::CopyOut(std::string_view text, char *area, size_t size)
+{
+    if (!area)
+        return ERR_INVALID_REQUEST;
+    if (text.size() >= size)
+        return ERR_INSUFFICIENT_BUFFER;
+    std::memcpy(area, text.data(), text.size());
+    area[text.size()] = '\0';
+    return 0;
+}

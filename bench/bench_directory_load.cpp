@@ -4,8 +4,8 @@
 //
 // Usage: bench_directory_load FILE   (or --demo for the built-in directory)
 
-#include "SimulatedClient.h"
-#include "tNDS.h"
+#include "directory/simulated/SimulatedClient.h"
+#include "directory/tNDS.h"
 
 #include <QElapsedTimer>
 #include <QFile>

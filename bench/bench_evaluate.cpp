@@ -1,6 +1,6 @@
-#include "tCondition.h"
+#include "engine/tCondition.h"
 
-#include "LocaleFormats.h"
+#include "directory/LocaleFormats.h"
 
 #include <QTest>
 

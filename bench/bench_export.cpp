@@ -12,18 +12,18 @@
 // own memory is its peak RSS (VmHWM, reset through /proc/self/clear_refs) less the RSS
 // just before it.
 
-#include "CollationOrder.h"
-#include "CollectConditions.h"
-#include "ExportJobOf.h"
-#include "LocaleFormats.h"
-#include "QueryFile.h"
-#include "ShortName.h"
-#include "SimulatedClient.h"
-#include "TDirectorySchema.h"
-#include "TExportObserver.h"
-#include "TExportRun.h"
-#include "ValuePacking.h"
-#include "tNDS.h"
+#include "directory/LocaleFormats.h"
+#include "directory/simulated/SimulatedClient.h"
+#include "directory/simulated/ValuePacking.h"
+#include "directory/tNDS.h"
+#include "engine/CollationOrder.h"
+#include "engine/ShortName.h"
+#include "engine/TExportObserver.h"
+#include "engine/TExportRun.h"
+#include "query/CollectConditions.h"
+#include "query/ExportJobOf.h"
+#include "query/QueryFile.h"
+#include "query/TDirectorySchema.h"
 
 #include <QCollator>
 #include <QElapsedTimer>
@@ -102,7 +102,7 @@ public:
         std::vector<Property> properties;
         for (const TExportJob::Row &row : job_.rows) {
             const int32_t id = tree_.schema.FindAttribute(row.property.toStdString());
-            if (id >= 0 && !ValuePacking::IsText(tree_.schema.Attributes()[size_t(id)].syntax)) {
+            if (id >= 0 && !IsTextSyntax(tree_.schema.Attributes()[size_t(id)].syntax)) {
                 *error = QStringLiteral("the floor reads text values only, not those of %1").arg(row.property);
                 return std::nullopt;
             }

@@ -6,9 +6,9 @@
 // Usage: bench_object_reader FILE [OBJECTS]   (FILE written by gen_directory; at most
 // OBJECTS users are read, 100000 unless given)
 
-#include "SimulatedClient.h"
-#include "TNW4Object.h"
-#include "tNDS.h"
+#include "directory/TNW4Object.h"
+#include "directory/simulated/SimulatedClient.h"
+#include "directory/tNDS.h"
 
 #include <QElapsedTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TQueryDefinition.h"
+#include "query/TQueryDefinition.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SimulatedClient.h"
-#include "tNDS.h"
+#include "directory/simulated/SimulatedClient.h"
+#include "directory/tNDS.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,5 @@
-#include "DirectoryFileReader.h"
-#include "SimulatedClient.h"
+#include "directory/simulated/DirectoryFileReader.h"
+#include "directory/simulated/SimulatedClient.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
-#include "tCondition.h"
+#include "engine/tCondition.h"
 
-#include "LocaleFormats.h"
-#include "NDSTimeToStr.h"
-#include "ValueConversions.h"
+#include "directory/LocaleFormats.h"
+#include "directory/NDSTimeToStr.h"
+#include "engine/ValueConversions.h"
 
 #include <QTest>
 

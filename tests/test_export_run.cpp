@@ -1,10 +1,10 @@
-#include "CollationOrder.h"
-#include "LocaleFormats.h"
-#include "ShortName.h"
-#include "SimulatedClient.h"
-#include "TExportObserver.h"
-#include "TExportRun.h"
-#include "tNDS.h"
+#include "directory/LocaleFormats.h"
+#include "directory/simulated/SimulatedClient.h"
+#include "directory/tNDS.h"
+#include "engine/CollationOrder.h"
+#include "engine/ShortName.h"
+#include "engine/TExportObserver.h"
+#include "engine/TExportRun.h"
 
 #include <QCollator>
 #include <QTest>

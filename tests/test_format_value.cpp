@@ -1,10 +1,10 @@
-#include "FormatValue.h"
-#include "LocaleFormats.h"
-#include "NDSTimeToStr.h"
-#include "NWValues.h"
 #include "StubClient.h"
-#include "SyntaxTypes.h"
-#include "tNDS.h"
+#include "directory/FormatValue.h"
+#include "directory/LocaleFormats.h"
+#include "directory/NDSTimeToStr.h"
+#include "directory/NWValues.h"
+#include "directory/SyntaxTypes.h"
+#include "directory/tNDS.h"
 
 #include <QFile>
 #include <QTemporaryDir>

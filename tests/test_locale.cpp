@@ -1,4 +1,4 @@
-#include "LocaleFormats.h"
+#include "directory/LocaleFormats.h"
 
 #include <QTest>
 

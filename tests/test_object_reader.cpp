@@ -1,5 +1,5 @@
 #include "ReportingDirectory.h"
-#include "TNW4Object.h"
+#include "directory/TNW4Object.h"
 
 #include <QTest>
 

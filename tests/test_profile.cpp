@@ -1,5 +1,5 @@
-#include "TProfileFile.h"
-#include "TextDecoding.h"
+#include "query/TProfileFile.h"
+#include "query/TextDecoding.h"
 
 #include "FailDevice.h"
 

@@ -1,7 +1,7 @@
-#include "LocaleFormats.h"
-#include "QueryFile.h"
-#include "QueryLayout.h"
-#include "TProfileFile.h"
+#include "directory/LocaleFormats.h"
+#include "query/QueryFile.h"
+#include "query/QueryLayout.h"
+#include "query/TProfileFile.h"
 
 #include "FakeQuerySchema.h"
 #include "QueryText.h"

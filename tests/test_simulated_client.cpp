@@ -1,5 +1,5 @@
-#include "SimulatedClient.h"
-#include "tNDS.h"
+#include "directory/simulated/SimulatedClient.h"
+#include "directory/tNDS.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
-#include "LocaleFormats.h"
-#include "ReadSqlQuery.h"
-#include "SqlText.h"
-#include "TSqlTokenizer.h"
+#include "directory/LocaleFormats.h"
+#include "query/ReadSqlQuery.h"
+#include "query/SqlText.h"
+#include "query/TSqlTokenizer.h"
 
 #include "FakeQuerySchema.h"
 #include "QueryText.h"

@@ -1,7 +1,7 @@
-#include "ImportControlFile.h"
-#include "LocaleFormats.h"
-#include "SqlText.h"
-#include "TQueryDefinition.h"
+#include "directory/LocaleFormats.h"
+#include "query/ImportControlFile.h"
+#include "query/SqlText.h"
+#include "query/TQueryDefinition.h"
 
 #include "FailDevice.h"
 

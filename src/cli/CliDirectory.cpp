@@ -1,7 +1,7 @@
 #include "CliDirectory.h"
 
-#include "SimulatedClient.h"
-#include "tNDS.h"
+#include "directory/simulated/SimulatedClient.h"
+#include "directory/tNDS.h"
 
 #include <cstdio>
 

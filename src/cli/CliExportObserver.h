@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TExportObserver.h"
+#include "engine/TExportObserver.h"
 
 class CliOutput;
 

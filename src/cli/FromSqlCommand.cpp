@@ -2,11 +2,11 @@
 #include "CliCommands.h"
 #include "CliDirectory.h"
 #include "CliOutput.h"
-#include "QueryFile.h"
-#include "ReadSqlQuery.h"
-#include "TDirectorySchema.h"
-#include "TProfileFile.h"
-#include "tNDS.h"
+#include "directory/tNDS.h"
+#include "query/QueryFile.h"
+#include "query/ReadSqlQuery.h"
+#include "query/TDirectorySchema.h"
+#include "query/TProfileFile.h"
 
 namespace CliCommands {
 

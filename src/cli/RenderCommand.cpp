@@ -1,12 +1,12 @@
 #include "CliArguments.h"
 #include "CliCommands.h"
 #include "CliOutput.h"
-#include "ImportControlFile.h"
-#include "QueryFile.h"
-#include "SqlText.h"
-#include "NWValues.h"
-#include "SyntaxTypes.h"
-#include "TQuerySchema.h"
+#include "directory/NWValues.h"
+#include "directory/SyntaxTypes.h"
+#include "query/ImportControlFile.h"
+#include "query/QueryFile.h"
+#include "query/SqlText.h"
+#include "query/TQuerySchema.h"
 
 namespace {
 

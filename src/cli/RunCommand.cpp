@@ -4,12 +4,12 @@
 #include "CliExportObserver.h"
 #include "CliInterrupt.h"
 #include "CliOutput.h"
-#include "CollectConditions.h"
-#include "ExportJobOf.h"
-#include "QueryFile.h"
-#include "TDirectorySchema.h"
-#include "TExportRun.h"
-#include "tNDS.h"
+#include "directory/tNDS.h"
+#include "engine/TExportRun.h"
+#include "query/CollectConditions.h"
+#include "query/ExportJobOf.h"
+#include "query/QueryFile.h"
+#include "query/TDirectorySchema.h"
 
 namespace CliCommands {
 

@@ -1,4 +1,4 @@
-#include "ClientConfig.h"
+#include "directory/ClientConfig.h"
 
 #include <QDir>
 #include <QFileInfo>

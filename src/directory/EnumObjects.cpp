@@ -1,4 +1,4 @@
-#include "tNDS.h"
+#include "directory/tNDS.h"
 
 #include <cstring>
 

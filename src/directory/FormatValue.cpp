@@ -1,9 +1,9 @@
-#include "FormatValue.h"
+#include "directory/FormatValue.h"
 
-#include "NDSTimeToStr.h"
-#include "NWValues.h"
-#include "ValuePacking.h"
-#include "tNDS.h"
+#include "directory/NDSTimeToStr.h"
+#include "directory/NWValues.h"
+#include "directory/simulated/ValuePacking.h"
+#include "directory/tNDS.h"
 
 #include <QByteArray>
 
@@ -181,7 +181,7 @@ bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QS
 bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QString &objectName,
                  const QString &attributeName, const std::function<QString()> &prefix, QStringList &lines)
 {
-    if (ValuePacking::IsText(syntaxId)) {
+    if (IsTextSyntax(syntaxId)) {
         lines << Text(static_cast<const char *>(value));
         return true;
     }

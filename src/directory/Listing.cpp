@@ -1,7 +1,7 @@
 // The listing primitive: one listing walks the subordinates of one object in batches
 // that fill one result buffer, on its own duplicate of the caller's context.
 
-#include "tNDS.h"
+#include "directory/tNDS.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "NDSTimeToStr.h"
+#include "directory/NDSTimeToStr.h"
 
-#include "LocaleFormats.h"
+#include "directory/LocaleFormats.h"
 
 #include <QDateTime>
 

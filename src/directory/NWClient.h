@@ -12,7 +12,7 @@
 // - reads that come in batches take an iteration handle: -1 before the first batch,
 //   and -1 again after the last one.
 
-#include "NWValues.h"
+#include "directory/NWValues.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -139,3 +139,20 @@ struct Hold_T {
     uint32_t amount;
     char *objectName;
 };
+
+// Whether the value records of the syntax are plain zero-terminated texts (1-5, 10, 20).
+inline bool IsTextSyntax(uint32_t syntax)
+{
+    switch (syntax) {
+    case SYN_DIST_NAME:
+    case SYN_CE_STRING:
+    case SYN_CI_STRING:
+    case SYN_PR_STRING:
+    case SYN_NU_STRING:
+    case SYN_TEL_NUMBER:
+    case SYN_CLASS_NAME:
+        return true;
+    default:
+        return false;
+    }
+}

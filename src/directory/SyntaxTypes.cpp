@@ -1,6 +1,6 @@
-#include "SyntaxTypes.h"
+#include "directory/SyntaxTypes.h"
 
-#include "NWValues.h"
+#include "directory/NWValues.h"
 
 #include <QLatin1StringView>
 

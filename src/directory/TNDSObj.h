@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DirectoryHooks.h"
-#include "NWClient.h"
+#include "directory/DirectoryHooks.h"
+#include "directory/NWClient.h"
 
 #include <QString>
 

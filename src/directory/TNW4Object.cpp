@@ -1,8 +1,8 @@
-#include "TNW4Object.h"
+#include "directory/TNW4Object.h"
 
-#include "ClientBuffer.h"
-#include "FormatValue.h"
-#include "tNDS.h"
+#include "directory/ClientBuffer.h"
+#include "directory/FormatValue.h"
+#include "directory/tNDS.h"
 
 #include <QHash>
 

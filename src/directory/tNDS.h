@@ -1,11 +1,11 @@
 #pragma once
 
-#include "DirectoryHooks.h"
-#include "NWClient.h"
-#include "TNDSObj.h"
-#include "tNDSAttribut.h"
-#include "tNDSClass.h"
-#include "tNDSDefList.h"
+#include "directory/DirectoryHooks.h"
+#include "directory/NWClient.h"
+#include "directory/TNDSObj.h"
+#include "directory/tNDSAttribut.h"
+#include "directory/tNDSClass.h"
+#include "directory/tNDSDefList.h"
 
 #include <QString>
 #include <QStringList>

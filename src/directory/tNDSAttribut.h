@@ -1,7 +1,7 @@
 #pragma once
 
-#include "NWClient.h"
-#include "tDataType.h"
+#include "directory/NWClient.h"
+#include "directory/tDataType.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NWClient.h"
+#include "directory/NWClient.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 // The schema catalogue: class and attribute definitions read into the connection's
 // lists, the layout of one class, and the syntax type name of a property.
 
-#include "tNDS.h"
+#include "directory/tNDS.h"
 
-#include "ClientBuffer.h"
-#include "SyntaxTypes.h"
+#include "directory/ClientBuffer.h"
+#include "directory/SyntaxTypes.h"
 
 namespace {
 

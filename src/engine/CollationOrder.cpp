@@ -1,4 +1,4 @@
-#include "CollationOrder.h"
+#include "engine/CollationOrder.h"
 
 #include <QCollator>
 

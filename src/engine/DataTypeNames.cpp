@@ -1,4 +1,4 @@
-#include "DataTypeNames.h"
+#include "engine/DataTypeNames.h"
 
 const std::array<QString, 5> DataTypeNames = {
     QStringLiteral("inconnu"), QStringLiteral("entier"), QStringLiteral("chaine"),

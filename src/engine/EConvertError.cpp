@@ -1,4 +1,4 @@
-#include "EConvertError.h"
+#include "engine/EConvertError.h"
 
 EConvertError::EConvertError(const QString &message) : message(message), utf8(message.toUtf8()) {}
 

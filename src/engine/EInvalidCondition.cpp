@@ -1,4 +1,4 @@
-#include "EInvalidCondition.h"
+#include "engine/EInvalidCondition.h"
 
 EInvalidCondition::EInvalidCondition(const QString &message) : message(message), utf8(message.toUtf8()) {}
 

@@ -1,4 +1,4 @@
-#include "Operators.h"
+#include "engine/Operators.h"
 
 const std::array<QString, OperatorCount> OperatorNames = {
     QStringLiteral("aucune"),

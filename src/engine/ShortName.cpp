@@ -1,4 +1,4 @@
-#include "ShortName.h"
+#include "engine/ShortName.h"
 
 namespace {
 const QString kMarker = QStringLiteral("NDS:\\\\");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tCondition.h"
+#include "engine/tCondition.h"
 
 #include <QString>
 #include <QStringList>

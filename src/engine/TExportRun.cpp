@@ -1,12 +1,12 @@
-#include "TExportRun.h"
+#include "engine/TExportRun.h"
 
-#include "CollationOrder.h"
-#include "LocaleFormats.h"
-#include "Operators.h"
-#include "ShortName.h"
-#include "TExportObserver.h"
-#include "TNW4Object.h"
-#include "tNDS.h"
+#include "directory/LocaleFormats.h"
+#include "directory/TNW4Object.h"
+#include "directory/tNDS.h"
+#include "engine/CollationOrder.h"
+#include "engine/Operators.h"
+#include "engine/ShortName.h"
+#include "engine/TExportObserver.h"
 
 #include <QCollator>
 

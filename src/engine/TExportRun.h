@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TExportJob.h"
-#include "TFoundNames.h"
+#include "engine/TExportJob.h"
+#include "engine/TFoundNames.h"
 
 #include <QString>
 #include <QStringList>

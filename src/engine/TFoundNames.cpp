@@ -1,4 +1,4 @@
-#include "TFoundNames.h"
+#include "engine/TFoundNames.h"
 
 #include <QByteArray>
 

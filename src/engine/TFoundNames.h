@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ByteArena.h"
+#include "directory/simulated/ByteArena.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "ValueConversions.h"
+#include "engine/ValueConversions.h"
 
-#include "LocaleFormats.h"
+#include "directory/LocaleFormats.h"
 
 #include <QList>
 #include <QLocale>

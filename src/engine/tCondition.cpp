@@ -1,11 +1,11 @@
-#include "tCondition.h"
+#include "engine/tCondition.h"
 
-#include "DataTypeNames.h"
-#include "EConvertError.h"
-#include "EInvalidCondition.h"
-#include "LocaleFormats.h"
-#include "Operators.h"
-#include "ValueConversions.h"
+#include "directory/LocaleFormats.h"
+#include "engine/DataTypeNames.h"
+#include "engine/EConvertError.h"
+#include "engine/EInvalidCondition.h"
+#include "engine/Operators.h"
+#include "engine/ValueConversions.h"
 
 #include <optional>
 

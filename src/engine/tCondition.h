@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DataTypeNames.h"
-#include "EConvertError.h"
-#include "EInvalidCondition.h"
-#include "Operators.h"
-#include "tDataType.h"
+#include "directory/tDataType.h"
+#include "engine/DataTypeNames.h"
+#include "engine/EConvertError.h"
+#include "engine/EInvalidCondition.h"
+#include "engine/Operators.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "CollectConditions.h"
+#include "query/CollectConditions.h"
 
-#include "EConvertError.h"
-#include "EInvalidCondition.h"
-#include "Operators.h"
-#include "TQueryDefinition.h"
-#include "TQuerySchema.h"
+#include "engine/EConvertError.h"
+#include "engine/EInvalidCondition.h"
+#include "engine/Operators.h"
+#include "query/TQueryDefinition.h"
+#include "query/TQuerySchema.h"
 
 #include <vector>
 

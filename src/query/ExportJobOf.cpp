@@ -1,8 +1,8 @@
-#include "ExportJobOf.h"
+#include "query/ExportJobOf.h"
 
-#include "QueryLayout.h"
-#include "SqlText.h"
-#include "TQueryDefinition.h"
+#include "query/QueryLayout.h"
+#include "query/SqlText.h"
+#include "query/TQueryDefinition.h"
 
 TExportJob ExportJobOf(const TQueryDefinition &query)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TExportJob.h"
+#include "engine/TExportJob.h"
 
 struct TQueryDefinition;
 

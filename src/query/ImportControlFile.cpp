@@ -1,7 +1,7 @@
-#include "ImportControlFile.h"
+#include "query/ImportControlFile.h"
 
-#include "TQueryDefinition.h"
-#include "WholeFile.h"
+#include "query/TQueryDefinition.h"
+#include "query/WholeFile.h"
 
 #include <QIODevice>
 

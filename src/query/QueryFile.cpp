@@ -1,13 +1,13 @@
-#include "QueryFile.h"
+#include "query/QueryFile.h"
 
-#include "ImportControlFile.h"
-#include "Operators.h"
-#include "QueryLayout.h"
-#include "SqlText.h"
-#include "TProfileFile.h"
-#include "TQuerySchema.h"
-#include "TextDecoding.h"
-#include "WholeFile.h"
+#include "engine/Operators.h"
+#include "query/ImportControlFile.h"
+#include "query/QueryLayout.h"
+#include "query/SqlText.h"
+#include "query/TProfileFile.h"
+#include "query/TQuerySchema.h"
+#include "query/TextDecoding.h"
+#include "query/WholeFile.h"
 
 #include <QFile>
 

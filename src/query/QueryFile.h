@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TQueryDefinition.h"
-#include "TQueryStatus.h"
+#include "query/TQueryDefinition.h"
+#include "query/TQueryStatus.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "QueryLayout.h"
+#include "query/QueryLayout.h"
 
 namespace QueryLayout {
 

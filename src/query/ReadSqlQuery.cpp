@@ -1,9 +1,9 @@
-#include "ReadSqlQuery.h"
+#include "query/ReadSqlQuery.h"
 
-#include "TQuerySchema.h"
-#include "TSqlReader.h"
-#include "TextDecoding.h"
-#include "WholeFile.h"
+#include "query/TQuerySchema.h"
+#include "query/TSqlReader.h"
+#include "query/TextDecoding.h"
+#include "query/WholeFile.h"
 
 TSqlQuery ReadSqlQuery(const QString &fileName, TQuerySchema &schema)
 {

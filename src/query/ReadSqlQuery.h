@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TConditionList.h"
-#include "TQueryStatus.h"
+#include "query/TConditionList.h"
+#include "query/TQueryStatus.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "SqlText.h"
+#include "query/SqlText.h"
 
-#include "Operators.h"
-#include "SqlWords.h"
-#include "TConditionList.h"
-#include "WholeFile.h"
+#include "engine/Operators.h"
+#include "query/SqlWords.h"
+#include "query/TConditionList.h"
+#include "query/WholeFile.h"
 
 #include <QIODevice>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TQueryStatus.h"
+#include "query/TQueryStatus.h"
 
 #include <QString>
 

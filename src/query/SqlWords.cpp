@@ -1,6 +1,6 @@
-#include "SqlWords.h"
+#include "query/SqlWords.h"
 
-#include "LocaleFormats.h"
+#include "directory/LocaleFormats.h"
 
 #include <array>
 #include <utility>

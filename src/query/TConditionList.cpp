@@ -1,4 +1,4 @@
-#include "TConditionList.h"
+#include "query/TConditionList.h"
 
 TConditionList::TConditionList(const TConditionList &other)
 {

@@ -1,7 +1,7 @@
-#include "TDirectorySchema.h"
+#include "query/TDirectorySchema.h"
 
-#include "SyntaxTypes.h"
-#include "tNDS.h"
+#include "directory/SyntaxTypes.h"
+#include "directory/tNDS.h"
 
 QString TDirectorySchema::FindClass(const QString &name)
 {

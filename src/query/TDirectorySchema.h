@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TQuerySchema.h"
+#include "query/TQuerySchema.h"
 
 class tNDS;
 

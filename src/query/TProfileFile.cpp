@@ -1,4 +1,4 @@
-#include "TProfileFile.h"
+#include "query/TProfileFile.h"
 
 #include <QIODevice>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TConditionList.h"
+#include "query/TConditionList.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tDataType.h"
+#include "directory/tDataType.h"
 
 #include <QString>
 #include <QStringList>

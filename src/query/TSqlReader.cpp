@@ -1,6 +1,6 @@
-#include "TSqlReader.h"
+#include "query/TSqlReader.h"
 
-#include "Operators.h"
+#include "engine/Operators.h"
 
 TSqlReader::TSqlReader(const QString &text) : tokenizer(text) {}
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "SqlWords.h"
-#include "TConditionList.h"
-#include "TQueryStatus.h"
-#include "TSqlTokenizer.h"
+#include "query/SqlWords.h"
+#include "query/TConditionList.h"
+#include "query/TQueryStatus.h"
+#include "query/TSqlTokenizer.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "TSqlTokenizer.h"
+#include "query/TSqlTokenizer.h"
 
 #include <utility>
 

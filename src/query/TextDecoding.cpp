@@ -1,4 +1,4 @@
-#include "TextDecoding.h"
+#include "query/TextDecoding.h"
 
 #include <QStringDecoder>
 

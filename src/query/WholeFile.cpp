@@ -1,4 +1,4 @@
-#include "WholeFile.h"
+#include "query/WholeFile.h"
 
 #include <QFile>
 #include <QSaveFile>

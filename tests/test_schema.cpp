@@ -136,7 +136,7 @@ private slots:
         QFETCH(QString, className);
         QFETCH(int, which);
         QFETCH(QStringList, names);
-        const std::optional<QStringList> layout = nds_->GetAllLayouts(className, which);
+        const std::optional<QStringList> layout = nds_->GetAllLayouts(className, tLayoutList(which));
         QVERIFY(layout);
         QCOMPARE(*layout, names);
         QVERIFY(Reports().isEmpty());
@@ -144,7 +144,7 @@ private slots:
 
     void layoutOfUnknownClass()
     {
-        QVERIFY(!nds_->GetAllLayouts(QStringLiteral("Nope"), 5));
+        QVERIFY(!nds_->GetAllLayouts(QStringLiteral("Nope"), tLayoutList::MandatoryThenOptional));
         QCOMPARE(nds_->LastError, ERR_NO_SUCH_CLASS);
         QCOMPARE(Reports(), QStringList{"NWDSReadClassDef Failed for Nope in GetAllLayouts\rError Code: -604"});
     }
@@ -217,7 +217,7 @@ private slots:
             QCOMPARE(nds_->AttributeDefs->Count(), kept);
             break;
         default:
-            QVERIFY(!nds_->GetAllLayouts(QStringLiteral("User"), 5));
+            QVERIFY(!nds_->GetAllLayouts(QStringLiteral("User"), tLayoutList::MandatoryThenOptional));
         }
         QCOMPARE(nds_->LastError, ERR_INVALID_REQUEST);
         QCOMPARE(Reports(), QStringList{text + QString::number(ERR_INVALID_REQUEST)});

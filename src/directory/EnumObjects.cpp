@@ -2,30 +2,12 @@
 
 #include <cstring>
 
-namespace {
-
-// Ends the level's listing when the callback throws, so that its context and buffer
-// are not left behind.
-struct ListingGuard {
-    TNDSObj &record;
-    ~ListingGuard()
-    {
-        if (record.ResultBuffer || record.ListContext) {
-            ListStop(record);
-            ListNext(record);
-        }
-    }
-};
-
-} // namespace
-
 void tNDS::EnumObjects(const QString &container, bool recursive, int32_t data, const tObjectCallback &callback,
                        const QString &className)
 {
     const QByteArray wanted = className.toUtf8();
     bool stop = false;
     TNDSObj listing;
-    ListingGuard guard{listing};
     for (int32_t result = ListFirst(*this, Context, container, false, listing); result == 0;
          result = ListNext(listing)) {
         // The class is matched exactly, letter case included, as the directory spells it.

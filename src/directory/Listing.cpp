@@ -27,6 +27,15 @@ void EndListing(TNDSObj &record)
     }
 }
 
+} // namespace
+
+TNDSObj::~TNDSObj()
+{
+    EndListing(*this);
+}
+
+namespace {
+
 int32_t Fail(TNDSObj &record, int32_t result)
 {
     EndListing(record);
@@ -72,7 +81,14 @@ int32_t ListFirst(const tNDS &directory, NWDSContextHandle context, const QStrin
                   TNDSObj &record)
 {
     EndListing(record);
-    record = TNDSObj{};
+    record.IterationHandle = -1;
+    record.EntryName.clear();
+    record.ListedName.clear();
+    record.AttributeCount = 0;
+    record.EntriesInBuffer = 0;
+    record.NextIndex = 0;
+    record.EntryInfo = {};
+    record.ContainersOnly = false;
     record.Client = &directory.Client();
     record.Hooks = &directory.Hooks();
     NWClient &client = directory.Client();

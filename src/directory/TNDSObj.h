@@ -6,8 +6,14 @@
 #include <QString>
 
 // One listing in progress, owned by the code that lists. From ListFirst to the
-// ListNext that returns -1 it owns its duplicated context and its result buffer.
+// ListNext that returns -1 it owns its duplicated context and its result buffer; a
+// listing destroyed before its end frees them then.
 struct TNDSObj {
+    TNDSObj() = default;
+    ~TNDSObj();
+    TNDSObj(const TNDSObj &) = delete;
+    TNDSObj &operator=(const TNDSObj &) = delete;
+
     int32_t IterationHandle = -1;
     QString EntryName;  // the current entry's name as the client returns it
     QString ListedName; // the name being listed, with a leading "."

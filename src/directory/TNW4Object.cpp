@@ -219,12 +219,10 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
     };
     syntaxId = 0;
 
-    ClientBuffer request(client);
-    ClientBuffer result(client);
-    NWDSCCODE code = request.Allocate(kRequestBytes);
-    if (code == 0)
-        code = result.Allocate(kResultBytes);
-    if (code != 0) {
+    ClientBufferPair buffers(client);
+    const ClientBufferPair::Step failedStep = buffers.SetUp(context, DSV_READ, kRequestBytes, kResultBytes);
+    NWDSCCODE code = buffers.Code();
+    if (failedStep == ClientBufferPair::AllocateRequest || failedStep == ClientBufferPair::AllocateResult) {
         Directory.ReportError(code, WithCode(prefix(), "NWDSAllocBuf Failed", code));
         return 0;
     }
@@ -233,49 +231,49 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
         Directory.ReportError(code, WithCode(prefix(), failure, code));
         return LineCount(lines);
     };
-    code = client.NWDSInitBuf(context, DSV_READ, request.Get());
-    if (code != 0)
+    if (failedStep == ClientBufferPair::InitRequest)
         return fail("NWDSInitBuf Failed");
-    code = client.NWDSPutAttrName(context, request.Get(), name.left(kMaxClientNameChars).toUtf8().constData());
+    Buf_T *const request = buffers.Request();
+    Buf_T *const result = buffers.Result();
+    code = client.NWDSPutAttrName(context, request, name.left(kMaxClientNameChars).toUtf8().constData());
     if (code != 0) {
         Directory.ReportError(code, prefix() + QStringLiteral("NWDSPutAttrName Failed for") + name +
                                         QStringLiteral("\rError Code: ") + QString::number(code));
         return LineCount(lines);
     }
-    code = client.NWDSInitBuf(context, DSV_READ, result.Get());
+    code = client.NWDSInitBuf(context, DSV_READ, result);
     if (code != 0)
         return fail("NWDSInitBuf Failed");
 
     int32_t iteration = -1;
     do {
-        code = client.NWDSRead(context, clientName_.constData(), DS_ATTRIBUTE_VALUES, false, request.Get(), &iteration,
-                               result.Get());
+        code =
+            client.NWDSRead(context, clientName_.constData(), DS_ATTRIBUTE_VALUES, false, request, &iteration, result);
         if (code != 0) {
             ReportReadFailure(prefix(), code, true);
             return LineCount(lines);
         }
         Directory.PumpEvents();
         uint32_t attributeCount = 0;
-        code = client.NWDSGetAttrCount(context, result.Get(), &attributeCount);
+        code = client.NWDSGetAttrCount(context, result, &attributeCount);
         if (code != 0)
             return fail("NWDSGetAttrCount Failed");
         for (uint32_t a = 0; a < attributeCount; ++a) {
             char attributeName[MAX_SCHEMA_NAME_BYTES] = {};
             uint32_t valueCount = 0;
-            code = client.NWDSGetAttrName(context, result.Get(), attributeName, sizeof attributeName, &valueCount,
-                                          &syntaxId);
+            code = client.NWDSGetAttrName(context, result, attributeName, sizeof attributeName, &valueCount, &syntaxId);
             if (code != 0)
                 return fail("NWDSGetAttrName Failed");
             for (uint32_t v = 0; v < valueCount; ++v) {
                 Directory.PumpEvents();
                 size_t size = 0;
-                code = client.NWDSComputeAttrValSize(context, result.Get(), syntaxId, &size);
+                code = client.NWDSComputeAttrValSize(context, result, syntaxId, &size);
                 if (code < 0)
                     return fail("NWDSComputeAttrValSize Failed");
                 // Exactly the size the client asks for, so that a value overrunning its
                 // record is caught rather than hidden by slack.
                 const auto area = std::make_unique_for_overwrite<std::byte[]>(size);
-                code = client.NWDSGetAttrVal(context, result.Get(), syntaxId, area.get());
+                code = client.NWDSGetAttrVal(context, result, syntaxId, area.get());
                 if (code != 0)
                     return fail("NWDSGetAttrVal Failed");
                 if (!FormatValue(Directory, syntaxId, area.get(), ObjectName, name, prefix, lines))

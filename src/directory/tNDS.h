@@ -21,6 +21,17 @@ struct tTreeItem {
     NWCONN_HANDLE Connection = 0;
 };
 
+// The item lists of a class definition that GetAllLayouts reads, numbered in the
+// directory's order; MandatoryThenOptional joins the two attribute lists.
+enum class tLayoutList {
+    SuperClasses = 0,
+    ContainmentClasses = 1,
+    Naming = 2,
+    Mandatory = 3,
+    Optional = 4,
+    MandatoryThenOptional = 5,
+};
+
 // Called by EnumObjects for each object of the wanted class: the container name as
 // the level was given it, the listing positioned on the entry, the caller's data word
 // and the level's stop flag (false on entry; set it to end the level).
@@ -66,10 +77,9 @@ public:
     // ending with -603 keeps what it read and gives false without a report.
     bool GetAllAttributeDefinitions(bool includeHidden);
     // A new list of names from the expanded definition of className, in the directory's
-    // order: which 0 super classes, 1 containment classes, 2 naming, 3 mandatory,
-    // 4 optional attributes, 5 mandatory then optional attributes (what the class
-    // inherits included). Nothing when a call fails (an undefined class among them).
-    std::optional<QStringList> GetAllLayouts(const QString &className, int which);
+    // order, from the list which selects (what the class inherits included). Nothing
+    // when a call fails (an undefined class among them).
+    std::optional<QStringList> GetAllLayouts(const QString &className, tLayoutList which);
     // The syntax type name of a property ("inconnu" when the schema lacks it), reading
     // the attribute definitions first when none are known. Properties are looked up by
     // name alone, whatever their class.

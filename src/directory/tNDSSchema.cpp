@@ -6,17 +6,15 @@
 #include "directory/ClientBuffer.h"
 #include "directory/SyntaxTypes.h"
 
+#include <functional>
+
 namespace {
 
 constexpr size_t kRequestBytes = 4096;
 constexpr size_t kResultBytes = 0xFC00;
 
-// The item lists of a class definition, in the directory's order: super classes,
-// containment classes, naming, mandatory and optional attributes.
+// The item lists of a class definition, in the directory's order.
 constexpr int kClassItemLists = 5;
-constexpr int kMandatoryList = 3;
-constexpr int kOptionalList = 4;
-constexpr int kMandatoryThenOptional = 5;
 
 // A failing client call: its name and its result.
 struct ClientFailure {
@@ -30,15 +28,17 @@ QString FromArea(char *area, size_t size)
     return QString::fromUtf8(area);
 }
 
-bool Wanted(int list, int which)
+bool Wanted(int list, tLayoutList which)
 {
-    return list == which || (which == kMandatoryThenOptional && (list == kMandatoryList || list == kOptionalList));
+    const auto selected = tLayoutList(list);
+    return selected == which || (which == tLayoutList::MandatoryThenOptional &&
+                                 (selected == tLayoutList::Mandatory || selected == tLayoutList::Optional));
 }
 
 // Steps over the five item lists of the class definition the buffer is at; the names
 // of the lists that which selects go to names when it is given.
-std::optional<ClientFailure> ReadClassItems(NWClient &client, NWDSContextHandle context, Buf_T *buffer, int which,
-                                            QStringList *names)
+std::optional<ClientFailure> ReadClassItems(NWClient &client, NWDSContextHandle context, Buf_T *buffer,
+                                            tLayoutList which, QStringList *names)
 {
     for (int list = 0; list < kClassItemLists; ++list) {
         uint32_t count = 0;
@@ -55,58 +55,74 @@ std::optional<ClientFailure> ReadClassItems(NWClient &client, NWDSContextHandle 
     return std::nullopt;
 }
 
+// Reads the class definitions the request names (all of them when allClasses), batch
+// after batch: each one's name and information go to found, then the names of its item
+// lists that which selects go to names when it is given. Stops at the first failing call.
+std::optional<ClientFailure>
+ReadClassDefinitions(NWClient &client, NWDSContextHandle context, bool allClasses, const ClientBufferPair &buffers,
+                     tLayoutList which, QStringList *names,
+                     const std::function<void(const QString &name, const Class_Info_T &info)> &found)
+{
+    int32_t iteration = -1;
+    do {
+        if (const NWDSCCODE code = client.NWDSReadClassDef(context, DS_EXPANDED_CLASS_DEFS, allClasses,
+                                                           buffers.Request(), &iteration, buffers.Result());
+            code != 0)
+            return ClientFailure{"NWDSReadClassDef", code};
+        uint32_t count = 0;
+        if (const NWDSCCODE code = client.NWDSGetClassDefCount(context, buffers.Result(), &count); code != 0)
+            return ClientFailure{"NWDSGetClassDefCount", code};
+        for (uint32_t i = 0; i < count; ++i) {
+            char name[MAX_SCHEMA_NAME_BYTES] = {};
+            Class_Info_T info{};
+            if (const NWDSCCODE code = client.NWDSGetClassDef(context, buffers.Result(), name, sizeof name, &info);
+                code != 0)
+                return ClientFailure{"NWDSGetClassDef", code};
+            if (found)
+                found(FromArea(name, sizeof name), info);
+            if (const auto failure = ReadClassItems(client, context, buffers.Result(), which, names))
+                return failure;
+        }
+    } while (iteration != -1);
+    return std::nullopt;
+}
+
 } // namespace
 
 bool tNDS::GetAllClassesDefinitions()
 {
     if (!ClassDefs)
         return false;
-    ClientBuffer request(client_);
-    ClientBuffer result(client_);
-    NWDSCCODE code = request.Allocate(kRequestBytes);
-    if (code == 0)
-        code = result.Allocate(kResultBytes);
-    if (code != 0) {
-        ReportError(code, QStringLiteral("NWDSAllocBuf Outbuf(*8) Failed in GetAllClassesDefinitions\rError Code: ") +
-                              QString::number(code));
+    ClientBufferPair buffers(client_);
+    switch (buffers.SetUp(Context, DSV_READ_CLASS_DEF, kRequestBytes, kResultBytes)) {
+    case ClientBufferPair::None:
+        break;
+    case ClientBufferPair::AllocateRequest:
+    case ClientBufferPair::AllocateResult:
+        ReportError(buffers.Code(),
+                    QStringLiteral("NWDSAllocBuf Outbuf(*8) Failed in GetAllClassesDefinitions\rError Code: ") +
+                        QString::number(buffers.Code()));
         return false;
-    }
-    code = client_.NWDSInitBuf(Context, DSV_READ_CLASS_DEF, request.Get());
-    if (code != 0) {
-        ReportError(code, QStringLiteral("NWDSInitBuf Failed in GetAllClassesDefinitions\rError Code: ") +
-                              QString::number(code));
+    case ClientBufferPair::InitRequest:
+        ReportError(buffers.Code(), QStringLiteral("NWDSInitBuf Failed in GetAllClassesDefinitions\rError Code: ") +
+                                        QString::number(buffers.Code()));
         return false;
     }
     ClassDefs->Clear();
 
-    const auto fail = [this](ClientFailure failure) {
-        ReportError(failure.Code, QString::fromLatin1(failure.Function) +
-                                      QStringLiteral(" Failed  in GetAllClassesDefinitions\rError Code: ") +
-                                      QString::number(failure.Code));
+    const auto failure = ReadClassDefinitions(client_, Context, true, buffers, tLayoutList::MandatoryThenOptional,
+                                              nullptr, [this](const QString &name, const Class_Info_T &info) {
+                                                  auto definition = std::make_unique<tNDSClass>();
+                                                  definition->Name = name;
+                                                  definition->Info = info;
+                                                  ClassDefs->Add(name, std::move(definition));
+                                              });
+    if (failure) {
+        ReportError(failure->Code, QString::fromLatin1(failure->Function) +
+                                       QStringLiteral(" Failed  in GetAllClassesDefinitions\rError Code: ") +
+                                       QString::number(failure->Code));
         return false;
-    };
-    int32_t iteration = -1;
-    do {
-        code = client_.NWDSReadClassDef(Context, DS_EXPANDED_CLASS_DEFS, true, request.Get(), &iteration, result.Get());
-        if (code != 0)
-            return fail({"NWDSReadClassDef", code});
-        uint32_t count = 0;
-        code = client_.NWDSGetClassDefCount(Context, result.Get(), &count);
-        if (code != 0)
-            return fail({"NWDSGetClassDefCount", code});
-        for (uint32_t i = 0; i < count; ++i) {
-            char name[MAX_SCHEMA_NAME_BYTES] = {};
-            auto definition = std::make_unique<tNDSClass>();
-            code = client_.NWDSGetClassDef(Context, result.Get(), name, sizeof name, &definition->Info);
-            if (code != 0)
-                return fail({"NWDSGetClassDef", code});
-            const QString className = FromArea(name, sizeof name);
-            definition->Name = className;
-            ClassDefs->Add(className, std::move(definition));
-            if (const auto failure = ReadClassItems(client_, Context, result.Get(), -1, nullptr))
-                return fail(*failure);
-        }
-    } while (iteration != -1);
+    }
     LastError = 0;
     return true;
 }
@@ -168,26 +184,25 @@ bool tNDS::GetAllAttributeDefinitions(bool includeHidden)
     return true;
 }
 
-std::optional<QStringList> tNDS::GetAllLayouts(const QString &className, int which)
+std::optional<QStringList> tNDS::GetAllLayouts(const QString &className, tLayoutList which)
 {
-    ClientBuffer request(client_);
-    ClientBuffer result(client_);
-    NWDSCCODE code = request.Allocate(kRequestBytes);
-    if (code != 0) {
-        ReportError(code, QStringLiteral("NWDSAllocBuf Failed for InBuf GetAllLayouts\rError Code: ") +
-                              QString::number(code));
-        return std::nullopt;
+    ClientBufferPair buffers(client_);
+    const char *setUpFailure = nullptr;
+    switch (buffers.SetUp(Context, DSV_READ_CLASS_DEF, kRequestBytes, kResultBytes)) {
+    case ClientBufferPair::None:
+        break;
+    case ClientBufferPair::AllocateRequest:
+        setUpFailure = "NWDSAllocBuf Failed for InBuf GetAllLayouts\rError Code: ";
+        break;
+    case ClientBufferPair::AllocateResult:
+        setUpFailure = "NWDSAllocBuf Failed for OutBuf in GetAllLayouts\rError Code: ";
+        break;
+    case ClientBufferPair::InitRequest:
+        setUpFailure = "NWDSInitBuf Failed for inbuf in GetAllLayouts\rError Code: ";
+        break;
     }
-    code = result.Allocate(kResultBytes);
-    if (code != 0) {
-        ReportError(code, QStringLiteral("NWDSAllocBuf Failed for OutBuf in GetAllLayouts\rError Code: ") +
-                              QString::number(code));
-        return std::nullopt;
-    }
-    code = client_.NWDSInitBuf(Context, DSV_READ_CLASS_DEF, request.Get());
-    if (code != 0) {
-        ReportError(code, QStringLiteral("NWDSInitBuf Failed for inbuf in GetAllLayouts\rError Code: ") +
-                              QString::number(code));
+    if (setUpFailure) {
+        ReportError(buffers.Code(), QString::fromLatin1(setUpFailure) + QString::number(buffers.Code()));
         return std::nullopt;
     }
 
@@ -197,31 +212,13 @@ std::optional<QStringList> tNDS::GetAllLayouts(const QString &className, int whi
                                       QString::number(failure.Code));
         return std::nullopt;
     };
-    code = client_.NWDSPutClassName(Context, request.Get(), className.toUtf8().constData());
-    if (code != 0)
+    if (const NWDSCCODE code = client_.NWDSPutClassName(Context, buffers.Request(), className.toUtf8().constData());
+        code != 0)
         return fail({"NWDSPutClassName", code});
 
     QStringList names;
-    int32_t iteration = -1;
-    do {
-        code =
-            client_.NWDSReadClassDef(Context, DS_EXPANDED_CLASS_DEFS, false, request.Get(), &iteration, result.Get());
-        if (code != 0)
-            return fail({"NWDSReadClassDef", code});
-        uint32_t count = 0;
-        code = client_.NWDSGetClassDefCount(Context, result.Get(), &count);
-        if (code != 0)
-            return fail({"NWDSGetClassDefCount", code});
-        for (uint32_t i = 0; i < count; ++i) {
-            char name[MAX_SCHEMA_NAME_BYTES] = {};
-            Class_Info_T info{};
-            code = client_.NWDSGetClassDef(Context, result.Get(), name, sizeof name, &info);
-            if (code != 0)
-                return fail({"NWDSGetClassDef", code});
-            if (const auto failure = ReadClassItems(client_, Context, result.Get(), which, &names))
-                return fail(*failure);
-        }
-    } while (iteration != -1);
+    if (const auto failure = ReadClassDefinitions(client_, Context, false, buffers, which, &names, {}))
+        return fail(*failure);
     LastError = 0;
     return names;
 }

@@ -17,7 +17,7 @@ QString TDirectorySchema::FindClass(const QString &name)
 
 QStringList TDirectorySchema::ClassProperties(const QString &className)
 {
-    return directory_.GetAllLayouts(className, 5).value_or(QStringList());
+    return directory_.GetAllLayouts(className, tLayoutList::MandatoryThenOptional).value_or(QStringList());
 }
 
 QString TDirectorySchema::PropertySyntaxName(const QString &className, const QString &property)

@@ -377,7 +377,7 @@ int main(int argc, char **argv)
     CompareObserver observer(expected);
     TExportRun run(directory, job, observer);
     timer.restart();
-    run.RunExport(job.recursive);
+    run.RunExport();
     const qint64 exportNs = timer.nsecsElapsed();
     const qint64 peakKiB = StatusKiB("VmHWM");
     // What the run still holds, without what the allocator keeps of what it freed.

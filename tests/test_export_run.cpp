@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -101,7 +102,7 @@ private slots:
         job.sqlText = QStringList{"SELECT CN", "FROM User"};
         Recorder recorder;
         TExportRun run(*fixture.directory, job, recorder);
-        run.RunExport(job.recursive);
+        run.RunExport();
         QCOMPARE(recorder.lines, (QStringList{"SELECT CN", "FROM User", "CN", "zoe"}));
         QCOMPARE(recorder.captions, (QStringList{"Determination des membres de la classe User",
                                                  "Recherche et filtrage des propriétés..."}));
@@ -121,7 +122,7 @@ private slots:
         TExportJob job = Job({{"CN", &cn}});
         job.filter = "nobody*";
         Recorder recorder;
-        TExportRun(*fixture.directory, job, recorder).RunExport(true);
+        TExportRun(*fixture.directory, job, recorder).RunExport();
         QCOMPARE(recorder.infos, QStringList{" Aucun objet trouvé"});
         QVERIFY(recorder.lines.isEmpty());
         QCOMPARE(recorder.hits, QString());
@@ -138,7 +139,7 @@ private slots:
             if (recorder.l2.size() == 2)
                 run.Cancelled = true;
         };
-        run.RunExport(true);
+        run.RunExport();
         QVERIFY(recorder.lines.isEmpty());
         QVERIFY(recorder.infos.isEmpty());
         QCOMPARE(recorder.scanned, QString());
@@ -159,9 +160,27 @@ private slots:
             if (recorder.l2.endsWith("Lecture de CN") && recorder.lines.size() == 1)
                 run.Cancelled = true;
         };
-        run.RunExport(true);
+        run.RunExport();
         QCOMPARE(recorder.lines, (QStringList{"admin\tAdmin", "Alice"}));
         QCOMPARE(recorder.hits, QStringLiteral("2 lignes trouvées"));
+    }
+
+    // An exception of an event handler run from the pump is not an unreadable object: it
+    // leaves the run, and no "erreur en lecture" line stands for it.
+    void exceptionFromTheEventPumpLeavesTheRun()
+    {
+        Fixture fixture;
+        const tCondition cn = Shown();
+        TExportJob job = Job({{"CN", &cn}});
+        job.fieldsonfirstline = false;
+        Recorder recorder;
+        TExportRun run(*fixture.directory, job, recorder);
+        fixture.pump = [&] {
+            if (recorder.l2.endsWith("Lecture de CN"))
+                throw std::runtime_error("handler");
+        };
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, run.RunExport());
+        QVERIFY(recorder.lines.isEmpty());
     }
 
     void failedWriteStopsTheRun()
@@ -172,7 +191,7 @@ private slots:
         Recorder recorder;
         recorder.failAfter = 3;
         TExportRun run(*fixture.directory, job, recorder);
-        run.RunExport(true);
+        run.RunExport();
         QVERIFY(run.WriteFailed);
         QCOMPARE(recorder.lines, (QStringList{"CN", "admin", "Alice"}));
     }
@@ -186,7 +205,7 @@ private slots:
         job.filter = "b*";
         job.fieldsonfirstline = false;
         Recorder recorder;
-        TExportRun(*fixture.directory, job, recorder).RunExport(true);
+        TExportRun(*fixture.directory, job, recorder).RunExport();
         QCOMPARE(recorder.lines, QStringList{"bob"});
         QVERIFY(!fixture.reports.isEmpty());
         QVERIFY(fixture.reports.first().contains("broken.Sales.Acme"));
@@ -214,7 +233,7 @@ private slots:
         TExportJob job = Job({{"CN", &cn}});
         job.fieldsonfirstline = false;
         Recorder recorder;
-        TExportRun(*fixture.directory, job, recorder).RunExport(true);
+        TExportRun(*fixture.directory, job, recorder).RunExport();
         QCOMPARE(recorder.lines, (QStringList{"émile", "Emile", "eric", "Ève", "Zoé", "zoe"}));
         QCOMPARE(recorder.scanned, QStringLiteral("6 objets analysés"));
         QVERIFY(fixture.reports.isEmpty());

@@ -53,7 +53,7 @@ int Run(const CliArguments &arguments)
         if (CliInterrupt::Requested())
             run.Cancelled = true;
     });
-    run.RunExport(job.recursive);
+    run.RunExport();
     observer.ReportCounters();
     if (CliInterrupt::Requested()) {
         output.Discard();

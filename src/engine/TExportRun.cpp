@@ -4,11 +4,15 @@
 #include "directory/TNW4Object.h"
 #include "directory/tNDS.h"
 #include "engine/CollationOrder.h"
+#include "engine/EConvertError.h"
+#include "engine/EInvalidCondition.h"
 #include "engine/Operators.h"
 #include "engine/ShortName.h"
 #include "engine/TExportObserver.h"
 
 #include <QCollator>
+
+#include <new>
 
 namespace {
 
@@ -20,16 +24,12 @@ QString Reading(const QString &name)
 } // namespace
 
 TExportRun::TExportRun(tNDS &directory, const TExportJob &job, TExportObserver &observer)
-    : directory_(directory), job_(job), observer_(observer)
+    : directory_(directory), job_(job), observer_(observer),
+      NamePrefix(LocaleFormats::UpperCase(QString(job.filter).remove(QLatin1Char('*'))))
 {
-    Recurse = job.recursive;
-    FieldSep = job.fieldSeparator;
-    ValueSep = job.valueSeparator;
-    Delim = job.delimiter;
-    NamePrefix = LocaleFormats::UpperCase(QString(job.filter).remove(QLatin1Char('*')));
 }
 
-void TExportRun::RunExport(bool recursive)
+void TExportRun::RunExport()
 {
     observer_.SetCaption(QStringLiteral("Determination des membres de la classe %1").arg(job_.className));
     observer_.SetHitsCount(QString());
@@ -50,7 +50,7 @@ void TExportRun::RunExport(bool recursive)
     try {
         if (!Cancelled) {
             directory_.EnumObjects(
-                job_.context, recursive, 0,
+                job_.context, job_.recursive, 0,
                 [this](const QString &container, const TNDSObj &entry, int32_t, bool &stop) {
                     CollectObject(container, entry, stop);
                 },
@@ -63,7 +63,7 @@ void TExportRun::RunExport(bool recursive)
                 observer_.SetProgressVisible(true);
                 observer_.SetProgressMaximum(int(Found.Size()));
                 observer_.SetObjectsScanned(QStringLiteral("%1 objets analysés").arg(Found.Size()));
-                const int lines = ExportObjects(Found, int(Found.Size()));
+                const int lines = ExportObjects();
                 observer_.SetHitsCount(QStringLiteral("%1 lignes trouvées").arg(lines));
             } else {
                 observer_.ShowInfo(QStringLiteral(" Aucun objet trouvé"));
@@ -108,8 +108,9 @@ void TExportRun::SortFound()
     Found.Reorder(CollationOrder(collator, Found.Size(), [this](qsizetype i) { return Found.At(i); }));
 }
 
-int TExportRun::ExportObjects(const TFoundNames &found, int count)
+int TExportRun::ExportObjects()
 {
+    const int count = int(Found.Size());
     observer_.SetCaption(QStringLiteral("Recherche et filtrage des propriétés..."));
     int lines = 0;
     observer_.SetProgressMaximum(count);
@@ -120,10 +121,10 @@ int TExportRun::ExportObjects(const TFoundNames &found, int count)
     if (job_.fieldsonfirstline) {
         nextIsFirst_ = true;
         if (job_.addcontainer)
-            AddField(QStringLiteral("Contexte"), nextIsFirst_);
+            AddField(QStringLiteral("Contexte"));
         for (const TExportJob::Row &row : job_.rows) {
             if (row.condition->disp)
-                AddField(row.property, nextIsFirst_);
+                AddField(row.property);
         }
         EmitLine();
     }
@@ -135,7 +136,7 @@ int TExportRun::ExportObjects(const TFoundNames &found, int count)
 
     int position = 0;
     for (int i = 0; i < count && !Cancelled; ++i) {
-        const QString name = found.At(i);
+        const QString name = Found.At(i);
         if (name.isEmpty())
             continue;
         // Keeps the line's storage for the next one.
@@ -145,10 +146,17 @@ int TExportRun::ExportObjects(const TFoundNames &found, int count)
         observer_.SetL1(Reading(name));
         observer_.SetProgressPosition(++position);
         directory_.PumpEvents();
+        // A value the condition cannot take: only "n'existe pas" keeps the object.
+        const auto notEvaluated = [this, &rejected](const tCondition &condition, const QString &valueText) {
+            if (condition.op != opNExistePas)
+                rejected = true;
+            else if (condition.disp)
+                AddField(valueText);
+        };
         try {
             TNW4Object object(directory_, name);
             if (job_.addcontainer)
-                AddField(RestOfName(object.ObjectName), nextIsFirst_);
+                AddField(RestOfName(object.ObjectName));
             for (size_t r = 0; r < job_.rows.size() && !Cancelled && !rejected; ++r) {
                 const TExportJob::Row &row = job_.rows[r];
                 const tCondition &condition = *row.condition;
@@ -159,24 +167,21 @@ int TExportRun::ExportObjects(const TFoundNames &found, int count)
                     if (const auto values = object.GetValues(row.property)) {
                         for (qsizetype v = 0; v < values->size(); ++v) {
                             if (v > 0)
-                                valueText += ValueSep;
+                                valueText += job_.valueSeparator;
                             valueText += job_.cleancontext ? ShortName(values->at(v), condition.tn) : values->at(v);
                         }
                     }
                     if (!condition.Evaluate(valueText))
                         rejected = true;
                     else if (condition.disp)
-                        AddField(valueText, nextIsFirst_);
-                } catch (...) {
-                    if (condition.op == opNExistePas) {
-                        if (condition.disp)
-                            AddField(valueText, nextIsFirst_);
-                    } else {
-                        rejected = true;
-                    }
+                        AddField(valueText);
+                } catch (const EInvalidCondition &) {
+                    notEvaluated(condition, valueText);
+                } catch (const EConvertError &) {
+                    notEvaluated(condition, valueText);
                 }
             }
-        } catch (...) {
+        } catch (const std::bad_alloc &) {
             Line = QStringLiteral("erreur en lecture de %1").arg(name);
             rejected = false;
         }
@@ -189,10 +194,11 @@ int TExportRun::ExportObjects(const TFoundNames &found, int count)
     return lines;
 }
 
-void TExportRun::AddField(const QString &text, bool first)
+void TExportRun::AddField(const QString &text)
 {
-    if (!first)
-        Line += FieldSep;
+    const QString &Delim = job_.delimiter;
+    if (!nextIsFirst_)
+        Line += job_.fieldSeparator;
     if (Delim.isEmpty()) {
         Line += text;
     } else {

@@ -18,21 +18,31 @@ struct TNDSObj;
 class TExportRun
 {
 public:
-    // The directory, the job and the observer must outlive the run.
+    // The directory, the job (and the conditions it points to) and the observer must
+    // outlive the run.
     TExportRun(tNDS &directory, const TExportJob &job, TExportObserver &observer);
 
-    // The whole run.
-    void RunExport(bool recursive);
+    // The whole run, as the job describes it. A condition that cannot be evaluated on an
+    // object's value drops that object (or, for "n'existe pas", keeps it), and an object
+    // whose reads run out of memory gets the line "erreur en lecture de <name>"; any other
+    // exception, one thrown by an event handler run from the event pump among them,
+    // leaves the run at once (the busy state ended, the found names freed) and reaches
+    // the caller.
+    void RunExport();
 
-    // Set to stop the run at its next check.
+    // Read between steps: set it (from the event pump, say) to stop the run at its next
+    // check. While the names are collected, the collection stops and no line is written;
+    // while the objects are read, the line in progress is finished first, then the run
+    // stops. The run sets it itself when a line could not be written.
     bool Cancelled = false;
-    // Set when a result line could not be written; the run then stops as if cancelled.
+    // Set, together with Cancelled, when the observer could not take a result line: what
+    // was written is incomplete and the driver must not keep it as the result.
     bool WriteFailed = false;
 
 private:
     void CollectObject(const QString &container, const TNDSObj &entry, bool &stop);
-    int ExportObjects(const TFoundNames &found, int count);
-    void AddField(const QString &text, bool first);
+    int ExportObjects();
+    void AddField(const QString &text);
     void EmitLine();
     void SortFound();
 
@@ -40,12 +50,9 @@ private:
     const TExportJob &job_;
     TExportObserver &observer_;
 
-    bool Recurse = false;
-    QString FieldSep;
-    QString ValueSep;
-    QString Delim;
-    QString Line;
+    // The name filter in upper case, its "*" removed.
     QString NamePrefix;
+    QString Line;
     TFoundNames Found;
     bool nextIsFirst_ = true;
 };

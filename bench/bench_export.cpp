@@ -20,9 +20,7 @@
 #include "engine/ShortName.h"
 #include "engine/TExportObserver.h"
 #include "engine/TExportRun.h"
-#include "query/CollectConditions.h"
-#include "query/ExportJobOf.h"
-#include "query/QueryFile.h"
+#include "query/QueryWorkflows.h"
 #include "query/TDirectorySchema.h"
 
 #include <QCollator>
@@ -341,22 +339,13 @@ int main(int argc, char **argv)
     TDirectorySchema schema(directory);
 
     // As veltrane-cli run prepares its run.
-    TQueryDefinition current;
-    current.context = directory.CurrentContext;
-    current.className = schema.FindClass(QStringLiteral("User"));
-    TQueryFileLoad load = LoadQueryFile(queryPath, current, schema);
-    if (!load.status.IsOk()) {
-        std::fprintf(stderr, "%s\n", qPrintable(load.status.message));
+    TQueryFileLoad load = OpenQueryFile(queryPath, StartupQuery(directory, schema), directory, schema);
+    TExportJob job;
+    const TQueryStatus prepared = load.status.IsOk() ? PrepareRun(load.query, schema, job) : load.status;
+    if (!prepared.IsOk()) {
+        std::fprintf(stderr, "%s\n", qPrintable(prepared.message));
         return 2;
     }
-    TQueryDefinition &query = load.query;
-    directory.ChangeContext(query.context);
-    query.context = directory.CurrentContext;
-    if (const TQueryStatus checked = CollectConditions(query, schema); !checked.IsOk()) {
-        std::fprintf(stderr, "%s\n", qPrintable(checked.message));
-        return 2;
-    }
-    const TExportJob job = ExportJobOf(query);
 
     const DirectoryModel &model = client->Model();
     const uint32_t treeIndex = model.connections.empty() ? 0 : model.connections.front().tree;

@@ -165,6 +165,21 @@ private slots:
         QCOMPARE(directory.GetContainers(), QStringList{"Acme"});
     }
 
+    void reportsAreRecordedButNotShownWhileShowErrorsIsOff()
+    {
+        auto client = Client();
+        Recorder recorder;
+        tNDS directory(*client, recorder.Hooks());
+        directory.ShowErrors = false;
+        QVERIFY(!directory.ChangeContext("Nowhere.Acme"));
+        QVERIFY(recorder.reports.isEmpty());
+        QVERIFY(directory.LastError != 0);
+        QVERIFY(directory.LastErrorText.startsWith("NWDSetContext Failed"));
+        directory.ShowErrors = true;
+        QVERIFY(!directory.ChangeContext("Nowhere.Acme"));
+        QCOMPARE(recorder.reports.size(), 1);
+    }
+
     void failedContextChangeKeepsTheOldOne()
     {
         auto client = Client();

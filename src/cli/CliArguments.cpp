@@ -1,4 +1,4 @@
-#include "CliArguments.h"
+#include "cli/CliArguments.h"
 
 namespace {
 

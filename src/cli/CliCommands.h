@@ -2,6 +2,8 @@
 
 class QString;
 struct CliArguments;
+struct TDirectoryStatus;
+struct TQueryStatus;
 
 // The commands of veltrane-cli. Each returns the exit status: 0 success, 1 a file or
 // the directory stopped the work, 2 an invalid query, 130 interrupted.
@@ -19,5 +21,14 @@ int FromSql(const CliArguments &arguments);
 
 // Writes one message line to standard error.
 void Complain(const QString &message);
+// Writes a directory report to standard error, one a line: a carriage return or line
+// feed inside it becomes a blank.
+void WriteReport(const QString &text);
+
+// The exit status of a failed step: a file that could not be read or written and a
+// directory that cannot be used stop the work (1); everything else is an invalid
+// query or bad usage (2).
+int ExitStatusOf(const TQueryStatus &status);
+int ExitStatusOf(const TDirectoryStatus &status);
 
 } // namespace CliCommands

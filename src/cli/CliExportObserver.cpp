@@ -1,6 +1,6 @@
-#include "CliExportObserver.h"
+#include "cli/CliExportObserver.h"
 
-#include "CliOutput.h"
+#include "cli/CliOutput.h"
 
 #include <QDateTime>
 

@@ -1,4 +1,4 @@
-#include "CliOutput.h"
+#include "cli/CliOutput.h"
 
 #include <unistd.h>
 

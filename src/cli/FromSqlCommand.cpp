@@ -1,10 +1,10 @@
-#include "CliArguments.h"
-#include "CliCommands.h"
-#include "CliDirectory.h"
-#include "CliOutput.h"
+#include "cli/CliArguments.h"
+#include "cli/CliCommands.h"
+#include "cli/CliOutput.h"
+#include "directory/TDirectoryConnection.h"
 #include "directory/tNDS.h"
 #include "query/QueryFile.h"
-#include "query/ReadSqlQuery.h"
+#include "query/QueryWorkflows.h"
 #include "query/TDirectorySchema.h"
 #include "query/TProfileFile.h"
 
@@ -12,25 +12,19 @@ namespace CliCommands {
 
 int FromSql(const CliArguments &arguments)
 {
-    CliDirectory connection;
-    if (!connection.Open(arguments.directory, arguments.tree)) {
-        Complain(connection.Error());
-        return connection.UnknownTree() ? kInvalid : kFailure;
+    TDirectoryConnection connection(WriteReport);
+    if (const TDirectoryStatus opened = connection.Open({arguments.directory, arguments.tree}); !opened.IsOk()) {
+        Complain(opened.message);
+        return ExitStatusOf(opened);
     }
-    TDirectorySchema schema(connection.Directory());
-    TSqlQuery read = ReadSqlQuery(arguments.input, schema);
-    if (!read.status.IsOk()) {
-        Complain(read.status.message);
-        return read.status.kind == TQueryStatus::FileError ? kFailure : kInvalid;
-    }
+    tNDS &directory = *connection.Directory();
+    TDirectorySchema schema(directory);
     // Everything the SQL text does not hold keeps its start-up value.
-    TQueryDefinition query;
-    query.context = connection.Directory().CurrentContext;
-    query.className = read.className;
-    query.sortbycn = read.sortbycn;
-    for (const TConditionList::Row &row : read.rows)
-        query.Properties.append(row.property);
-    query.Filters = std::move(read.rows);
+    TQueryDefinition query = StartupQuery(directory, schema);
+    if (const TQueryStatus read = OpenSqlQuery(arguments.input, query, schema); !read.IsOk()) {
+        Complain(read.message);
+        return ExitStatusOf(read);
+    }
 
     TProfileFile profile;
     WriteQueryProfile(profile, query);

@@ -1,6 +1,6 @@
-#include "CliArguments.h"
-#include "CliCommands.h"
-#include "CliOutput.h"
+#include "cli/CliArguments.h"
+#include "cli/CliCommands.h"
+#include "cli/CliOutput.h"
 #include "directory/NWValues.h"
 #include "directory/SyntaxTypes.h"
 #include "query/ImportControlFile.h"
@@ -31,7 +31,7 @@ int Render(const CliArguments &arguments)
     const TQueryFileLoad load = LoadQueryFile(arguments.input, TQueryDefinition(), schema);
     if (!load.status.IsOk()) {
         Complain(load.status.message);
-        return load.status.kind == TQueryStatus::FileError ? kFailure : kInvalid;
+        return ExitStatusOf(load.status);
     }
     const TQueryDefinition &query = load.query;
     const QString text = arguments.command == QLatin1String("sql")

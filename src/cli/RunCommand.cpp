@@ -1,44 +1,36 @@
-#include "CliArguments.h"
-#include "CliCommands.h"
-#include "CliDirectory.h"
-#include "CliExportObserver.h"
-#include "CliInterrupt.h"
-#include "CliOutput.h"
+#include "cli/CliArguments.h"
+#include "cli/CliCommands.h"
+#include "cli/CliExportObserver.h"
+#include "cli/CliInterrupt.h"
+#include "cli/CliOutput.h"
+#include "directory/TDirectoryConnection.h"
 #include "directory/tNDS.h"
+#include "engine/TExportJob.h"
 #include "engine/TExportRun.h"
-#include "query/CollectConditions.h"
-#include "query/ExportJobOf.h"
-#include "query/QueryFile.h"
+#include "query/QueryWorkflows.h"
 #include "query/TDirectorySchema.h"
 
 namespace CliCommands {
 
 int Run(const CliArguments &arguments)
 {
-    CliDirectory connection;
-    if (!connection.Open(arguments.directory, arguments.tree)) {
-        Complain(connection.Error());
-        return connection.UnknownTree() ? kInvalid : kFailure;
+    TDirectoryConnection connection(WriteReport);
+    if (const TDirectoryStatus opened = connection.Open({arguments.directory, arguments.tree}); !opened.IsOk()) {
+        Complain(opened.message);
+        return ExitStatusOf(opened);
     }
-    tNDS &directory = connection.Directory();
+    tNDS &directory = *connection.Directory();
     TDirectorySchema schema(directory);
 
-    // What the wizard shows after connecting: the defaults a query file may leave out.
-    TQueryDefinition current;
-    current.context = directory.CurrentContext;
-    current.className = schema.FindClass(QStringLiteral("User"));
-    TQueryFileLoad load = LoadQueryFile(arguments.input, current, schema);
+    TQueryFileLoad load = OpenQueryFile(arguments.input, StartupQuery(directory, schema), directory, schema);
     if (!load.status.IsOk()) {
         Complain(load.status.message);
-        return load.status.kind == TQueryStatus::FileError ? kFailure : kInvalid;
+        return ExitStatusOf(load.status);
     }
-    TQueryDefinition &query = load.query;
-    // As opening a query in the wizard: an unusable context leaves the current one.
-    directory.ChangeContext(query.context);
-    query.context = directory.CurrentContext;
-    if (const TQueryStatus checked = CollectConditions(query, schema); !checked.IsOk()) {
-        Complain(checked.message);
-        return kInvalid;
+    TExportJob job;
+    if (const TQueryStatus prepared = PrepareRun(load.query, schema, job); !prepared.IsOk()) {
+        Complain(prepared.message);
+        return ExitStatusOf(prepared);
     }
 
     CliOutput output(arguments.output);
@@ -47,13 +39,13 @@ int Run(const CliArguments &arguments)
         return kFailure;
     }
     CliExportObserver observer(output);
-    const TExportJob job = ExportJobOf(query);
     TExportRun run(directory, job, observer);
     connection.SetEventPump([&run] {
         if (CliInterrupt::Requested())
             run.Cancelled = true;
     });
     run.RunExport();
+    connection.SetEventPump({});
     observer.ReportCounters();
     if (CliInterrupt::Requested()) {
         output.Discard();

@@ -1,21 +1,12 @@
 // veltrane-cli: runs saved queries in scripts, on the same engine as the wizard.
 
-#include "CliArguments.h"
-#include "CliCommands.h"
-#include "CliInterrupt.h"
+#include "cli/CliArguments.h"
+#include "cli/CliCommands.h"
+#include "cli/CliInterrupt.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
-
-namespace CliCommands {
-
-void Complain(const QString &message)
-{
-    std::fprintf(stderr, "veltrane-cli: %s\n", message.toUtf8().constData());
-}
-
-} // namespace CliCommands
 
 int main(int argc, char *argv[])
 {

@@ -54,8 +54,18 @@ public:
     // Lets pending window events run.
     void PumpEvents() const;
 
+    // Reads the context's name context into CurrentContext. A failing read is reported
+    // ("NWDSGetContext Failed") and leaves CurrentContext as it was; LastError tells.
     void ReadContext();
+    // Takes up the context after a tree or context change: typeless, not canonicalised
+    // names; the identity into UserName; the name context into CurrentContext; the
+    // primary connection's tree into TreeName; and empties both schema caches (they are
+    // read again when next needed). false after a reported failing call, which leaves
+    // the fields not yet refreshed as they were.
     bool Refresh();
+    // Makes name (at most the client's name length) the context's tree and moves to that
+    // tree's default context, then refreshes. false when the client refuses either step
+    // (not reported: LastError holds the client's result) or the refresh fails (reported).
     bool SelectTree(const QString &name);
     // Sets the current name context; ".." means the parent.
     bool ChangeContext(const QString &name);

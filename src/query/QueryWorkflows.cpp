@@ -42,7 +42,7 @@ TQueryStatus OpenSqlQuery(const QString &path, TQueryDefinition &query, TQuerySc
 
 TQueryStatus PrepareRun(TQueryDefinition &query, TQuerySchema &schema, TExportJob &job)
 {
-    if (const TQueryStatus checked = CollectConditions(query, schema); !checked.IsOk())
+    if (TQueryStatus checked = CollectConditions(query, schema); !checked.IsOk())
         return checked;
     job = ExportJobOf(query);
     return {};

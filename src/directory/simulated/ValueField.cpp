@@ -45,7 +45,10 @@ void ValueField::ReadAll(DirectoryFileCursor &cursor, const std::string &what, s
         if (field->present)
             cursor.FailAt(at, "member " + DirectoryFileCursor::Quoted(key) + " is given twice");
         field->present = true;
-        const std::string label = "\"" + key + "\" of " + what;
+        std::string label = "\"";
+        label += key;
+        label += "\" of ";
+        label += what;
         if (field->type == Number) {
             field->number = cursor.Number(label, field->min, field->max);
         } else {

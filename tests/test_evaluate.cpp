@@ -44,6 +44,7 @@ private slots:
         // Texts.
         row("contient ignores case", dtString, 6, "dup", "", "Dupont", true);
         row("contient in joined values", dtString, 6, "DUP", "", "Martin Dupont", true);
+        row("contient upper-cases an accented letter", dtString, 6, "é", "", "CAFé", true);
         row("ne contient pas", dtString, 7, "DUP", "", "Durand", true);
         row("ne contient pas not met", dtString, 7, "DUP", "", "dupont", false);
         row("égal is whole", dtString, 3, "PARIS", "", "Paris, France", false);
@@ -60,6 +61,8 @@ private slots:
         row("inférieur ou égal", dtString, 10, "AB", "", "AB", true);
         row("supérieur by code", dtString, 11, "Z", "", "École", true);
         row("supérieur ou égal not met", dtString, 12, "B", "", "A", false);
+        row("supérieur not met by an equal text", dtString, 11, "B", "", "B", false);
+        row("supérieur ou égal met by an equal text", dtString, 12, "B", "", "B", true);
         // Integers.
         row("9 < 10 numerically", dtInteger, 11, "9", "", "10", true);
         row("10 > 9 numerically", dtInteger, 9, "10", "", "9", true);
@@ -70,6 +73,7 @@ private slots:
         row("entre inclusive", dtInteger, 8, "1", "10", "10", true);
         row("entre above", dtInteger, 8, "1", "10", "11", false);
         row("negative", dtInteger, 9, "0", "", "-5", true);
+        row("supérieur not met by an equal number", dtInteger, 11, "10", "", "10", false);
         row("joined values never met", dtInteger, 11, "0", "", "10;11", false);
         row("joined values, entre", dtInteger, 8, "0", "100", "10 11", false);
         row("empty never compares", dtInteger, 10, "9", "", "", false);
@@ -89,6 +93,7 @@ private slots:
         row("same day is not before", dtDate, 9, "01/01/2000", "", "01/01/2000 08:00:00", false);
         row("same day", dtDate, 3, "01/01/2000", "", "01/01/2000 08:00:00", true);
         row("same day differs not", dtDate, 4, "01/01/2000 23:00:00", "", "01/01/2000", false);
+        row("supérieur not met on the same day", dtDate, 11, "01/01/2000", "", "01/01/2000 08:00:00", false);
         row("one-digit day", dtDate, 11, "01/01/2000", "", "2/1/2000", true);
         row("two-digit year", dtDate, 3, "01/01/2005", "", "1/1/05", true);
         row("entre dates", dtDate, 8, "01/01/2000", "31/12/2000", "15/06/2000 12:00:00", true);

@@ -194,6 +194,8 @@ private slots:
         run.RunExport();
         QVERIFY(run.WriteFailed);
         QCOMPARE(recorder.lines, (QStringList{"CN", "admin", "Alice"}));
+        // The object whose line was refused is the last one read.
+        QCOMPARE(recorder.position, 3);
     }
 
     void unreadableObjectIsReportedAndRejectedByExists()

@@ -161,6 +161,10 @@ private slots:
         QCOMPARE(directory.GetContainers(), QStringList{"Acme"});
         QVERIFY(directory.ChangeContext("staff.ACME"));
         QCOMPARE(directory.GetContainers(), (QStringList{"..", "Paris"}));
+        QVERIFY(directory.ChangeContext("Paris.Staff.Acme"));
+        QCOMPARE(directory.CurrentContext.toUpper(), QStringLiteral("PARIS.STAFF.ACME"));
+        QVERIFY(directory.ChangeContext(".."));
+        QCOMPARE(directory.CurrentContext.toUpper(), QStringLiteral("STAFF.ACME"));
         QVERIFY(directory.ChangeContext("[root]"));
         QCOMPARE(directory.GetContainers(), QStringList{"Acme"});
     }

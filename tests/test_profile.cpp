@@ -21,6 +21,7 @@ private slots:
     void updateInPlaceKeepsOtherLines();
     void newKeysAndSections();
     void eraseSection();
+    void editsAndErasuresKeepFindingNames();
     void lastIndexKey();
     void writesUtf8WithCrLf();
     void refusedWrite();
@@ -166,6 +167,19 @@ void TestProfile::eraseSection()
     p.EraseSection(QStringLiteral("PROPERTIES"));
     QCOMPARE(p.ToText(), QStringLiteral("[keep]\r\nk=v\r\n"));
     QVERIFY(!p.HasKey(QStringLiteral("Properties"), QStringLiteral("1")));
+}
+
+void TestProfile::editsAndErasuresKeepFindingNames()
+{
+    TProfileFile p =
+        TProfileFile::FromText(QStringLiteral("[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n[c]\r\nz=3\r\n[Été]\r\nclé=v\r\n"));
+    p.WriteString(QStringLiteral("A"), QStringLiteral("new"), QStringLiteral("n"));
+    p.WriteString(QStringLiteral("a"), QStringLiteral("NEW"), QStringLiteral("m"));
+    p.WriteString(QStringLiteral("a"), QStringLiteral("X"), QStringLiteral("2"));
+    p.EraseSection(QStringLiteral("B"));
+    p.WriteString(QStringLiteral("C"), QStringLiteral("z"), QStringLiteral("4"));
+    QCOMPARE(p.ReadString(QStringLiteral("ÉTÉ"), QStringLiteral("CLÉ"), QStringLiteral("?")), QStringLiteral("v"));
+    QCOMPARE(p.ToText(), QStringLiteral("[a]\r\nX=2\r\nNEW=m\r\n\r\n[c]\r\nz=4\r\n[Été]\r\nclé=v\r\n"));
 }
 
 void TestProfile::lastIndexKey()

@@ -92,6 +92,8 @@ private slots:
     void missingCountsLoadNothing();
     void conditionDefaults();
     void emptyPropertyShiftsPairing();
+    void largestIndexKeyIsRead();
+    void longClassNameIsCutInItsMessage();
     void integersInFile();
     void layoutChoices_data();
     void layoutChoices();
@@ -204,6 +206,23 @@ void TestQueryFile::emptyPropertyShiftsPairing()
     QCOMPARE(loaded.status.message, QStringLiteral("Index de liste hors limites (2)"));
 }
 
+void TestQueryFile::largestIndexKeyIsRead()
+{
+    // The key past which no index can go still counts as the last one present.
+    const TQueryFileLoad loaded =
+        Load(QStringLiteral("[options]\nnbproperties=2147483647\n[Properties]\n0=CN\n2147483647=CN\n"));
+    QCOMPARE(loaded.status.message, QStringLiteral("Nombre de propriétés hors limites (2147483647)"));
+    const TQueryFileLoad fits = Load(QStringLiteral("[options]\nnbproperties=2147483647\n[Properties]\n0=CN\n1=OU\n"));
+    QCOMPARE(fits.query.Properties, (QStringList{"CN", "OU"}));
+}
+
+void TestQueryFile::longClassNameIsCutInItsMessage()
+{
+    const QString name(100000, QLatin1Char('x'));
+    const TQueryFileLoad loaded = Load(QStringLiteral("[options]\nclass=") + name + QStringLiteral("\n"));
+    QCOMPARE(loaded.status.message, QStringLiteral("La classe %1... n'est pas dans votre shéma").arg(name.left(255)));
+}
+
 void TestQueryFile::integersInFile()
 {
     const TQueryFileLoad loaded = Load(QStringLiteral("[options]\nnbproperties=0x2\nnbfilters=2\nsqltop=0x0\n"
@@ -313,6 +332,9 @@ void TestQueryFile::failedLoadsChangeNothing_data()
     QTest::newRow("condition without property")
         << "[options]\nclass=User\ncontext=O=Else\nnbproperties=1\nnbfilters=2\n[Properties]\n0=CN\n"
         << int(TQueryStatus::ConditionWithoutProperty) << "Index de liste hors limites (1)";
+    QTest::newRow("absurd property index")
+        << "[options]\nclass=User\nnbproperties=2147483647\n[Properties]\n0=CN\n2147483646=CN\n"
+        << int(TQueryStatus::FileError) << "Nombre de propriétés hors limites (2147483647) dans ";
     QTest::newRow("unreadable file") << "" << int(TQueryStatus::FileError) << "Ne peut lire ";
 }
 
@@ -325,7 +347,7 @@ void TestQueryFile::failedLoadsChangeNothing()
     const QString path = dir.filePath(QStringLiteral("bad.REQ"));
     if (!file.isEmpty())
         QVERIFY(WriteBytes(path, file.toUtf8()));
-    else
+    if (message.endsWith(QLatin1Char(' ')))
         message += path;
 
     // The window applies a load only when it succeeds; nothing half-read comes back.

@@ -137,6 +137,14 @@ void TestSqlReader::readsBack_data()
                                  << "User" << false
                                  << cn + "\nLogin Grace Limit|11|1|-5||Long|non\nLogin Disabled|3|3|TRUE||Boolean|non"
                                          "\nSurname|3|2|IT'SA||String|non\nDescription|9|2|$1F||String|non";
+    QTest::newRow("conditions go to a name's rows in turn")
+        << "SELECT CN, Surname, CN FROM User WHERE CN = 'a' AND Surname >= 'm' AND CN = 'b' AND Surname <= 'p' "
+           "AND CN = 'c'"
+        << "User" << false
+        << "CN|3|2|a||String|oui\nSurname|8|2|m|p|String|oui\nCN|3|2|b||String|oui\nCN|3|2|C||String|non";
+    QTest::newRow("entre on the last of a name's rows")
+        << "SELECT CN, CN FROM User WHERE CN = 'a' AND CN >= 'b' AND CN <= 'c'"
+        << "User" << false << "CN|3|2|a||String|oui\nCN|8|2|b|c|String|oui";
     QTest::newRow("quoted string spelling a keyword is a value") << "SELECT CN FROM User WHERE CN = 'AND'"
                                                                  << "User" << false << "CN|3|2|AND||String|oui";
 }
@@ -185,6 +193,14 @@ void TestSqlReader::errors_data()
                                          << "La classe \"Printer\" n'est pas definie dans votre shéma !";
     QTest::newRow("property not in class") << "SELECT CN,Mail FROM user" << int(TQueryStatus::SqlSchemaError)
                                            << "la classe \"user\" ne contient pas la propriété \"Mail\"";
+    const QString longName(300, QLatin1Char('x'));
+    const QString cut = longName.left(255) + QStringLiteral("...");
+    QTest::newRow("long token cut") << "SELECT CN FROM User ORDER BY CN " + longName << clause
+                                    << "erreur dans ORDER " + cut;
+    QTest::newRow("long class cut") << "SELECT CN FROM " + longName << int(TQueryStatus::SqlSchemaError)
+                                    << "La classe \"" + cut + "\" n'est pas definie dans votre shéma !";
+    QTest::newRow("long property cut") << "SELECT " + longName + " FROM User" << int(TQueryStatus::SqlSchemaError)
+                                       << "la classe \"User\" ne contient pas la propriété \"" + cut + "\"";
 }
 
 void TestSqlReader::errors()

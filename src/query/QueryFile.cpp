@@ -3,6 +3,7 @@
 #include "engine/Operators.h"
 #include "query/ImportControlFile.h"
 #include "query/QueryLayout.h"
+#include "query/ShownName.h"
 #include "query/SqlText.h"
 #include "query/TProfileFile.h"
 #include "query/TQuerySchema.h"
@@ -17,6 +18,10 @@ namespace {
 
 const QString Options = QStringLiteral("options");
 const QString PropertiesSection = QStringLiteral("Properties");
+
+// Far more properties than any class holds; a file asking for more is refused rather
+// than read index by index.
+constexpr qint64 MaxStoredProperties = 100000;
 
 QString FilterSection(int index)
 {
@@ -56,7 +61,7 @@ TQueryFileLoad ReadQueryProfile(const TProfileFile &profile, const TQueryDefinit
         query.className = schema.FindClass(className);
         if (query.className.isEmpty())
             return Failure(TQueryStatus::ClassNotInSchema,
-                           QStringLiteral("La classe %1 n'est pas dans votre shéma").arg(className));
+                           QStringLiteral("La classe %1 n'est pas dans votre shéma").arg(ShownName(className)));
         loaded.classRead = true;
     }
 
@@ -80,9 +85,12 @@ TQueryFileLoad ReadQueryProfile(const TProfileFile &profile, const TQueryDefinit
     query.sqltop = readFlag("sqltop", current.sqltop);
 
     // Keys past the last one present would all read empty and be skipped.
-    const int propertyCount = std::min(profile.ReadInteger(Options, QStringLiteral("nbproperties"), -1),
-                                       profile.LastIndexKey(PropertiesSection) + 1);
-    for (int i = 0; i < propertyCount; ++i) {
+    const qint64 propertyCount = std::min<qint64>(profile.ReadInteger(Options, QStringLiteral("nbproperties"), -1),
+                                                  qint64(profile.LastIndexKey(PropertiesSection)) + 1);
+    if (propertyCount > MaxStoredProperties)
+        return Failure(TQueryStatus::FileError,
+                       QStringLiteral("Nombre de propriétés hors limites (%1)").arg(propertyCount));
+    for (qint64 i = 0; i < propertyCount; ++i) {
         const QString name = profile.ReadString(PropertiesSection, QString::number(i), QString());
         if (!name.isEmpty())
             query.Properties << name;
@@ -110,7 +118,12 @@ TQueryFileLoad LoadQueryFile(const QString &path, const TQueryDefinition &curren
     const std::optional<QByteArray> bytes = WholeFile::Read(path);
     if (!bytes)
         return Failure(TQueryStatus::FileError, QStringLiteral("Ne peut lire %1").arg(path));
-    return ReadQueryProfile(TProfileFile::FromText(TextDecoding::DecodeFileText(*bytes)), current, schema);
+    TQueryFileLoad loaded =
+        ReadQueryProfile(TProfileFile::FromText(TextDecoding::DecodeFileText(*bytes)), current, schema);
+    // The file's contents are refused: the message names the file.
+    if (loaded.status.kind == TQueryStatus::FileError)
+        loaded.status.message += QStringLiteral(" dans ") + path;
+    return loaded;
 }
 
 void WriteQueryProfile(TProfileFile &profile, const TQueryDefinition &query)

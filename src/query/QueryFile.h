@@ -14,7 +14,8 @@ class TQuerySchema;
 
 // What loading a query file yields.
 struct TQueryFileLoad {
-    // Ok, or FileError (unreadable file), ClassNotInSchema or ConditionWithoutProperty.
+    // Ok, or FileError (unreadable file, absurd property count), ClassNotInSchema or
+    // ConditionWithoutProperty.
     TQueryStatus status;
     // On success the whole query to install: fields as read, or their defaults (the
     // caller's current values for className, context and the check boxes). The window
@@ -36,11 +37,13 @@ struct TQueryFileSave {
 
 // Reads the query in profile. current gives the defaults the file may leave out;
 // schema checks the class. The i-th condition section goes with the i-th non-empty
-// property name. All or nothing: a failure yields no query at all.
+// property name. More than 100,000 properties are refused with FileError "Nombre de
+// propriétés hors limites (<n>)". All or nothing: a failure yields no query at all.
 TQueryFileLoad ReadQueryProfile(const TProfileFile &profile, const TQueryDefinition &current, TQuerySchema &schema);
 
 // Loads the query file at path (UTF-8, or Windows-1252 when not valid UTF-8); see
-// ReadQueryProfile. An unreadable file gives FileError "Ne peut lire <path>".
+// ReadQueryProfile. An unreadable file gives FileError "Ne peut lire <path>"; a
+// FileError of its contents ends with " dans <path>".
 TQueryFileLoad LoadQueryFile(const QString &path, const TQueryDefinition &current, TQuerySchema &schema);
 
 // Writes the query into profile key by key: the options, then the Properties section

@@ -1,5 +1,6 @@
 #include "query/ReadSqlQuery.h"
 
+#include "query/ShownName.h"
 #include "query/TQuerySchema.h"
 #include "query/TSqlReader.h"
 #include "query/TextDecoding.h"
@@ -28,7 +29,7 @@ TSqlQuery ReadSqlText(const QString &text, TQuerySchema &schema)
     if (listed.isEmpty()) {
         result.status = TQueryStatus::Error(
             TQueryStatus::SqlSchemaError,
-            QStringLiteral("La classe \"%1\" n'est pas definie dans votre shéma !").arg(reader.ClassName()));
+            QStringLiteral("La classe \"%1\" n'est pas definie dans votre shéma !").arg(ShownName(reader.ClassName())));
         return result;
     }
     const QStringList properties = schema.ClassProperties(listed);
@@ -38,7 +39,7 @@ TSqlQuery ReadSqlText(const QString &text, TQuerySchema &schema)
         if (!properties.contains(property, Qt::CaseInsensitive)) {
             result.status = TQueryStatus::Error(TQueryStatus::SqlSchemaError,
                                                 QStringLiteral("la classe \"%1\" ne contient pas la propriété \"%2\"")
-                                                    .arg(reader.ClassName(), property));
+                                                    .arg(ShownName(reader.ClassName()), ShownName(property)));
             return result;
         }
         tCondition &row = rows.Condition(i);

@@ -8,9 +8,10 @@
 
 namespace {
 
-bool SameName(const QString &a, const QString &b)
+// Names that compare equal without regard to case fold to the same text.
+QString Folded(const QString &name)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return name.toCaseFolded();
 }
 
 bool IsQuote(QChar c)
@@ -92,21 +93,49 @@ TProfileFile TProfileFile::FromText(const QString &text)
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (const auto name = HeaderName(line)) {
-            profile.sections.push_back(Section{*name, true, {Line{line, {}}}});
+            profile.AddSection(Section{*name, true, {Line{line, {}}}, {}});
             continue;
         }
-        profile.sections.back().lines.push_back(Line{line, KeyOf(line)});
+        Section &section = profile.sections.back();
+        const QString key = KeyOf(line);
+        AddLine(section, section.lines.size(), Line{line, key});
     }
     return profile;
 }
 
+void TProfileFile::AddSection(Section section)
+{
+    const QString folded = Folded(section.name);
+    if (!sectionIndex.contains(folded)) // the first section of a name counts
+        sectionIndex.insert(folded, sections.size());
+    sections.push_back(std::move(section));
+}
+
+// Only blank lines follow the place a line is inserted at, so no indexed key moves.
+void TProfileFile::AddLine(Section &section, size_t at, Line line)
+{
+    if (!line.key.isEmpty()) {
+        const QString folded = Folded(line.key);
+        if (!section.keyLines.contains(folded))
+            section.keyLines.insert(folded, at);
+    }
+    section.lines.insert(section.lines.begin() + qsizetype(at), std::move(line));
+}
+
+void TProfileFile::IndexSections()
+{
+    sectionIndex.clear();
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const QString folded = Folded(sections[i].name);
+        if (sections[i].hasHeader && !sectionIndex.contains(folded))
+            sectionIndex.insert(folded, i);
+    }
+}
+
 const TProfileFile::Section *TProfileFile::FindSection(const QString &name) const
 {
-    for (const Section &section : sections) {
-        if (section.hasHeader && SameName(section.name, name))
-            return &section;
-    }
-    return nullptr;
+    const auto found = sectionIndex.constFind(Folded(name));
+    return found == sectionIndex.cend() ? nullptr : &sections[*found];
 }
 
 const TProfileFile::Line *TProfileFile::FindKey(const QString &section, const QString &key) const
@@ -114,11 +143,8 @@ const TProfileFile::Line *TProfileFile::FindKey(const QString &section, const QS
     const Section *found = FindSection(section);
     if (!found)
         return nullptr;
-    for (const Line &line : found->lines) {
-        if (!line.key.isEmpty() && SameName(line.key, key))
-            return &line;
-    }
-    return nullptr;
+    const auto line = found->keyLines.constFind(Folded(key));
+    return line == found->keyLines.cend() ? nullptr : &found->lines[*line];
 }
 
 QString TProfileFile::ReadString(const QString &section, const QString &key, const QString &def) const
@@ -174,28 +200,18 @@ void TProfileFile::WriteString(const QString &section, const QString &key, const
 
     if (sections.empty())
         sections.push_back(Section{});
-    Section *target = nullptr;
-    for (Section &candidate : sections) {
-        if (candidate.hasHeader && SameName(candidate.name, section)) {
-            target = &candidate;
-            break;
-        }
-    }
-    if (!target) {
-        sections.push_back(Section{section, true, {Line{QLatin1Char('[') + section + QLatin1Char(']'), {}}}});
-        target = &sections.back();
-    }
-    for (Line &line : target->lines) {
-        if (!line.key.isEmpty() && SameName(line.key, key)) {
-            line = Line{text, key};
-            return;
-        }
+    if (!FindSection(section))
+        AddSection(Section{section, true, {Line{QLatin1Char('[') + section + QLatin1Char(']'), {}}}, {}});
+    Section &target = sections[sectionIndex.value(Folded(section))];
+    if (const auto found = target.keyLines.constFind(Folded(key)); found != target.keyLines.cend()) {
+        target.lines[*found] = Line{text, key};
+        return;
     }
     // After the last line that is not blank, so that blank lines keep separating sections.
-    auto insertAt = target->lines.end();
-    while (insertAt != target->lines.begin() + (target->hasHeader ? 1 : 0) && (insertAt - 1)->text.trimmed().isEmpty())
+    size_t insertAt = target.lines.size();
+    while (insertAt > (target.hasHeader ? 1u : 0u) && target.lines[insertAt - 1].text.trimmed().isEmpty())
         --insertAt;
-    target->lines.insert(insertAt, Line{text, key});
+    AddLine(target, insertAt, Line{text, key});
 }
 
 void TProfileFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -210,8 +226,10 @@ void TProfileFile::WriteBool(const QString &section, const QString &key, bool va
 
 void TProfileFile::EraseSection(const QString &section)
 {
+    const QString folded = Folded(section);
     std::erase_if(sections,
-                  [&](const Section &candidate) { return candidate.hasHeader && SameName(candidate.name, section); });
+                  [&](const Section &candidate) { return candidate.hasHeader && Folded(candidate.name) == folded; });
+    IndexSections();
 }
 
 QString TProfileFile::ToText() const

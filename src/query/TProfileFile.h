@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <vector>
@@ -10,7 +11,9 @@ class QIODevice;
 // written one key at a time. Section and key names compare without regard to case.
 // Writing updates the text in place: lines it does not write, comments and unknown
 // sections included, keep their place and wording. The whole profile is then written
-// out at once, as UTF-8 with CR LF line ends.
+// out at once, as UTF-8 with CR LF line ends. Sections and keys are found through an
+// index of their case-folded names, so reading and writing a profile take time in
+// proportion to its size.
 class TProfileFile
 {
 public:
@@ -62,11 +65,16 @@ private:
     struct Section {
         QString name; // empty and headerless for the lines before the first section
         bool hasHeader = false;
-        std::vector<Line> lines; // header line included when hasHeader
+        std::vector<Line> lines;         // header line included when hasHeader
+        QHash<QString, size_t> keyLines; // case-folded key -> its first line
     };
 
     const Section *FindSection(const QString &name) const;
     const Line *FindKey(const QString &section, const QString &key) const;
+    void AddSection(Section section);
+    static void AddLine(Section &section, size_t at, Line line);
+    void IndexSections();
 
     std::vector<Section> sections;
+    QHash<QString, size_t> sectionIndex; // case-folded name -> first section with a header
 };

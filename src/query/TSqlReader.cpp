@@ -1,6 +1,7 @@
 #include "query/TSqlReader.h"
 
 #include "engine/Operators.h"
+#include "query/ShownName.h"
 
 TSqlReader::TSqlReader(const QString &text) : tokenizer(text) {}
 
@@ -26,7 +27,7 @@ TSqlWord TSqlReader::Current() const
 
 bool TSqlReader::Fail(const QString &clauseMessage)
 {
-    status = TQueryStatus::Error(TQueryStatus::SqlClauseError, clauseMessage + tokenizer.TokenText());
+    status = TQueryStatus::Error(TQueryStatus::SqlClauseError, clauseMessage + ShownName(tokenizer.TokenText()));
     return false;
 }
 
@@ -36,7 +37,7 @@ bool TSqlReader::ParseSelect()
     const QString message = QStringLiteral("erreur dans SELECT ");
     QString name;
     const auto addColumn = [this](const QString &column) {
-        rows.Add(column.trimmed(), tCondition(opAucune, dtString, QString(), QString(), QString(), true));
+        AddRow(column.trimmed(), tCondition(opAucune, dtString, QString(), QString(), QString(), true));
     };
     for (;;) {
         const TSqlWord word = Current();
@@ -232,14 +233,11 @@ void TSqlReader::ApplyCondition(const QString &property, const QString &opText, 
         code = opCommencePar;
     value = StripWildcards(value);
 
-    int lastWithKey = -1;
-    for (int i = 0; i < rows.Count(); ++i) {
-        if (rows.Property(i) != key)
-            continue;
-        lastWithKey = i;
-        tCondition &row = rows.Condition(i);
-        if (row.matched)
-            continue;
+    NamedRows &named = rowsByName[key];
+    while (named.firstUnmatched < named.rows.size() && rows.Condition(named.rows[named.firstUnmatched]).matched)
+        ++named.firstUnmatched;
+    if (named.firstUnmatched < named.rows.size()) {
+        tCondition &row = rows.Condition(named.rows[named.firstUnmatched]);
         if (row.op == opSuperieurOuEgal && code == opInferieurOuEgal) {
             row.op = opEntre;
             row.v2 = value;
@@ -250,11 +248,17 @@ void TSqlReader::ApplyCondition(const QString &property, const QString &opText, 
         row.matched = true;
         return;
     }
-    if (code == opInferieurOuEgal && lastWithKey >= 0 && rows.Condition(lastWithKey).op == opSuperieurOuEgal) {
-        tCondition &row = rows.Condition(lastWithKey);
+    if (code == opInferieurOuEgal && !named.rows.empty() && rows.Condition(named.rows.back()).op == opSuperieurOuEgal) {
+        tCondition &row = rows.Condition(named.rows.back());
         row.op = opEntre;
         row.v2 = value;
         return;
     }
-    rows.Add(key, tCondition(code, dtString, value, QString(), QString(), false));
+    AddRow(key, tCondition(code, dtString, value, QString(), QString(), false));
+}
+
+void TSqlReader::AddRow(const QString &property, const tCondition &condition)
+{
+    rowsByName[property].rows.push_back(rows.Count());
+    rows.Add(property, condition);
 }

@@ -5,7 +5,10 @@
 #include "query/TQueryStatus.h"
 #include "query/TSqlTokenizer.h"
 
+#include <QHash>
 #include <QString>
+
+#include <vector>
 
 // Reads the clauses of an SQL text (SELECT, FROM, optional WHERE, optional ORDER BY)
 // into a class name, a sort flag and condition rows. Each clause reader starts on the
@@ -36,9 +39,18 @@ private:
     bool Fail(const QString &clauseMessage);
     // Applies one complete WHERE condition to the rows.
     void ApplyCondition(const QString &property, const QString &opText, QString value);
+    void AddRow(const QString &property, const tCondition &condition);
+
+    // The rows of one property name, in order, and the first of them no condition has
+    // been applied to yet (rows are only appended and only ever become matched).
+    struct NamedRows {
+        std::vector<int> rows;
+        size_t firstUnmatched = 0;
+    };
 
     TSqlTokenizer tokenizer;
     TConditionList rows;
+    QHash<QString, NamedRows> rowsByName;
     QString className;
     bool sortFlag = false;
     TQueryStatus status;

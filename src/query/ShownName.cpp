@@ -1,0 +1,8 @@
+#include "query/ShownName.h"
+
+QString ShownName(const QString &name)
+{
+    if (name.size() <= MaxShownName)
+        return name;
+    return name.left(MaxShownName) + QStringLiteral("...");
+}

@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliArguments.h"
 #include "directory/TDirectoryConnection.h"
 #include "query/TQueryStatus.h"
 
@@ -19,6 +20,14 @@ void WriteReport(const QString &text)
     QString line = text;
     line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+}
+
+int OpenDirectory(TDirectoryConnection &connection, const CliArguments &arguments)
+{
+    const TDirectoryStatus opened = connection.Open({arguments.directory, arguments.tree});
+    if (!opened.IsOk())
+        Complain(opened.message);
+    return ExitStatusOf(opened);
 }
 
 int ExitStatusOf(const TQueryStatus &status)

@@ -1,6 +1,7 @@
 #pragma once
 
 class QString;
+class TDirectoryConnection;
 struct CliArguments;
 struct TDirectoryStatus;
 struct TQueryStatus;
@@ -24,6 +25,10 @@ void Complain(const QString &message);
 // Writes a directory report to standard error, one a line: a carriage return or line
 // feed inside it becomes a blank.
 void WriteReport(const QString &text);
+
+// Opens the directory the arguments name (--directory, --tree) on connection; on failure
+// says why on standard error. The exit status: kSuccess when the directory is open.
+int OpenDirectory(TDirectoryConnection &connection, const CliArguments &arguments);
 
 // The exit status of a failed step: a file that could not be read or written and a
 // directory that cannot be used stop the work (1); everything else is an invalid

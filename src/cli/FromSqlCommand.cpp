@@ -13,10 +13,8 @@ namespace CliCommands {
 int FromSql(const CliArguments &arguments)
 {
     TDirectoryConnection connection(WriteReport);
-    if (const TDirectoryStatus opened = connection.Open({arguments.directory, arguments.tree}); !opened.IsOk()) {
-        Complain(opened.message);
-        return ExitStatusOf(opened);
-    }
+    if (const int status = OpenDirectory(connection, arguments); status != kSuccess)
+        return status;
     tNDS &directory = *connection.Directory();
     TDirectorySchema schema(directory);
     // Everything the SQL text does not hold keeps its start-up value.

@@ -15,10 +15,8 @@ namespace CliCommands {
 int Run(const CliArguments &arguments)
 {
     TDirectoryConnection connection(WriteReport);
-    if (const TDirectoryStatus opened = connection.Open({arguments.directory, arguments.tree}); !opened.IsOk()) {
-        Complain(opened.message);
-        return ExitStatusOf(opened);
-    }
+    if (const int status = OpenDirectory(connection, arguments); status != kSuccess)
+        return status;
     tNDS &directory = *connection.Directory();
     TDirectorySchema schema(directory);
 

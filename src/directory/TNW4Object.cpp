@@ -1,6 +1,6 @@
 #include "directory/TNW4Object.h"
 
-#include "directory/ClientBuffer.h"
+#include "directory/ClientBufferPair.h"
 #include "directory/FormatValue.h"
 #include "directory/tNDS.h"
 

@@ -3,7 +3,7 @@
 
 #include "directory/tNDS.h"
 
-#include "directory/ClientBuffer.h"
+#include "directory/ClientBufferPair.h"
 #include "directory/SyntaxTypes.h"
 
 #include <functional>

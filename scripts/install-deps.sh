@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Veltrane needs to build, run and test.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev clang-format)
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev clang-format ccache)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

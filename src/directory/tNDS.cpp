@@ -115,17 +115,24 @@ bool tNDS::Refresh()
 bool tNDS::SelectTree(const QString &name)
 {
     const QByteArray tree = name.left(kMaxNameChars).toUtf8();
+    const char *failed = "NWDSSetContext";
     NWDSCCODE result = client_.NWDSSetContext(Context, DCK_TREE_NAME, tree.constData());
     if (result == 0) {
         char defaultContext[MAX_DN_BYTES - 1] = {};
+        failed = "NWDSGetDefNameContext";
         result = client_.NWDSGetDefNameContext(Context, sizeof defaultContext, defaultContext);
         if (result == 0) {
             defaultContext[sizeof defaultContext - 1] = '\0';
+            failed = "NWDSSetContext";
             result = client_.NWDSSetContext(Context, DCK_NAME_CONTEXT, defaultContext);
         }
     }
     LastError = result;
-    return result == 0 && Refresh();
+    if (result != 0) {
+        LastErrorText = QStringLiteral("%1 Failed\rError Code: %2").arg(QLatin1String(failed)).arg(result);
+        return false;
+    }
+    return Refresh();
 }
 
 bool tNDS::ChangeContext(const QString &name)

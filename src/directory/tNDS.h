@@ -65,7 +65,8 @@ public:
     bool Refresh();
     // Makes name (at most the client's name length) the context's tree and moves to that
     // tree's default context, then refreshes. false when the client refuses either step
-    // (not reported: LastError holds the client's result) or the refresh fails (reported).
+    // (not reported: LastError holds the client's result and LastErrorText the report the
+    // caller may show) or the refresh fails (reported).
     bool SelectTree(const QString &name);
     // Sets the current name context; ".." means the parent.
     bool ChangeContext(const QString &name);

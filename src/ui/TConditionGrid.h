@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QTableWidget>
+
+#include <functional>
+
+// The conditions grid: a fixed title row and a fixed first column, and a veto on every
+// cell that is about to become current, by mouse, keyboard or program. Rows and columns
+// are counted as the window description counts them: row 0 is the title row, so the
+// first property is row 1.
+class TConditionGrid : public QTableWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TConditionGrid(QWidget *parent = nullptr);
+
+    // Asked before a cell becomes current; false refuses it (the current cell stays).
+    std::function<bool(int column, int row)> SelectCell;
+
+    // The text of a cell (the title row included); setting it adds the item as needed.
+    QString Cell(int column, int row) const;
+    void SetCell(int column, int row, const QString &text);
+    // Rows of the grid with the title row, as the description counts them.
+    int RowCount() const { return rowCount() + 1; }
+    void SetRowCount(int rows) { setRowCount(rows - 1); }
+    // Makes the cell current when the veto allows it; whether it did.
+    bool MakeCurrent(int column, int row);
+    // The current cell's row and column (row 0 when there is none).
+    int CurrentRow() const { return currentRow() + 1; }
+    int CurrentColumn() const { return currentColumn(); }
+    // The width the texts of a column need.
+    int ColumnTextWidth(int column) const { return sizeHintForColumn(column); }
+    // The rectangle of a cell in the coordinates of the grid's viewport.
+    QRect CellRect(int column, int row) const { return visualRect(model()->index(row - 1, column)); }
+
+protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    bool Allowed(const QModelIndex &index);
+};

@@ -1,0 +1,168 @@
+#include "GuiHelpers.h"
+
+// The window on the properties page of User, nothing chosen yet.
+struct PropertiesPage : WindowFixture {
+    PropertiesPage() { form->NextBtnClick(); }
+    QListWidget *available() const { return form->PropertiesListBox1; }
+    QListWidget *chosen() const { return form->PropertiesListBox2; }
+};
+
+class TestUiPage1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entryFillsTheAvailableListSorted()
+    {
+        PropertiesPage w;
+        QCOMPARE(Texts(w.available()), QStringList({"CN", "Given Name", "Login Disabled", "Login Grace Limit",
+                                                    "Surname", "Telephone Number", "Title"}));
+        QCOMPARE(w.form->CntAvailable->text(), QStringLiteral("7"));
+        QCOMPARE(w.form->CntSelected->text(), QStringLiteral("0"));
+        QVERIFY(!w.form->NextBtn->isEnabled());
+        QVERIFY(!w.form->ExcludeBtn->isEnabled() && !w.form->ExAllBtn->isEnabled());
+        QVERIFY(w.form->IncludeBtn->isEnabled() && w.form->IncAllBtn->isEnabled());
+        QCOMPARE(w.form->StatusBar1->currentMessage(),
+                 QStringLiteral("Selection des propriétés et leur ordre d'exportation."));
+    }
+
+    void includeAppendsInReverseOrderAndAllowsDuplicates()
+    {
+        PropertiesPage w;
+        SelectTexts(w.available(), {"CN", "Surname"});
+        w.form->IncludeBtn->click();
+        QCOMPARE(Texts(w.chosen()), QStringList({"Surname", "CN"}));
+        QCOMPARE(w.available()->count(), 7);
+        QVERIFY(w.form->Modified);
+        SelectTexts(w.available(), {"CN"});
+        w.form->IncludeBtn->click();
+        QCOMPARE(Texts(w.chosen()), QStringList({"Surname", "CN", "CN"}));
+        QCOMPARE(w.form->CntSelected->text(), QStringLiteral("3"));
+        QVERIFY(w.form->NextBtn->isEnabled());
+    }
+
+    void includeWithNothingSelectedChangesNothing()
+    {
+        PropertiesPage w;
+        w.available()->clearSelection();
+        w.form->IncludeBtn->click();
+        QCOMPARE(w.chosen()->count(), 0);
+        QVERIFY(!w.form->Modified);
+        QVERIFY(w.available()->item(0)->isSelected());
+    }
+
+    void excludeMovesBackOnlyWhatIsMissing()
+    {
+        PropertiesPage w;
+        w.form->IncAllBtn->click();
+        QCOMPARE(w.available()->count(), 0);
+        QCOMPARE(w.chosen()->count(), 7);
+        QVERIFY(!w.form->Modified); // include all leaves Modified as it was
+        SelectTexts(w.chosen(), {"Title", "CN"});
+        w.form->ExcludeBtn->click();
+        QCOMPARE(Texts(w.available()), QStringList({"CN", "Title"}));
+        QCOMPARE(w.chosen()->count(), 5);
+        QVERIFY(w.form->Modified);
+        w.form->Modified = false;
+        w.form->ExAllBtn->click();
+        QCOMPARE(w.available()->count(), 7);
+        QCOMPARE(w.chosen()->count(), 0);
+        QVERIFY(!w.form->Modified);
+        QCOMPARE(w.form->CntSelected->text(), QStringLiteral("0"));
+        // The available count is refreshed on page entry only.
+        QCOMPARE(w.form->CntAvailable->text(), QStringLiteral("7"));
+    }
+
+    void excludingAPropertyStillAvailableOnlyRemovesIt()
+    {
+        PropertiesPage w;
+        SelectTexts(w.available(), {"CN"});
+        w.form->IncludeBtn->click();
+        SelectTexts(w.chosen(), {"CN"});
+        w.form->ExcludeBtn->click();
+        QCOMPARE(w.chosen()->count(), 0);
+        QCOMPARE(w.available()->count(), 7);
+    }
+
+    void upAndDownStopAtTheEnds()
+    {
+        PropertiesPage w;
+        w.chosen()->addItems({"A", "B", "C"});
+        w.chosen()->setCurrentRow(0);
+        w.form->UpdatePropertyButtons();
+        QVERIFY(!w.form->UpBtn->isEnabled() && w.form->DownBtn->isEnabled());
+        w.form->UpBtnClick();
+        QCOMPARE(Texts(w.chosen()), QStringList({"A", "B", "C"}));
+        QVERIFY(!w.form->Modified);
+        w.form->DownBtn->click();
+        QCOMPARE(Texts(w.chosen()), QStringList({"B", "A", "C"}));
+        QCOMPARE(w.chosen()->currentRow(), 1);
+        QVERIFY(w.form->Modified);
+        w.chosen()->setCurrentRow(2);
+        w.form->UpdatePropertyButtons();
+        QVERIFY(!w.form->DownBtn->isEnabled());
+        w.form->DownBtnClick();
+        QCOMPARE(Texts(w.chosen()), QStringList({"B", "A", "C"}));
+        w.form->UpBtn->click();
+        QCOMPARE(Texts(w.chosen()), QStringList({"B", "C", "A"}));
+    }
+
+    void movesPastThe256thEntryAreNotMade()
+    {
+        PropertiesPage w;
+        for (int i = 0; i < 260; ++i)
+            w.chosen()->addItem(QString::number(i));
+        w.chosen()->setCurrentRow(255);
+        w.form->UpBtnClick();
+        QCOMPARE(w.chosen()->item(254)->text(), QStringLiteral("255"));
+        w.chosen()->setCurrentRow(256);
+        w.form->UpBtnClick();
+        QCOMPARE(w.chosen()->item(256)->text(), QStringLiteral("256"));
+        w.form->DownBtnClick();
+        QCOMPARE(w.chosen()->item(256)->text(), QStringLiteral("256"));
+    }
+
+    void aClassChangePrunesTheChosenList()
+    {
+        PropertiesPage w;
+        w.chosen()->addItems({"Title", "CN", "O", "Surname"});
+        w.form->PrevBtnClick();
+        ClickEntry(w.form->ClassListBox, "Organization");
+        w.form->NextBtnClick();
+        QCOMPARE(w.form->ClassLBL->text(), QStringLiteral("Recherche des [Organization]"));
+        QCOMPARE(Texts(w.chosen()), QStringList({"O"}));
+        QCOMPARE(w.form->CntSelected->text(), QStringLiteral("1"));
+    }
+
+    void comingBackFromTheGridKeepsTheAvailableList()
+    {
+        PropertiesPage w;
+        w.form->IncAllBtn->click();
+        w.form->NextBtnClick();
+        w.form->PrevBtnClick();
+        QCOMPARE(w.available()->count(), 0);
+        QCOMPARE(w.form->CntAvailable->text(), QStringLiteral("0"));
+    }
+
+    void dragsGoBetweenTheListsOnly()
+    {
+        PropertiesPage w;
+        auto *available = w.form->PropertiesListBox1;
+        auto *chosen = w.form->PropertiesListBox2;
+        QVERIFY(chosen->AcceptsDragFrom(available) && available->AcceptsDragFrom(chosen));
+        QVERIFY(!chosen->AcceptsDragFrom(chosen) && !available->AcceptsDragFrom(available));
+        SelectTexts(available, {"Surname"});
+        QVERIFY(!available->DropFrom(available));
+        QCOMPARE(chosen->count(), 0);
+        QVERIFY(chosen->DropFrom(available));
+        QCOMPARE(Texts(chosen), QStringList({"Surname"}));
+        SelectTexts(chosen, {"Surname"});
+        QVERIFY(!chosen->DropFrom(chosen));
+        QCOMPARE(chosen->count(), 1);
+        QVERIFY(available->DropFrom(chosen));
+        QCOMPARE(chosen->count(), 0);
+    }
+};
+
+QTEST_MAIN(TestUiPage1)
+#include "test_ui_page1.moc"

@@ -1,0 +1,161 @@
+#include "GuiHelpers.h"
+
+// The window on the conditions page of User with CN, Surname, Login Grace Limit and
+// Title chosen.
+struct ConditionsPage : WindowFixture {
+    ConditionsPage()
+    {
+        form->NextBtnClick();
+        form->PropertiesListBox2->addItems({"CN", "Surname", "Login Grace Limit", "Title"});
+        form->NextBtnClick();
+    }
+    QString cell(int column, int row) const { return form->StringGrid1->Cell(column, row); }
+    // Chooses operator k for row r through the drop-down, as a user does.
+    void chooseOperator(int row, int k)
+    {
+        form->StringGrid1SelectCell(1, row);
+        form->OperationsComboBox->setCurrentIndex(k);
+        form->OperationsComboBoxChange();
+    }
+};
+
+class TestUiPage2 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void newRowsStartWithAucuneShownAndTheirType()
+    {
+        ConditionsPage w;
+        QCOMPARE(w.form->StringGrid1->RowCount(), 5);
+        QCOMPARE(w.cell(0, 3), QStringLiteral("Login Grace Limit"));
+        QCOMPARE(w.cell(1, 3), QStringLiteral("aucune"));
+        QCOMPARE(w.cell(4, 3), QStringLiteral("oui"));
+        QCOMPARE(w.cell(5, 1), QStringLiteral("String"));
+        QCOMPARE(w.cell(5, 3), QStringLiteral("Long"));
+        QVERIFY(w.cell(2, 3).isEmpty() && w.cell(3, 3).isEmpty());
+        // The operator drop-down opens over the first row's Condition cell.
+        QVERIFY(w.form->OperationsComboBox->isVisible());
+        QCOMPARE(w.form->EditRow, 1);
+        QCOMPARE(w.form->OperationsComboBox->geometry().topLeft(), w.form->StringGrid1->CellRect(1, 1).topLeft());
+        QCOMPARE(w.form->StatusBar1->currentMessage(), QStringLiteral("Filtres sur les propriétés."));
+    }
+
+    void valueCellsOpenOnlyForTheirOperators()
+    {
+        ConditionsPage w;
+        TForm1 &f = *w.form;
+        QVERIFY(!f.StringGrid1SelectCell(2, 1)); // aucune
+        QVERIFY(!f.StringGrid1SelectCell(3, 1));
+        w.chooseOperator(1, 1); // existe
+        QVERIFY(!f.StringGrid1SelectCell(2, 1));
+        w.chooseOperator(1, 3); // égal
+        QVERIFY(f.StringGrid1SelectCell(2, 1));
+        QVERIFY(!f.StringGrid1SelectCell(3, 1));
+        w.chooseOperator(1, 8); // entre
+        QVERIFY(f.StringGrid1SelectCell(2, 1) && f.StringGrid1SelectCell(3, 1));
+        QVERIFY(!f.StringGrid1SelectCell(5, 1)); // Type never opens
+        QVERIFY(!f.StringGrid1SelectCell(2, 5)); // past the last row
+        // The Affiche cell is edited by its drop-down, the cell itself refused.
+        QVERIFY(!f.StringGrid1SelectCell(4, 2));
+        QVERIFY(f.OuiNonComboBox->isVisible() && !f.OperationsComboBox->isVisible());
+        // The mouse goes through the same rule.
+        const QPoint type = f.StringGrid1->CellRect(5, 2).center();
+        QTest::mouseClick(f.StringGrid1->viewport(), Qt::LeftButton, {}, type);
+        QVERIFY(f.StringGrid1->CurrentColumn() != 5);
+    }
+
+    void changingTheOperatorClearsTheValuesItNoLongerTakes()
+    {
+        ConditionsPage w;
+        w.chooseOperator(2, 8);
+        w.form->StringGrid1->SetCell(2, 2, "A");
+        w.form->StringGrid1->SetCell(3, 2, "M");
+        w.chooseOperator(2, 3);
+        QCOMPARE(w.cell(1, 2), QStringLiteral("égal"));
+        QCOMPARE(w.cell(2, 2), QStringLiteral("A"));
+        QVERIFY(w.cell(3, 2).isEmpty());
+        w.chooseOperator(2, 1);
+        QVERIFY(w.cell(2, 2).isEmpty());
+        QVERIFY(w.form->Modified);
+    }
+
+    void nonDoesNotSetModifiedButTypingDoes()
+    {
+        ConditionsPage w;
+        w.form->Modified = false;
+        w.form->StringGrid1SelectCell(4, 2);
+        w.form->OuiNonComboBox->setCurrentIndex(1);
+        w.form->OuiNonComboBoxChange();
+        QCOMPARE(w.cell(4, 2), QStringLiteral("non"));
+        QVERIFY(!w.form->Modified);
+        w.chooseOperator(2, 3);
+        w.form->Modified = false;
+        QVERIFY(w.form->StringGrid1->MakeCurrent(2, 2));
+        w.form->StringGrid1->edit(w.form->StringGrid1->currentIndex());
+        auto *editor = w.form->StringGrid1->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, "d");
+        QTest::keyClick(editor, Qt::Key_Tab);
+        QCOMPARE(w.cell(2, 2), QStringLiteral("d"));
+        QVERIFY(w.form->Modified);
+    }
+
+    void aFailingRowKeepsTheOldRowsAndThePage()
+    {
+        ConditionsPage w;
+        w.chooseOperator(2, 5); // commence par
+        w.form->StringGrid1->SetCell(2, 2, "d");
+        QVERIFY(w.form->CollectConditions());
+        QCOMPARE(w.form->Filters.Count(), 4);
+        w.chooseOperator(3, 11); // supérieur, on a number
+        w.form->StringGrid1->SetCell(2, 3, "abc");
+        w.form->NextBtnClick();
+        QCOMPARE(w.form->Notebook1->currentIndex(), 2);
+        QCOMPARE(w.prompts.Texts("error").size(), 1);
+        QCOMPARE(w.form->StringGrid1->CurrentRow(), 3);
+        QCOMPARE(w.form->Filters.Condition(2).op, uint8_t(0));
+        QCOMPARE(w.form->Filters.Condition(1).v1, QStringLiteral("D"));
+    }
+
+    void collectedValuesComeBackNormalised()
+    {
+        ConditionsPage w;
+        w.chooseOperator(4, 6); // contient
+        w.form->StringGrid1->SetCell(2, 4, "mana");
+        w.form->NextBtnClick();
+        QCOMPARE(w.form->Notebook1->currentIndex(), 3);
+        w.form->PrevBtnClick();
+        w.form->PrevBtnClick();
+        w.form->NextBtnClick();
+        QCOMPARE(w.cell(1, 4), QStringLiteral("contient"));
+        QCOMPARE(w.cell(2, 4), QStringLiteral("MANA"));
+    }
+
+    void rowsOfPropertiesNoLongerChosenGo()
+    {
+        ConditionsPage w;
+        w.form->NextBtnClick();
+        QCOMPARE(w.form->Filters.Count(), 4);
+        w.form->PrevBtnClick();
+        w.form->PrevBtnClick();
+        delete w.form->PropertiesListBox2->takeItem(0);
+        w.form->Modified = false;
+        w.form->NextBtnClick();
+        QCOMPARE(w.form->Filters.Count(), 3);
+        QVERIFY(w.form->Modified);
+        QCOMPARE(w.cell(0, 1), QStringLiteral("Surname"));
+    }
+
+    void anUnknownPropertyShowsInconnu()
+    {
+        WindowFixture w;
+        w.form->NextBtnClick();
+        w.form->PropertiesListBox2->addItem("No Such Property");
+        w.form->NextBtnClick();
+        QCOMPARE(w.form->StringGrid1->Cell(5, 1), QStringLiteral("inconnu"));
+    }
+};
+
+QTEST_MAIN(TestUiPage2)
+#include "test_ui_page2.moc"

@@ -96,6 +96,7 @@ private slots:
         QVERIFY(w.prompts.Texts("report").constFirst().contains(QStringLiteral(" Failed\rError Code: ")));
         QCOMPARE(w.form->ContextEdit->text(), QStringLiteral("Sales.Acme"));
         QCOMPARE(w.form->ClassListBox->count(), 4);
+        QVERIFY(!QApplication::overrideCursor()); // the busy cursor is gone after a failure too
     }
 
     void classClicksSetModifiedOnlyOnAChange()

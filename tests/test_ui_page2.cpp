@@ -65,6 +65,26 @@ private slots:
         QVERIFY(f.StringGrid1->CurrentColumn() != 5);
     }
 
+    void theKeyboardReachesEveryCellTheRuleOpens()
+    {
+        ConditionsPage w;
+        TForm1 &f = *w.form;
+        w.chooseOperator(2, 3);                                // égal: Valeur 1 opens, Valeur 2 does not
+        QTest::keyClick(f.OperationsComboBox, Qt::Key_Return); // the drop-down gives the focus back
+        QVERIFY(!f.OperationsComboBox->isVisible());
+        QVERIFY(f.StringGrid1->MakeCurrent(2, 2));
+        QTest::keyClick(f.StringGrid1, Qt::Key_Right); // Valeur 2 is passed over to Affiche
+        QVERIFY(f.OuiNonComboBox->isVisible());
+        QCOMPARE(f.EditRow, 2);
+        QCOMPARE(f.StringGrid1->CurrentColumn(), 2);
+        QTest::keyClick(f.OuiNonComboBox, Qt::Key_Escape);
+        QTest::keyClick(f.StringGrid1, Qt::Key_Left); // Condition opens its drop-down
+        QVERIFY(f.OperationsComboBox->isVisible());
+        QTest::keyClick(f.OperationsComboBox, Qt::Key_Escape);
+        QTest::keyClick(f.StringGrid1, Qt::Key_Down); // Valeur 1 of a row under "aucune" stays shut
+        QCOMPARE(f.StringGrid1->CurrentRow(), 2);
+    }
+
     void changingTheOperatorClearsTheValuesItNoLongerTakes()
     {
         ConditionsPage w;

@@ -81,6 +81,10 @@ QWidget *TForm1::BuildPage1()
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(2, 1);
 
+    QWidget *const tabChain[] = {PropertiesListBox1, IncludeBtn,         IncAllBtn, ExcludeBtn,
+                                 ExAllBtn,           PropertiesListBox2, UpBtn,     DownBtn};
+    for (size_t i = 1; i < std::size(tabChain); ++i)
+        QWidget::setTabOrder(tabChain[i - 1], tabChain[i]);
     PropertiesListBox2->AcceptDropsFrom(PropertiesListBox1, [this] { IncludeBtnClick(); });
     PropertiesListBox1->AcceptDropsFrom(PropertiesListBox2, [this] { ExcludeBtnClick(); });
     connect(IncludeBtn, &QPushButton::clicked, this, &TForm1::IncludeBtnClick);

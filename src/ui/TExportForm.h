@@ -4,6 +4,7 @@
 #include "ui/TResultsView.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QStringList>
 
 #include <exception>
@@ -51,6 +52,10 @@ private:
     void BitBtn1Click();
 
     void showEvent(QShowEvent *event) override;
+    // While the run works, closing the window (Escape, the title bar) cancels the run
+    // instead: the window closes once the run has stopped.
+    void reject() override;
+    void closeEvent(QCloseEvent *event) override;
 
     // TExportObserver
     void SetCaption(const QString &text) override;
@@ -74,6 +79,8 @@ private:
     TResultsView view_;
     TExportRun *run_ = nullptr;
     std::exception_ptr escaped_;
-    // Lines waiting to be handed to Memo1 in one batch.
+    // Lines waiting to be handed to Memo1 in one batch, and since when the oldest waits.
     QStringList pending_;
+    QElapsedTimer sinceFlush_;
+    bool busy_ = false;
 };

@@ -1,0 +1,280 @@
+#include "GuiHelpers.h"
+
+#include "query/QueryFile.h"
+#include "ui/TExportForm.h"
+
+#include <QProcess>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTimer>
+
+#include <stdexcept>
+
+namespace {
+
+TDirectorySource ExportDirectory()
+{
+    TDirectorySource source;
+    source.directoryFile = QStringLiteral(VELTRANE_TEST_DATA "/export-directory.json");
+    return source;
+}
+
+// Every line of the results view as the results file holds it: no character changed,
+// each line ended by CR LF, in UTF-8.
+QByteArray ResultBytes(const QPlainTextEdit *memo)
+{
+    QByteArray bytes;
+    if (memo->document()->isEmpty())
+        return bytes;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+        bytes += (block.text() + QStringLiteral("\r\n")).toUtf8();
+    return bytes;
+}
+
+QStringList Lines(const QPlainTextEdit *memo)
+{
+    QStringList lines;
+    if (memo->document()->isEmpty())
+        return lines;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    return lines;
+}
+
+// Prompts whose information box throws, as a failing platform call would.
+struct ThrowingPrompts : ScriptedPrompts {
+    void Info(QWidget *parent, const QString &text) override
+    {
+        ScriptedPrompts::Info(parent, text);
+        throw std::runtime_error("boîte impossible");
+    }
+};
+
+} // namespace
+
+// The window on the export directory with its progress window, the start delay left out.
+struct ExportWindow {
+    ThrowingPrompts throwingPrompts;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TExportForm> exportForm;
+
+    explicit ExportWindow(bool throwingInfo = false)
+    {
+        QApplication::setApplicationName(QStringLiteral("Veltrane"));
+        TPrompts &used = throwingInfo ? static_cast<TPrompts &>(throwingPrompts) : prompts;
+        form = std::make_unique<TForm1>(used, ExportDirectory());
+        exportForm = std::make_unique<TExportForm>(used);
+        exportForm->SetStartDelay(0);
+        form->SetDialogs(nullptr, exportForm.get());
+        form->show();
+    }
+    // From page 0 to the options page with these properties chosen, in this order.
+    void ToOptions(const QStringList &properties, const std::function<void()> &onConditions = {})
+    {
+        form->NextBtnClick();
+        form->PropertiesListBox2->addItems(properties);
+        form->NextBtnClick();
+        if (onConditions)
+            onConditions();
+        form->NextBtnClick();
+        Check(form->EntoureCBX, false);
+    }
+    void Condition(int row, int op, const QString &v1)
+    {
+        form->StringGrid1SelectCell(1, row);
+        form->OperationsComboBox->setCurrentIndex(op);
+        form->OperationsComboBoxChange();
+        form->StringGrid1->SetCell(2, row, v1);
+    }
+    static void Pick(TChoiceComboBox *box, int k)
+    {
+        box->setCurrentIndex(k);
+        emit box->activated(k);
+    }
+    static void Check(QCheckBox *box, bool on)
+    {
+        if (box->isChecked() != on)
+            box->click();
+    }
+};
+
+class TestUiExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theWindowWritesTheBytesOfTheCommandLineTool_data()
+    {
+        QTest::addColumn<bool>("sorted");
+        QTest::addColumn<bool>("recursive");
+        QTest::addColumn<bool>("container");
+        QTest::addColumn<bool>("sql");
+        QTest::addColumn<int>("delimiter"); // -1: none
+        QTest::addColumn<int>("separator");
+        QTest::addColumn<int>("valueSeparator");
+        QTest::addColumn<int>("condition"); // operator on Surname, with "O"
+        QTest::newRow("defaults") << true << false << false << false << -1 << 0 << 0 << 0;
+        QTest::newRow("quotes, ';', ',' values, container, SQL, recursive")
+            << true << true << true << true << 0 << 2 << 1 << 0;
+        QTest::newRow("unsorted, apostrophe, no value separator, a condition")
+            << false << true << false << false << 1 << 1 << 5 << 5;
+        QTest::newRow("Tab between values, '.' between fields, 'contient'")
+            << true << true << true << false << -1 << 3 << 4 << 6;
+    }
+
+    void theWindowWritesTheBytesOfTheCommandLineTool()
+    {
+        QFETCH(bool, sorted);
+        QFETCH(bool, recursive);
+        QFETCH(bool, container);
+        QFETCH(bool, sql);
+        QFETCH(int, delimiter);
+        QFETCH(int, separator);
+        QFETCH(int, valueSeparator);
+        QFETCH(int, condition);
+        ExportWindow w;
+        const QStringList properties = {"CN",    "Surname",          "Given Name", "Telephone Number",
+                                        "Title", "Login Grace Limit"};
+        w.ToOptions(properties, [&] {
+            if (condition)
+                w.Condition(2, condition, QStringLiteral("O"));
+        });
+        ExportWindow::Check(w.form->SortedCBX, sorted);
+        ExportWindow::Check(w.form->RecursiveCBX, recursive);
+        ExportWindow::Check(w.form->AddContainerCBX, container);
+        ExportWindow::Check(w.form->SQLCBX, sql);
+        ExportWindow::Check(w.form->EntoureCBX, delimiter >= 0);
+        if (delimiter >= 0)
+            ExportWindow::Pick(w.form->EntoureComboBox, delimiter);
+        ExportWindow::Pick(w.form->SeparateurComboBox, separator);
+        ExportWindow::Pick(w.form->ValSeparateurComboBox, valueSeparator);
+        QVERIFY(w.form->FinishBtn->isEnabled());
+        w.form->FinishBtn->click();
+        QCOMPARE(w.form->Notebook1->currentIndex(), 4);
+        QVERIFY(w.prompts.shown.isEmpty());
+
+        QTemporaryDir dir;
+        const QString query = dir.filePath(QStringLiteral("query.req"));
+        const QString out = dir.filePath(QStringLiteral("out.txt"));
+        QVERIFY(SaveQueryFile(query, w.form->QueryFromControls()).status.IsOk());
+        QProcess cli;
+        cli.start(VELTRANE_CLI, {"run", query, "--directory", ExportDirectory().directoryFile, "-o", out});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 0);
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray expected = file.readAll();
+        QVERIFY(expected.count("\r\n") >= 2);
+        QCOMPARE(ResultBytes(w.form->Memo1), expected);
+    }
+
+    void theProgressWindowShowsTheStepsAndTheCounters()
+    {
+        ExportWindow w;
+        TExportForm fresh(w.prompts);
+        QCOMPARE(fresh.Timer1->interval(), 1000);
+        QVERIFY(!fresh.Timer1->isActive());
+
+        w.ToOptions({"CN", "Surname"});
+        QStringList captions;
+        connect(w.exportForm.get(), &QWidget::windowTitleChanged, w.exportForm.get(),
+                [&captions](const QString &title) { captions.append(title); });
+        QString startLabel;
+        QTimer::singleShot(0, w.exportForm.get(), [&] { startLabel = w.exportForm->L1->text(); });
+        w.form->FinishBtn->click();
+        QCOMPARE(captions, QStringList({"Exportation en cours", "Determination des membres de la classe User",
+                                        "Recherche et filtrage des propriétés..."}));
+        QCOMPARE(startLabel, QStringLiteral("Lecture de Sales.Acme"));
+        QCOMPARE(w.exportForm->BitBtn1->text(), QStringLiteral("Annuler"));
+        QVERIFY(!w.exportForm->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(w.form->ObjectsScanned->text(), QStringLiteral("6 objets analysés"));
+        QCOMPARE(w.form->HitsCount->text(), QStringLiteral("6 lignes trouvées"));
+        QCOMPARE(w.exportForm->ProgressBar1->maximum(), 6);
+        QCOMPARE(w.exportForm->ProgressBar1->value(), 6);
+        QCOMPARE(Lines(w.form->Memo1).size(), 7);
+        QCOMPARE(Lines(w.form->Memo1).constFirst(), QStringLiteral("CN\tSurname"));
+    }
+
+    void noObjectFoundKeepsOnlyTheSqlText()
+    {
+        ExportWindow w;
+        w.form->FilterEdit->setText(QStringLiteral("zz*"));
+        w.ToOptions({"CN"});
+        ExportWindow::Check(w.form->SQLCBX, true);
+        w.form->FinishBtn->click();
+        QCOMPARE(w.prompts.Texts("info"), QStringList{" Aucun objet trouvé"});
+        QCOMPARE(Lines(w.form->Memo1), QStringList({"SELECT CN", "FROM User", "ORDER BY CN"}));
+        QVERIFY(w.form->HitsCount->text().isEmpty() && w.form->ObjectsScanned->text().isEmpty());
+        QVERIFY(!w.exportForm->isVisible());
+    }
+
+    void cancelWhileCollectingWritesNothing()
+    {
+        ExportWindow w;
+        w.ToOptions({"CN", "Surname"});
+        connect(w.exportForm.get(), &QWidget::windowTitleChanged, w.exportForm.get(), [&w](const QString &title) {
+            if (title.startsWith(QStringLiteral("Determination")))
+                QTimer::singleShot(0, w.exportForm->BitBtn1, &QPushButton::click);
+        });
+        w.form->FinishBtn->click();
+        QVERIFY(Lines(w.form->Memo1).isEmpty());
+        QVERIFY(w.form->HitsCount->text().isEmpty() && w.form->ObjectsScanned->text().isEmpty());
+        QVERIFY(w.prompts.shown.isEmpty());
+        QVERIFY(!w.exportForm->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // The user stops the run while the second object is read, with the Cancel button or
+    // by closing the window: the current line is kept and counted, nothing follows, and
+    // the window closes when the run has stopped, not before.
+    void cancelWhileReadingKeepsTheCurrentLine_data()
+    {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("Annuler") << false;
+        QTest::newRow("Escape") << true;
+    }
+
+    void cancelWhileReadingKeepsTheCurrentLine()
+    {
+        QFETCH(bool, byEscape);
+        ExportWindow w;
+        w.ToOptions({"CN", "Surname"});
+        ExportWindow::Check(w.form->AddContainerCBX, true);
+        TExportForm *progress = w.exportForm.get();
+        bool visibleAfterCancel = false;
+        connect(progress->ProgressBar1, &QProgressBar::valueChanged, progress, [&](int position) {
+            if (position != 2)
+                return;
+            QTimer::singleShot(0, progress, [&, progress] {
+                if (byEscape)
+                    QTest::keyClick(progress, Qt::Key_Escape);
+                else
+                    progress->BitBtn1->click();
+                visibleAfterCancel = progress->isVisible();
+            });
+        });
+        w.form->FinishBtn->click();
+        QVERIFY(visibleAfterCancel);
+        QCOMPARE(Lines(w.form->Memo1), QStringList({"Contexte\tCN\tSurname", "Sales.Acme\tanon\t", "Sales.Acme"}));
+        QCOMPARE(w.form->HitsCount->text(), QStringLiteral("2 lignes trouvées"));
+        QVERIFY(!progress->isVisible());
+    }
+
+    void anErrorThatEscapesTheRunClosesTheWindowAndIsShown()
+    {
+        ExportWindow w(true);
+        w.form->FilterEdit->setText(QStringLiteral("zz*"));
+        w.ToOptions({"CN"});
+        w.form->FinishBtn->click();
+        QVERIFY(!w.exportForm->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(w.throwingPrompts.Texts("error"), QStringList{"boîte impossible"});
+        QCOMPARE(w.form->Notebook1->currentIndex(), 4);
+    }
+};
+
+QTEST_MAIN(TestUiExport)
+#include "test_ui_export.moc"

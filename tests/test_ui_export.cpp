@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTimer>
 
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -42,12 +43,14 @@ QStringList Lines(const QPlainTextEdit *memo)
     return lines;
 }
 
-// Prompts whose information box throws, as a failing platform call would.
-struct ThrowingPrompts : ScriptedPrompts {
+// Prompts that also run a hook when the information box is shown.
+struct InfoHookPrompts : ScriptedPrompts {
+    std::function<void()> onInfo;
     void Info(QWidget *parent, const QString &text) override
     {
         ScriptedPrompts::Info(parent, text);
-        throw std::runtime_error("boîte impossible");
+        if (onInfo)
+            onInfo();
     }
 };
 
@@ -55,17 +58,15 @@ struct ThrowingPrompts : ScriptedPrompts {
 
 // The window on the export directory with its progress window, the start delay left out.
 struct ExportWindow {
-    ThrowingPrompts throwingPrompts;
-    ScriptedPrompts prompts;
+    InfoHookPrompts prompts;
     std::unique_ptr<TForm1> form;
     std::unique_ptr<TExportForm> exportForm;
 
-    explicit ExportWindow(bool throwingInfo = false)
+    ExportWindow()
     {
         QApplication::setApplicationName(QStringLiteral("Veltrane"));
-        TPrompts &used = throwingInfo ? static_cast<TPrompts &>(throwingPrompts) : prompts;
-        form = std::make_unique<TForm1>(used, ExportDirectory());
-        exportForm = std::make_unique<TExportForm>(used);
+        form = std::make_unique<TForm1>(prompts, ExportDirectory());
+        exportForm = std::make_unique<TExportForm>(prompts);
         exportForm->SetStartDelay(0);
         form->SetDialogs(nullptr, exportForm.get());
         form->show();
@@ -204,9 +205,13 @@ private slots:
         w.form->FilterEdit->setText(QStringLiteral("zz*"));
         w.ToOptions({"CN"});
         ExportWindow::Check(w.form->SQLCBX, true);
+        const QStringList sql = {"SELECT CN", "FROM User", "ORDER BY CN"};
+        QStringList behindTheBox;
+        w.prompts.onInfo = [&] { behindTheBox = Lines(w.form->Memo1); };
         w.form->FinishBtn->click();
         QCOMPARE(w.prompts.Texts("info"), QStringList{" Aucun objet trouvé"});
-        QCOMPARE(Lines(w.form->Memo1), QStringList({"SELECT CN", "FROM User", "ORDER BY CN"}));
+        QCOMPARE(behindTheBox, sql);
+        QCOMPARE(Lines(w.form->Memo1), sql);
         QVERIFY(w.form->HitsCount->text().isEmpty() && w.form->ObjectsScanned->text().isEmpty());
         QVERIFY(!w.exportForm->isVisible());
     }
@@ -265,13 +270,14 @@ private slots:
 
     void anErrorThatEscapesTheRunClosesTheWindowAndIsShown()
     {
-        ExportWindow w(true);
+        ExportWindow w;
+        w.prompts.onInfo = [] { throw std::runtime_error("boîte impossible"); };
         w.form->FilterEdit->setText(QStringLiteral("zz*"));
         w.ToOptions({"CN"});
         w.form->FinishBtn->click();
         QVERIFY(!w.exportForm->isVisible());
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(w.throwingPrompts.Texts("error"), QStringList{"boîte impossible"});
+        QCOMPARE(w.prompts.Texts("error"), QStringList{"boîte impossible"});
         QCOMPARE(w.form->Notebook1->currentIndex(), 4);
     }
 };

@@ -129,7 +129,7 @@ int main(int argc, char **argv)
             return 1;
         tNDS &directory = *connection.Directory();
         TDirectorySchema schema(directory);
-        const TQueryFileLoad load = OpenQueryFile(queryPath, StartupQuery(directory, schema), directory, schema);
+        TQueryFileLoad load = OpenQueryFile(queryPath, StartupQuery(directory, schema), directory, schema);
         TExportJob job;
         const TQueryStatus prepared = load.status.IsOk() ? PrepareRun(load.query, schema, job) : load.status;
         if (!prepared.IsOk()) {
@@ -158,7 +158,7 @@ int main(int argc, char **argv)
     if (!directory)
         return 1;
     TDirectorySchema schema(*directory);
-    const TQueryFileLoad load = OpenQueryFile(queryPath, StartupQuery(*directory, schema), *directory, schema);
+    TQueryFileLoad load = OpenQueryFile(queryPath, StartupQuery(*directory, schema), *directory, schema);
     TExportJob job;
     if (!load.status.IsOk() || !PrepareRun(load.query, schema, job).IsOk())
         return 2;
@@ -172,6 +172,7 @@ int main(int argc, char **argv)
         return 1;
     const bool identical = windowBytes == cliFile.readAll();
     const int lines = form.Memo1->document()->blockCount();
+    const QString hits = form.HitsCount->text();
 
     // 3. Cancel half-way through the reading.
     qint64 clickNs = 0;
@@ -210,8 +211,7 @@ int main(int argc, char **argv)
 
     std::printf("directory:            %s, query %s\n", argv[1], qPrintable(queryPath));
     std::printf("veltrane-cli export:  %.0f ms\n", cliMs);
-    std::printf("window export:        %.0f ms (%d lines, %s), %s\n", windowMs, lines,
-                qPrintable(form.HitsCount->text()),
+    std::printf("window export:        %.0f ms (%d lines, %s), %s\n", windowMs, lines, qPrintable(hits),
                 identical ? "the same bytes as the command-line tool" : "DIFFERENT bytes");
     std::printf("window / cli:         %.2f\n", windowMs / cliMs);
     std::printf("cancel latency:       %.1f ms from the click to the run's return (%d lines kept)\n", cancelMs,

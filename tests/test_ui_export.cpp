@@ -66,8 +66,11 @@ struct ExportWindow {
     {
         QApplication::setApplicationName(QStringLiteral("Veltrane"));
         form = std::make_unique<TForm1>(prompts, ExportDirectory());
+        // Every queued click is then seen at the run's next step.
+        form->SetEventPumpInterval(0);
         exportForm = std::make_unique<TExportForm>(prompts);
         exportForm->SetStartDelay(0);
+        exportForm->SetProgressInterval(0);
         form->SetDialogs(nullptr, exportForm.get());
         form->show();
     }

@@ -87,10 +87,11 @@ void TExportForm::FormShow()
     setWindowTitle(QStringLiteral("Exportation en cours"));
     BitBtn1->setText(QStringLiteral("Annuler"));
     ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
     ProgressBar1->setVisible(true);
-    L1->setText(QStringLiteral("Lecture de %1").arg(job_ ? job_->context : QString()));
-    L2->clear();
+    l1_ = QStringLiteral("Lecture de %1").arg(job_ ? job_->context : QString());
+    l2_.clear();
+    position_ = 0;
+    ShowProgress(true);
     // The run's state (separators, delimiter, name filter) is fixed in the job.
     if (job_)
         Timer1->start();
@@ -107,6 +108,7 @@ void TExportForm::Timer1Timer()
         escaped_ = std::current_exception();
     }
     run_ = nullptr;
+    ShowProgress(true);
     FlushLines();
     SetBusy(false);
     view_.Memo1->setUndoRedoEnabled(true);
@@ -153,12 +155,14 @@ void TExportForm::SetCaption(const QString &text)
 
 void TExportForm::SetL1(const QString &text)
 {
-    L1->setText(text);
+    l1_ = text;
+    ShowProgress(false);
 }
 
 void TExportForm::SetL2(const QString &text)
 {
-    L2->setText(text);
+    l2_ = text;
+    ShowProgress(false);
 }
 
 void TExportForm::SetProgressVisible(bool visible)
@@ -173,7 +177,18 @@ void TExportForm::SetProgressMaximum(int maximum)
 
 void TExportForm::SetProgressPosition(int position)
 {
-    ProgressBar1->setValue(position);
+    position_ = position;
+    ShowProgress(position == 0);
+}
+
+void TExportForm::ShowProgress(bool force)
+{
+    if (!force && sinceShown_.isValid() && sinceShown_.elapsed() < progressIntervalMs_)
+        return;
+    L1->setText(l1_);
+    L2->setText(l2_);
+    ProgressBar1->setValue(position_);
+    sinceShown_.start();
 }
 
 void TExportForm::SetHitsCount(const QString &text)

@@ -38,6 +38,9 @@ public:
 
     // The delay of Timer1 before the run starts (1,000 ms; benches and tests shorten it).
     void SetStartDelay(int milliseconds);
+    // How often the labels and the progress bar follow the run (every 20 ms; tests set 0
+    // to see every step).
+    void SetProgressInterval(int milliseconds) { progressIntervalMs_ = milliseconds; }
 
     QLabel *L1 = nullptr;
     QLabel *L2 = nullptr;
@@ -72,6 +75,9 @@ private:
     bool AddLine(const QString &line) override;
 
     void FlushLines();
+    // Puts the latest labels and position on screen, at most every few milliseconds
+    // unless forced: a run sets them several times an object.
+    void ShowProgress(bool force);
 
     TPrompts &prompts_;
     tNDS *directory_ = nullptr;
@@ -82,5 +88,10 @@ private:
     // Lines waiting to be handed to Memo1 in one batch, and since when the oldest waits.
     QStringList pending_;
     QElapsedTimer sinceFlush_;
+    QString l1_;
+    QString l2_;
+    int position_ = 0;
+    QElapsedTimer sinceShown_;
+    int progressIntervalMs_ = 20;
     bool busy_ = false;
 };

@@ -117,7 +117,14 @@ void TForm1::FormCreate(const TDirectorySource &source)
     // The connection reports through the prompts; its start-up failures are shown and
     // the window opens all the same.
     connection_ = std::make_unique<TDirectoryConnection>([this](const QString &text) { prompts_.Report(this, text); });
-    connection_->SetEventPump([] { QCoreApplication::processEvents(); });
+    // Letting events through after every object and property read would cost more than
+    // the reads; a few dozen times a second keeps the window live and Cancel prompt.
+    connection_->SetEventPump([this] {
+        if (sincePump_.isValid() && sincePump_.elapsed() < pumpIntervalMs_)
+            return;
+        QCoreApplication::processEvents();
+        sincePump_.start();
+    });
     const TDirectoryStatus status = connection_->Open(source);
     if (!status.IsOk() && !status.message.isEmpty())
         prompts_.Report(this, status.message);

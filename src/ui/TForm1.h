@@ -4,6 +4,7 @@
 #include "query/TConditionList.h"
 #include "query/TQueryDefinition.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <QStringList>
@@ -56,6 +57,10 @@ public:
     void SetQueryFileName(const QString &name);
     void ShowError(const QString &text);
     void ShowInfo(const QString &text);
+
+    // How long the directory work may go without letting events through (20 ms; tests
+    // set 0 to have them handled at every step).
+    void SetEventPumpInterval(int milliseconds) { pumpIntervalMs_ = milliseconds; }
 
     // The query as the controls hold it (save, render, run).
     TQueryDefinition QueryFromControls() const;
@@ -232,6 +237,8 @@ private:
     TAboutBox *aboutBox_ = nullptr;
     TExportForm *exportForm_ = nullptr;
     std::unique_ptr<TDirectoryConnection> connection_;
+    QElapsedTimer sincePump_;
+    int pumpIntervalMs_ = 20;
     std::unique_ptr<TDirectorySchema> schema_;
     // The program's own folder, where the file dialogs start.
     QString programFolder_;

@@ -28,7 +28,7 @@ TExportForm::TExportForm(TPrompts &prompts, QWidget *parent) : QDialog(parent), 
     setModal(true);
     L1 = new QLabel(this);
     L1->setObjectName(QStringLiteral("L1"));
-    L1->setMinimumWidth(360);
+    L1->setMinimumWidth(420);
     L2 = new QLabel(this);
     L2->setObjectName(QStringLiteral("L2"));
     ProgressBar1 = new QProgressBar(this);
@@ -185,8 +185,9 @@ void TExportForm::ShowProgress(bool force)
 {
     if (!force && sinceShown_.isValid() && sinceShown_.elapsed() < progressIntervalMs_)
         return;
-    L1->setText(l1_);
-    L2->setText(l2_);
+    // A long name is shortened in its middle rather than cut at the window's edge.
+    L1->setText(L1->fontMetrics().elidedText(l1_, Qt::ElideMiddle, L1->width()));
+    L2->setText(L2->fontMetrics().elidedText(l2_, Qt::ElideMiddle, L2->width()));
     ProgressBar1->setValue(position_);
     sinceShown_.start();
 }
@@ -244,7 +245,9 @@ void TExportForm::FlushLines()
         return;
     view_.Memo1->appendPlainText(pending_.join(QLatin1Char('\n')));
     pending_.clear();
+    // The last line comes into view from its start: the view does not scroll sideways.
     view_.Memo1->moveCursor(QTextCursor::End);
+    view_.Memo1->moveCursor(QTextCursor::StartOfBlock);
     view_.Memo1->ensureCursorVisible();
     sinceFlush_.start();
 }

@@ -17,6 +17,7 @@
 #include "engine/TExportRun.h"
 #include "query/QueryWorkflows.h"
 #include "query/TDirectorySchema.h"
+#include "ui/ResultLines.h"
 #include "ui/TExportForm.h"
 #include "ui/TForm1.h"
 #include "ui/TPrompts.h"
@@ -29,7 +30,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTimer>
 
 #include <malloc.h>
@@ -93,10 +93,8 @@ private:
 QByteArray ResultBytes(const QPlainTextEdit *memo)
 {
     QByteArray bytes;
-    if (memo->document()->isEmpty())
-        return bytes;
-    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
-        bytes += (block.text() + QStringLiteral("\r\n")).toUtf8();
+    for (const QString &line : ResultLines(*memo))
+        bytes += (line + QStringLiteral("\r\n")).toUtf8();
     return bytes;
 }
 

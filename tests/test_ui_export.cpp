@@ -1,12 +1,12 @@
 #include "GuiHelpers.h"
 
 #include "query/QueryFile.h"
+#include "ui/ResultLines.h"
 #include "ui/TExportForm.h"
 
 #include <QProcess>
 #include <QProgressBar>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTimer>
 
 #include <functional>
@@ -21,26 +21,14 @@ TDirectorySource ExportDirectory()
     return source;
 }
 
-// Every line of the results view as the results file holds it: no character changed,
-// each line ended by CR LF, in UTF-8.
+// Every line of the results view as the results file holds it: each line ended by
+// CR LF, in UTF-8.
 QByteArray ResultBytes(const QPlainTextEdit *memo)
 {
     QByteArray bytes;
-    if (memo->document()->isEmpty())
-        return bytes;
-    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
-        bytes += (block.text() + QStringLiteral("\r\n")).toUtf8();
+    for (const QString &line : ResultLines(*memo))
+        bytes += (line + QStringLiteral("\r\n")).toUtf8();
     return bytes;
-}
-
-QStringList Lines(const QPlainTextEdit *memo)
-{
-    QStringList lines;
-    if (memo->document()->isEmpty())
-        return lines;
-    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
-        lines.append(block.text());
-    return lines;
 }
 
 // Prompts that also run a hook when the information box is shown.
@@ -198,8 +186,8 @@ private slots:
         QCOMPARE(w.form->HitsCount->text(), QStringLiteral("6 lignes trouvées"));
         QCOMPARE(w.exportForm->ProgressBar1->maximum(), 6);
         QCOMPARE(w.exportForm->ProgressBar1->value(), 6);
-        QCOMPARE(Lines(w.form->Memo1).size(), 7);
-        QCOMPARE(Lines(w.form->Memo1).constFirst(), QStringLiteral("CN\tSurname"));
+        QCOMPARE(ResultLines(*w.form->Memo1).size(), 7);
+        QCOMPARE(ResultLines(*w.form->Memo1).constFirst(), QStringLiteral("CN\tSurname"));
     }
 
     void noObjectFoundKeepsOnlyTheSqlText()
@@ -210,11 +198,11 @@ private slots:
         ExportWindow::Check(w.form->SQLCBX, true);
         const QStringList sql = {"SELECT CN", "FROM User", "ORDER BY CN"};
         QStringList behindTheBox;
-        w.prompts.onInfo = [&] { behindTheBox = Lines(w.form->Memo1); };
+        w.prompts.onInfo = [&] { behindTheBox = ResultLines(*w.form->Memo1); };
         w.form->FinishBtn->click();
         QCOMPARE(w.prompts.Texts("info"), QStringList{" Aucun objet trouvé"});
         QCOMPARE(behindTheBox, sql);
-        QCOMPARE(Lines(w.form->Memo1), sql);
+        QCOMPARE(ResultLines(*w.form->Memo1), sql);
         QVERIFY(w.form->HitsCount->text().isEmpty() && w.form->ObjectsScanned->text().isEmpty());
         QVERIFY(!w.exportForm->isVisible());
     }
@@ -228,7 +216,7 @@ private slots:
                 QTimer::singleShot(0, w.exportForm->BitBtn1, &QPushButton::click);
         });
         w.form->FinishBtn->click();
-        QVERIFY(Lines(w.form->Memo1).isEmpty());
+        QVERIFY(ResultLines(*w.form->Memo1).isEmpty());
         QVERIFY(w.form->HitsCount->text().isEmpty() && w.form->ObjectsScanned->text().isEmpty());
         QVERIFY(w.prompts.shown.isEmpty());
         QVERIFY(!w.exportForm->isVisible());
@@ -266,7 +254,8 @@ private slots:
         });
         w.form->FinishBtn->click();
         QVERIFY(visibleAfterCancel);
-        QCOMPARE(Lines(w.form->Memo1), QStringList({"Contexte\tCN\tSurname", "Sales.Acme\tanon\t", "Sales.Acme"}));
+        QCOMPARE(ResultLines(*w.form->Memo1),
+                 QStringList({"Contexte\tCN\tSurname", "Sales.Acme\tanon\t", "Sales.Acme"}));
         QCOMPARE(w.form->HitsCount->text(), QStringLiteral("2 lignes trouvées"));
         QVERIFY(!progress->isVisible());
     }

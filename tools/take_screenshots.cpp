@@ -11,6 +11,7 @@
 #include "ui/TQtPrompts.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -55,6 +56,7 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrane"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/veltrane.png")));
     if (argc < 2) {
         QTextStream(stderr) << "usage: take_screenshots FOLDER\n";
         return 2;

@@ -11,10 +11,10 @@
 #include "ui/TQtPrompts.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QIcon>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>

@@ -34,6 +34,55 @@ private slots:
             QCOMPARE(found, QDir(folder.path()).absoluteFilePath(expected));
     }
 
+    void treeSectionsInFileOrder()
+    {
+        QTemporaryDir folder;
+        QFile file(folder.filePath("client.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("directory=acme.json\n; servers\n[tree ZED]\nuri=ldaps://z.example\npassword-file=z.pw\n"
+                   "bind-dn=cn=admin,o=z\n[other]\nuri=ignored\n[tree ACME]\nuri=ldap://a.example\nbase=o=acme\n"
+                   "ca-file=/etc/ssl/acme.pem\n[tree LAB]\nuri=ldap://127.0.0.1:3890\ntls=none\n");
+        file.close();
+        std::vector<LdapServerConfig> servers;
+        QString error;
+        QVERIFY(ClientConfig::LdapServers(file.fileName(), servers, &error));
+        QCOMPARE(servers.size(), size_t(3));
+        QCOMPARE(servers[0].tree, "ZED");
+        QCOMPARE(servers[0].tls, LdapServerConfig::Tls::Ldaps);
+        QCOMPARE(servers[0].bindDn, "cn=admin,o=z");
+        QCOMPARE(servers[0].passwordFile, QDir(folder.path()).absoluteFilePath("z.pw"));
+        QCOMPARE(servers[1].tree, "ACME");
+        QCOMPARE(servers[1].tls, LdapServerConfig::Tls::StartTls);
+        QCOMPARE(servers[1].base, "o=acme");
+        QCOMPARE(servers[1].caFile, "/etc/ssl/acme.pem");
+        QCOMPARE(servers[2].tls, LdapServerConfig::Tls::None);
+        QVERIFY(ClientConfig::DirectoryFile(file.fileName()).endsWith("acme.json"));
+    }
+
+    void refusedTreeSections_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("password") << QByteArray("[tree A]\nuri=ldaps://a\npassword=secret\n") << "never written";
+        QTest::newRow("tls") << QByteArray("[tree A]\nuri=ldaps://a\ntls=maybe\n") << "tls=maybe";
+        QTest::newRow("no uri") << QByteArray("[tree A]\nbase=o=a\n[tree B]\nuri=ldaps://b\n") << "[tree A]: no uri";
+    }
+    void refusedTreeSections()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        QFile file(folder.filePath("client.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ini);
+        file.close();
+        std::vector<LdapServerConfig> servers;
+        QString error;
+        QVERIFY(!ClientConfig::LdapServers(file.fileName(), servers, &error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QVERIFY(servers.empty());
+    }
+
     void missingFileMeansTheDemo()
     {
         QTemporaryDir folder;

@@ -11,10 +11,13 @@ bool TakesDirectory(const QString &command)
 
 QString CliUsage()
 {
-    return QStringLiteral("usage: veltrane-cli run QUERY.req [--directory FILE] [--tree NAME] [-o OUT.txt]\n"
+    return QStringLiteral("usage: veltrane-cli run QUERY.req [DIRECTORY] [--tree NAME] [-o OUT.txt]\n"
                           "       veltrane-cli sql QUERY.req [-o OUT.sql]\n"
                           "       veltrane-cli ctl QUERY.req [-o OUT.ctl]\n"
-                          "       veltrane-cli from-sql QUERY.sql [--directory FILE] [--tree NAME] -o OUT.req\n");
+                          "       veltrane-cli from-sql QUERY.sql [DIRECTORY] [--tree NAME] -o OUT.req\n"
+                          "DIRECTORY: --directory FILE | --client FILE |\n"
+                          "           --ldap URI [--base DN] [--bind-dn DN] [--password-file FILE] [--ca-file FILE] "
+                          "[--no-tls]\n");
 }
 
 CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
@@ -40,6 +43,22 @@ CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
             option = &parsed.directory;
         else if (argument == QLatin1String("--tree") && TakesDirectory(parsed.command))
             option = &parsed.tree;
+        else if (argument == QLatin1String("--client") && TakesDirectory(parsed.command))
+            option = &parsed.client;
+        else if (argument == QLatin1String("--ldap") && TakesDirectory(parsed.command))
+            option = &parsed.ldap;
+        else if (argument == QLatin1String("--base") && TakesDirectory(parsed.command))
+            option = &parsed.base;
+        else if (argument == QLatin1String("--bind-dn") && TakesDirectory(parsed.command))
+            option = &parsed.bindDn;
+        else if (argument == QLatin1String("--password-file") && TakesDirectory(parsed.command))
+            option = &parsed.passwordFile;
+        else if (argument == QLatin1String("--ca-file") && TakesDirectory(parsed.command))
+            option = &parsed.caFile;
+        if (argument == QLatin1String("--no-tls") && TakesDirectory(parsed.command)) {
+            parsed.noTls = true;
+            continue;
+        }
         if (option) {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
                 *error = QStringLiteral("option %1 needs a value").arg(argument);
@@ -56,8 +75,17 @@ CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
             return parsed;
         }
     }
+    const int sources = int(!parsed.directory.isEmpty()) + int(!parsed.client.isEmpty()) + int(!parsed.ldap.isEmpty());
+    const bool serverOptions = !parsed.base.isEmpty() || !parsed.bindDn.isEmpty() || !parsed.passwordFile.isEmpty() ||
+                               !parsed.caFile.isEmpty() || parsed.noTls;
     if (parsed.input.isEmpty())
         *error = QStringLiteral("%1 needs an input file").arg(parsed.command);
+    else if (sources > 1)
+        *error = QStringLiteral("--directory, --client and --ldap exclude one another");
+    else if (serverOptions && parsed.ldap.isEmpty())
+        *error = QStringLiteral("--base, --bind-dn, --password-file, --ca-file and --no-tls go with --ldap");
+    else if (!parsed.passwordFile.isEmpty() && parsed.bindDn.isEmpty())
+        *error = QStringLiteral("--password-file goes with --bind-dn");
     else if (parsed.command == QLatin1String("from-sql") && parsed.output.isEmpty())
         *error = QStringLiteral("from-sql needs -o OUT.req");
     return parsed;

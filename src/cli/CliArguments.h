@@ -4,16 +4,26 @@
 #include <QStringList>
 
 // The command line of veltrane-cli:
-//   run QUERY.req [--directory FILE] [--tree NAME] [-o OUT.txt]
+//   run QUERY.req [DIRECTORY] [--tree NAME] [-o OUT.txt]
 //   sql QUERY.req [-o OUT.sql]
 //   ctl QUERY.req [-o OUT.ctl]
-//   from-sql QUERY.sql [--directory FILE] [--tree NAME] -o OUT.req
+//   from-sql QUERY.sql [DIRECTORY] [--tree NAME] -o OUT.req
+// where DIRECTORY is one of --directory FILE, --client FILE (a client.ini) and
+//   --ldap URI [--base DN] [--bind-dn DN] [--password-file FILE] [--ca-file FILE] [--no-tls]
 struct CliArguments {
     QString command;
     QString input;
     QString directory; // empty: the embedded demo directory
     QString tree;      // empty: the primary connection's tree
     QString output;    // empty: standard output
+    QString client;    // a client.ini
+    // One directory server.
+    QString ldap;
+    QString base;
+    QString bindDn;
+    QString passwordFile;
+    QString caFile;
+    bool noTls = false;
 
     // The arguments, or an error message naming what is wrong.
     static CliArguments Parse(const QStringList &arguments, QString *error);

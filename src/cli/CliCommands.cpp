@@ -1,9 +1,12 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliArguments.h"
+#include "cli/CliPasswordPrompt.h"
+#include "directory/ClientConfig.h"
 #include "directory/TDirectoryConnection.h"
 #include "query/TQueryStatus.h"
 
+#include <QFileInfo>
 #include <QString>
 
 #include <cstdio>
@@ -24,7 +27,31 @@ void WriteReport(const QString &text)
 
 int OpenDirectory(TDirectoryConnection &connection, const CliArguments &arguments)
 {
-    const TDirectoryStatus opened = connection.Open({arguments.directory, arguments.tree});
+    TDirectorySource source;
+    source.directoryFile = arguments.directory;
+    source.tree = arguments.tree;
+    source.passwordPrompt = CliPasswordPrompt::Ask;
+    if (!arguments.client.isEmpty()) {
+        if (!QFileInfo::exists(arguments.client)) {
+            Complain(QStringLiteral("the client configuration %1 does not exist").arg(arguments.client));
+            return kFailure;
+        }
+        source.directoryFile = ClientConfig::DirectoryFile(arguments.client);
+        ClientConfig::LdapServers(arguments.client, source.ldapServers, &source.configError);
+    } else if (!arguments.ldap.isEmpty()) {
+        LdapServerConfig server;
+        server.uri = arguments.ldap;
+        server.base = arguments.base;
+        server.bindDn = arguments.bindDn;
+        server.passwordFile = arguments.passwordFile;
+        server.caFile = arguments.caFile;
+        server.tls = arguments.noTls ? LdapServerConfig::Tls::None
+                     : arguments.ldap.startsWith(QLatin1String("ldaps://"), Qt::CaseInsensitive)
+                         ? LdapServerConfig::Tls::Ldaps
+                         : LdapServerConfig::Tls::StartTls;
+        source.ldapServers.push_back(server);
+    }
+    const TDirectoryStatus opened = connection.Open(source);
     if (!opened.IsOk())
         Complain(opened.message);
     return ExitStatusOf(opened);

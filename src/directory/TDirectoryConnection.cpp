@@ -1,6 +1,7 @@
 #include "directory/TDirectoryConnection.h"
 
 #include "directory/ClientConfig.h"
+#include "directory/ldap/LdapClient.h"
 #include "directory/simulated/SimulatedClient.h"
 #include "directory/tNDS.h"
 
@@ -8,6 +9,7 @@ TDirectorySource TDirectorySource::FromClientConfig()
 {
     TDirectorySource source;
     source.directoryFile = ClientConfig::DirectoryFile();
+    ClientConfig::LdapServers(ClientConfig::ConfigFilePath(), source.ldapServers, &source.configError);
     return source;
 }
 
@@ -26,9 +28,15 @@ TDirectoryConnection::~TDirectoryConnection()
 TDirectoryStatus TDirectoryConnection::Open(const TDirectorySource &source)
 {
     directory_.reset();
+    if (!source.configError.isEmpty())
+        return {TDirectoryStatus::Unavailable, source.configError};
     QString error;
-    client_ = source.directoryFile.isEmpty() ? SimulatedClient::FromDemo(&error)
-                                             : SimulatedClient::FromFile(source.directoryFile, &error);
+    if (!source.ldapServers.empty())
+        client_ = LdapClient::Connect(source.ldapServers, source.passwordPrompt, &error);
+    else if (source.directoryFile.isEmpty())
+        client_ = SimulatedClient::FromDemo(&error);
+    else
+        client_ = SimulatedClient::FromFile(source.directoryFile, &error);
     if (!client_)
         return {TDirectoryStatus::Unavailable, error};
     DirectoryHooks hooks;

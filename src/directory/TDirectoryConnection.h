@@ -1,11 +1,13 @@
 #pragma once
 
 #include "directory/DirectoryHooks.h"
+#include "directory/ldap/LdapServerConfig.h"
 
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class NWClient;
 class tNDS;
@@ -16,6 +18,12 @@ struct TDirectorySource {
     QString directoryFile;
     // The tree to switch to once connected; empty: the primary connection's tree.
     QString tree;
+    // Directory servers: when there are any, the LDAP client serves them instead.
+    std::vector<LdapServerConfig> ldapServers;
+    // Asks for a bind password that no password file gives; none: such a bind fails.
+    LdapPasswordPrompt passwordPrompt;
+    // Why the configuration cannot be used; set: opening fails with it.
+    QString configError;
 
     // What client.ini in the per-user configuration folder names (see ClientConfig).
     static TDirectorySource FromClientConfig();

@@ -1,0 +1,404 @@
+#include "directory/ldap/LdapClient.h"
+
+#include "directory/ldap/LdapResult.h"
+
+#include <ldap.h>
+
+#include <cstring>
+
+namespace {
+
+// The handle NWDSCreateContext returns on failure is never a context.
+constexpr size_t UnusableSlot = size_t(ERR_CONTEXT_CREATION) - 1;
+// Names remembered at most; past that the memory starts afresh.
+constexpr size_t RememberedNames = 200000;
+
+bool ReadKeyText(const void *value, std::string_view &text)
+{
+    const char *chars = static_cast<const char *>(value);
+    const size_t size = strnlen(chars, MAX_DN_BYTES);
+    if (size == MAX_DN_BYTES)
+        return false;
+    text = {chars, size};
+    return true;
+}
+
+std::string TreeKey(uint32_t tree, const std::string &key)
+{
+    std::string whole(reinterpret_cast<const char *>(&tree), sizeof tree);
+    whole.append(key);
+    return whole;
+}
+
+} // namespace
+
+std::unique_ptr<LdapClient> LdapClient::Connect(const std::vector<LdapServerConfig> &servers,
+                                                const LdapPasswordPrompt &prompt, QString *error)
+{
+    if (servers.empty()) {
+        *error = QStringLiteral("no directory server is configured");
+        return nullptr;
+    }
+    std::unique_ptr<LdapClient> client(new LdapClient);
+    for (const LdapServerConfig &server : servers) {
+        Tree tree;
+        tree.connection = LdapConnection::Open(server, prompt, error);
+        if (!tree.connection)
+            return nullptr;
+        client->trees_.push_back(std::move(tree));
+    }
+    for (uint32_t tree = 0; tree < client->trees_.size(); ++tree) {
+        const LdapConnection &connection = *client->trees_[tree].connection;
+        std::vector<LdapName::Rdn> parts;
+        for (const std::string &dn : connection.NamingContexts()) {
+            if (LdapName::ParseDn(dn, parts))
+                client->Remember(tree, parts, dn);
+        }
+        if (LdapName::ParseDn(connection.BaseDn(), parts))
+            client->Remember(tree, parts, connection.BaseDn());
+    }
+    return client;
+}
+
+LdapClient::~LdapClient() = default;
+
+LdapClient::Context *LdapClient::Find(NWDSContextHandle handle)
+{
+    if (handle <= 0 || size_t(handle) > contexts_.size())
+        return nullptr;
+    Context &context = contexts_[size_t(handle) - 1];
+    return context.open ? &context : nullptr;
+}
+
+NWDSContextHandle LdapClient::OpenContext(const Context &settings)
+{
+    size_t slot = contexts_.size();
+    for (size_t i = 0; i < contexts_.size(); ++i) {
+        if (!contexts_[i].open && i != UnusableSlot) {
+            slot = i;
+            break;
+        }
+    }
+    if (slot == contexts_.size()) {
+        if (slot == UnusableSlot)
+            contexts_.emplace_back(); // stays closed for good
+        slot = contexts_.size();
+        contexts_.emplace_back();
+    }
+    contexts_[slot] = settings;
+    contexts_[slot].open = true;
+    return NWDSContextHandle(slot + 1);
+}
+
+const LdapSchema *LdapClient::SchemaOf(uint32_t tree, NWDSCCODE *code)
+{
+    Tree &entry = trees_[tree];
+    if (entry.schema)
+        return entry.schema.get();
+    LdapConnection &connection = *entry.connection;
+    if (connection.SubschemaDn().empty()) {
+        *code = ERR_NO_SUCH_ENTRY;
+        return nullptr;
+    }
+    const char *attributes[] = {"objectClasses", "attributeTypes", nullptr};
+    LDAPMessage *result = nullptr;
+    const int status = connection.Search(connection.SubschemaDn(), LDAP_SCOPE_BASE, "(objectClass=subschema)",
+                                         attributes, false, nullptr, &result);
+    if (status != LDAP_SUCCESS) {
+        ldap_msgfree(result);
+        *code = LdapResult::ToDirectory(status);
+        return nullptr;
+    }
+    std::vector<std::string> objectClasses;
+    std::vector<std::string> attributeTypes;
+    LDAP *ld = connection.Handle();
+    for (LDAPMessage *at = ldap_first_entry(ld, result); at; at = ldap_next_entry(ld, at)) {
+        for (auto [name, into] :
+             {std::pair{"objectClasses", &objectClasses}, std::pair{"attributeTypes", &attributeTypes}}) {
+            berval **values = ldap_get_values_len(ld, at, name);
+            for (int i = 0; values && values[i]; ++i)
+                into->emplace_back(values[i]->bv_val, values[i]->bv_len);
+            ldap_value_free_len(values);
+        }
+    }
+    ldap_msgfree(result);
+    entry.schema = std::make_unique<LdapSchema>();
+    entry.schema->Build(objectClasses, attributeTypes);
+    return entry.schema.get();
+}
+
+// ---- names
+
+void LdapClient::Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts, const std::string &dn)
+{
+    if (names_.size() >= RememberedNames)
+        names_.clear();
+    names_.insert_or_assign(TreeKey(tree, LdapName::Key(parts)), dn);
+}
+
+NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn)
+{
+    std::vector<LdapName::Rdn> parts;
+    if (!name || !LdapName::ParseDotted(name, parts))
+        return ERR_NO_SUCH_ENTRY;
+    return ResolveParts(tree, parts, dn);
+}
+
+NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rdn> &parts, std::string &dn)
+{
+    if (LdapName::ToDn(parts, dn))
+        return 0;
+    if (const auto known = names_.find(TreeKey(tree, LdapName::Key(parts))); known != names_.end()) {
+        dn = known->second;
+        return 0;
+    }
+    // The closest container already known, then each part below it.
+    size_t known = parts.size();
+    std::string base;
+    for (size_t start = 1; start < parts.size(); ++start) {
+        const std::vector<LdapName::Rdn> suffix(parts.begin() + std::ptrdiff_t(start), parts.end());
+        if (const auto found = names_.find(TreeKey(tree, LdapName::Key(suffix))); found != names_.end()) {
+            known = start;
+            base = found->second;
+            break;
+        }
+    }
+    if (known == parts.size() && !LdapName::IsTyped({parts.back()}))
+        return ERR_NO_SUCH_ENTRY; // not below a naming context
+    LdapConnection &connection = ConnectionOf(tree);
+    LDAP *ld = connection.Handle();
+    for (size_t index = known; index-- > 0;) {
+        const std::vector<LdapName::Rdn> wanted(parts.begin() + std::ptrdiff_t(index), parts.end());
+        if (LdapName::IsTyped({parts[index]})) {
+            std::string rdn;
+            LdapName::ToDn({parts[index]}, rdn);
+            base = base.empty() ? rdn : rdn + "," + base;
+            continue;
+        }
+        const std::string key = LdapName::Key({parts[index]});
+        const char *attributes[] = {LDAP_NO_ATTRS, nullptr};
+        LDAPMessage *result = nullptr;
+        const int status =
+            connection.Search(base, LDAP_SCOPE_ONELEVEL, "(objectClass=*)", attributes, true, nullptr, &result);
+        std::string found;
+        for (LDAPMessage *at = ldap_first_entry(ld, result); at && found.empty(); at = ldap_next_entry(ld, at)) {
+            char *childDn = ldap_get_dn(ld, at);
+            std::vector<LdapName::Rdn> childParts;
+            if (childDn && LdapName::ParseDn(childDn, childParts) && !childParts.empty() &&
+                LdapName::Key({childParts.front()}) == key)
+                found = childDn;
+            ldap_memfree(childDn);
+        }
+        ldap_msgfree(result);
+        if (found.empty())
+            return status == LDAP_SUCCESS ? ERR_NO_SUCH_ENTRY : LdapResult::ToDirectory(status);
+        base = found;
+        Remember(tree, wanted, base);
+    }
+    dn = base;
+    return 0;
+}
+
+NWDSCCODE LdapClient::Exists(uint32_t tree, const std::string &dn)
+{
+    std::vector<LdapName::Rdn> parts;
+    if (!LdapName::ParseDn(dn, parts))
+        return ERR_NO_SUCH_ENTRY;
+    if (parts.empty() || names_.count(TreeKey(tree, LdapName::Key(parts))))
+        return 0;
+    const char *attributes[] = {LDAP_NO_ATTRS, nullptr};
+    LDAPMessage *result = nullptr;
+    const int status =
+        ConnectionOf(tree).Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", attributes, true, nullptr, &result);
+    ldap_msgfree(result);
+    if (status != LDAP_SUCCESS)
+        return LdapResult::ToDirectory(status);
+    Remember(tree, parts, dn);
+    return 0;
+}
+
+std::string LdapClient::HandedOut(const Context &context, const std::string &dn)
+{
+    std::vector<LdapName::Rdn> parts;
+    if (!LdapName::ParseDn(dn, parts))
+        return dn;
+    std::vector<LdapName::Rdn> top;
+    if (!context.nameContext.empty() && LdapName::ParseDn(context.nameContext, top) && top.size() < parts.size()) {
+        const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.size()), parts.end());
+        if (LdapName::Key(suffix) == LdapName::Key(top))
+            parts.resize(parts.size() - top.size());
+    }
+    return LdapName::DottedOf(parts, Typeless(context));
+}
+
+NWDSCCODE LdapClient::CopyOut(std::string_view text, char *area, size_t size)
+{
+    if (!area)
+        return ERR_INVALID_REQUEST;
+    if (text.size() >= size)
+        return ERR_INSUFFICIENT_BUFFER;
+    std::memcpy(area, text.data(), text.size());
+    area[text.size()] = '\0';
+    return 0;
+}
+
+NWDSCCODE LdapClient::CopyDotted(const Context &context, const std::string &dn, char *area, size_t size)
+{
+    std::string dotted;
+    if (!LdapName::ToDotted(dn, Typeless(context), dotted))
+        return ERR_NO_SUCH_ENTRY;
+    return CopyOut(dotted, area, size);
+}
+
+// ---- contexts
+
+NWDSCCODE LdapClient::NWCallsInit(void *, void *)
+{
+    return 0;
+}
+
+NWDSContextHandle LdapClient::NWDSCreateContext()
+{
+    Context settings;
+    settings.flags = DCV_CANONICALIZE_NAMES;
+    settings.nameContext = trees_.front().connection->BaseDn();
+    return OpenContext(settings);
+}
+
+NWDSCCODE LdapClient::NWDSFreeContext(NWDSContextHandle context)
+{
+    Context *found = Find(context);
+    if (!found)
+        return ERR_BAD_CONTEXT;
+    found->open = false;
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSDuplicateContextHandle(NWDSContextHandle source, NWDSContextHandle *destination)
+{
+    const Context *found = Find(source);
+    if (!found)
+        return ERR_BAD_CONTEXT;
+    if (!destination)
+        return ERR_INVALID_REQUEST;
+    const Context copy = *found;
+    *destination = OpenContext(copy);
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSGetContext(NWDSContextHandle context, int key, void *value)
+{
+    const Context *found = Find(context);
+    if (!found)
+        return ERR_BAD_CONTEXT;
+    if (!value)
+        return ERR_INVALID_REQUEST;
+    switch (key) {
+    case DCK_FLAGS:
+        std::memcpy(value, &found->flags, sizeof found->flags);
+        return 0;
+    case DCK_CONFIDENCE:
+        std::memcpy(value, &found->confidence, sizeof found->confidence);
+        return 0;
+    case DCK_NAME_CONTEXT:
+        return CopyDotted(*found, found->nameContext, static_cast<char *>(value), MAX_DN_BYTES);
+    case DCK_TREE_NAME:
+        return CopyOut(trees_[found->tree].connection->TreeName().toStdString(), static_cast<char *>(value),
+                       MAX_DN_BYTES);
+    default:
+        return ERR_BAD_KEY;
+    }
+}
+
+NWDSCCODE LdapClient::NWDSSetContext(NWDSContextHandle context, int key, const void *value)
+{
+    Context *found = Find(context);
+    if (!found)
+        return ERR_BAD_CONTEXT;
+    if (!value)
+        return ERR_INVALID_REQUEST;
+    switch (key) {
+    case DCK_FLAGS:
+        std::memcpy(&found->flags, value, sizeof found->flags);
+        return 0;
+    case DCK_CONFIDENCE:
+        std::memcpy(&found->confidence, value, sizeof found->confidence);
+        return 0;
+    case DCK_NAME_CONTEXT: {
+        std::string_view name;
+        if (!ReadKeyText(value, name))
+            return ERR_INVALID_REQUEST;
+        std::string dn;
+        if (const NWDSCCODE result = Resolve(found->tree, std::string(name).c_str(), dn); result != 0)
+            return result;
+        if (const NWDSCCODE result = Exists(found->tree, dn); result != 0)
+            return result;
+        found->nameContext = dn;
+        return 0;
+    }
+    case DCK_TREE_NAME: {
+        std::string_view name;
+        if (!ReadKeyText(value, name))
+            return ERR_INVALID_REQUEST;
+        const QString wanted = QString::fromUtf8(name.data(), qsizetype(name.size()));
+        for (uint32_t tree = 0; tree < trees_.size(); ++tree) {
+            if (trees_[tree].connection->TreeName().compare(wanted, Qt::CaseInsensitive) == 0) {
+                found->tree = tree;
+                found->nameContext.clear();
+                return 0;
+            }
+        }
+        return ERR_CONNECTION_UNKNOWN;
+    }
+    default:
+        return ERR_BAD_KEY;
+    }
+}
+
+NWDSCCODE LdapClient::NWDSWhoAmi(NWDSContextHandle context, char *name, size_t size)
+{
+    const Context *found = Find(context);
+    if (!found)
+        return ERR_BAD_CONTEXT;
+    const std::string &bound = ConnectionOf(found->tree).BoundDn();
+    if (bound.empty())
+        return CopyOut("", name, size);
+    return CopyDotted(*found, bound, name, size);
+}
+
+NWDSCCODE LdapClient::NWDSGetDefNameContext(NWDSContextHandle context, size_t size, char *nameContext)
+{
+    const Context *found = Find(context);
+    if (!found)
+        return ERR_BAD_CONTEXT;
+    return CopyDotted(*found, ConnectionOf(found->tree).BaseDn(), nameContext, size);
+}
+
+// ---- connections
+
+NWDSCCODE LdapClient::NWCCGetPrimConnRef(NWCONN_HANDLE *connection)
+{
+    if (!connection)
+        return ERR_INVALID_REQUEST;
+    *connection = 1;
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWCCScanConnRefs(uint32_t *scanIterator, NWCONN_HANDLE *connection)
+{
+    if (!scanIterator || !connection)
+        return ERR_INVALID_REQUEST;
+    if (*scanIterator >= trees_.size())
+        return NWE_NO_MORE_ENTRIES;
+    *connection = ++*scanIterator;
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWCCGetConnRefInfo(NWCONN_HANDLE connection, uint32_t infoType, size_t size, void *buffer)
+{
+    if (connection == 0 || connection > trees_.size())
+        return ERR_CONNECTION_UNKNOWN;
+    if (infoType != NWCC_INFO_TREE_NAME)
+        return ERR_INVALID_REQUEST;
+    return CopyOut(trees_[connection - 1].connection->TreeName().toStdString(), static_cast<char *>(buffer), size);
+}

@@ -1,0 +1,186 @@
+#pragma once
+
+#include "directory/NWClient.h"
+#include "directory/ldap/LdapConnection.h"
+#include "directory/ldap/LdapName.h"
+#include "directory/ldap/LdapSchema.h"
+#include "directory/ldap/LdapServerConfig.h"
+#include "directory/simulated/DirectoryBuffer.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The directory client over LDAP: each configured server is one tree of the connection
+// scan, in the order given, the first the primary connection. It honours the calls, keys,
+// codes and iteration rule of NWClient, and adds:
+// - names handed in are full dotted names from the top, typed or typeless, in any letter
+//   case, with or without a leading dot; "[Root]" and the empty name are the top, whose
+//   subordinates are the server's naming contexts. A typeless name is resolved through
+//   the names the client handed out (listings, contexts, identity), else part by part
+//   below the closest known container;
+// - names handed out are typed or typeless as the flag word of the context asks; listed
+//   entries are relative to the context's name context; the identity is the bound name
+//   (empty when anonymous); a tree's default context is its configured base, else the
+//   server's first naming context;
+// - listings are one-level searches, in pages where the server offers paged results,
+//   cut into batches by the result buffer's size; a limit the server hits is returned
+//   (LdapResult) once the entries before it are handed out, never as the end;
+// - entries carry their structural class and the container flag of their class, or of
+//   any entry that reports subordinates;
+// - values come in the records of their syntax (LdapValue); a value that cannot be
+//   converted gives ERR_SYNTAX_VIOLATION from NWDSComputeAttrValSize and NWDSGetAttrVal;
+// - reads of one object answer from the last objects read, fetched whole (all user
+//   attributes) on the first read; a listing starts afresh;
+// - request and result buffers are those of the simulated client (one buffer type
+//   serves every client of a program).
+//
+// Not thread-safe: one thread uses a client at a time.
+class LdapClient : public NWClient
+{
+public:
+    static constexpr NWDSCCODE ERR_SYNTAX_VIOLATION = -613;
+
+    // Connects and binds to every server; null with *error for the first that fails.
+    static std::unique_ptr<LdapClient> Connect(const std::vector<LdapServerConfig> &servers,
+                                               const LdapPasswordPrompt &prompt, QString *error);
+    ~LdapClient() override;
+    LdapClient(const LdapClient &) = delete;
+    LdapClient &operator=(const LdapClient &) = delete;
+
+    NWDSCCODE NWCallsInit(void *in, void *out) override;
+    NWDSContextHandle NWDSCreateContext() override;
+    NWDSCCODE NWDSFreeContext(NWDSContextHandle context) override;
+    NWDSCCODE NWDSDuplicateContextHandle(NWDSContextHandle source, NWDSContextHandle *destination) override;
+    NWDSCCODE NWDSGetContext(NWDSContextHandle context, int key, void *value) override;
+    NWDSCCODE NWDSSetContext(NWDSContextHandle context, int key, const void *value) override;
+    NWDSCCODE NWDSWhoAmi(NWDSContextHandle context, char *name, size_t size) override;
+    NWDSCCODE NWDSGetDefNameContext(NWDSContextHandle context, size_t size, char *nameContext) override;
+
+    NWDSCCODE NWDSAllocBuf(size_t size, Buf_T **buffer) override;
+    NWDSCCODE NWDSFreeBuf(Buf_T *buffer) override;
+    NWDSCCODE NWDSInitBuf(NWDSContextHandle context, uint32_t operation, Buf_T *buffer) override;
+    NWDSCCODE NWDSPutAttrName(NWDSContextHandle context, Buf_T *buffer, const char *name) override;
+    NWDSCCODE NWDSPutClassName(NWDSContextHandle context, Buf_T *buffer, const char *name) override;
+
+    NWDSCCODE NWDSRead(NWDSContextHandle context, const char *object, uint32_t infoType, bool allAttrs,
+                       Buf_T *attrNames, int32_t *iterationHandle, Buf_T *objectInfo) override;
+    NWDSCCODE NWDSGetAttrCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
+    NWDSCCODE NWDSGetAttrName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size, uint32_t *valueCount,
+                              uint32_t *syntaxID) override;
+    NWDSCCODE NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID,
+                                     size_t *size) override;
+    NWDSCCODE NWDSGetAttrVal(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, void *value) override;
+    NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char *object, const char *attribute, uint32_t flags,
+                             int *fileHandle) override;
+
+    NWDSCCODE NWDSList(NWDSContextHandle context, const char *object, int32_t *iterationHandle,
+                       Buf_T *subordinates) override;
+    NWDSCCODE NWDSListContainers(NWDSContextHandle context, const char *object, int32_t *iterationHandle,
+                                 Buf_T *subordinates) override;
+    NWDSCCODE NWDSGetObjectCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
+    NWDSCCODE NWDSGetObjectName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size, uint32_t *attrCount,
+                                Object_Info_T *info) override;
+
+    NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, uint32_t infoType, bool allClasses, Buf_T *classNames,
+                               int32_t *iterationHandle, Buf_T *classDefs) override;
+    NWDSCCODE NWDSGetClassDefCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
+    NWDSCCODE NWDSGetClassDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
+                              Class_Info_T *info) override;
+    NWDSCCODE NWDSGetClassItemCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
+    NWDSCCODE NWDSGetClassItem(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size) override;
+    NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoType, bool allAttrs, Buf_T *attrNames,
+                              int32_t *iterationHandle, Buf_T *attrDefs) override;
+    NWDSCCODE NWDSGetAttrDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
+                             Attr_Info_T *info) override;
+
+    NWDSCCODE NWCCGetPrimConnRef(NWCONN_HANDLE *connection) override;
+    NWDSCCODE NWCCScanConnRefs(uint32_t *scanIterator, NWCONN_HANDLE *connection) override;
+    NWDSCCODE NWCCGetConnRefInfo(NWCONN_HANDLE connection, uint32_t infoType, size_t size, void *buffer) override;
+
+private:
+    struct Tree {
+        std::unique_ptr<LdapConnection> connection;
+        std::unique_ptr<LdapSchema> schema; // read on first use
+    };
+    struct Context {
+        bool open = false;
+        uint32_t tree = 0;
+        uint32_t flags = 0;
+        uint32_t confidence = 0;
+        std::string nameContext; // a DN; empty: the top
+    };
+    struct ListedEntry {
+        std::string dn;
+        std::string baseClass;
+        bool container = false;
+    };
+    struct Listing {
+        uint32_t tree = 0;
+        std::string dn;
+        std::string cookie;
+        bool started = false;
+        bool more = true;
+        std::deque<ListedEntry> pending;
+        NWDSCCODE stopped = 0; // the failure that ends the listing once pending is handed out
+    };
+    // One object as read: its attributes (schema indexes) with their values.
+    struct ReadAttribute {
+        uint32_t attribute = 0;
+        std::vector<std::string> values;
+    };
+    struct ReadEntry {
+        uint32_t tree = 0;
+        std::string dn;
+        std::vector<ReadAttribute> attributes;
+    };
+
+    LdapClient() = default;
+    Context *Find(NWDSContextHandle handle);
+    NWDSContextHandle OpenContext(const Context &settings);
+    bool Typeless(const Context &context) const { return (context.flags & DCV_TYPELESS_NAMES) != 0; }
+    LdapConnection &ConnectionOf(uint32_t tree) { return *trees_[tree].connection; }
+    // The tree's schema, read from its subschema entry on first use; null with *code.
+    const LdapSchema *SchemaOf(uint32_t tree, NWDSCCODE *code);
+
+    // Names.
+    NWDSCCODE Resolve(uint32_t tree, const char *name, std::string &dn);
+    NWDSCCODE ResolveParts(uint32_t tree, const std::vector<LdapName::Rdn> &parts, std::string &dn);
+    void Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts, const std::string &dn);
+    // The dotted name of dn relative to the context's name context (full when it is not
+    // below it), typed or typeless as the context asks.
+    std::string HandedOut(const Context &context, const std::string &dn);
+    static NWDSCCODE CopyOut(std::string_view text, char *area, size_t size);
+    NWDSCCODE CopyDotted(const Context &context, const std::string &dn, char *area, size_t size);
+    // An entry that exists: known, or found by a base search.
+    NWDSCCODE Exists(uint32_t tree, const std::string &dn);
+
+    // Listings.
+    NWDSCCODE List(NWDSContextHandle context, const char *object, int32_t *iterationHandle, Buf_T *subordinates,
+                   bool containersOnly);
+    NWDSCCODE FetchPage(Listing &listing);
+    NWDSCCODE FetchTop(Listing &listing);
+    bool Listed(uint32_t tree, LDAPMessage *entry, ListedEntry &listed);
+
+    // Reads.
+    NWDSCCODE Fetch(uint32_t tree, const std::string &dn, const ReadEntry *&entry);
+    static NWDSCCODE CheckBuffer(const Buf_T *buffer, Buf_T::Content content);
+    NWDSCCODE CarriedValue(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, const void *area, bool peek,
+                           std::span<const uint8_t> &carried);
+    static NWDSCCODE PutName(Buf_T &buffer, const char *name);
+
+    std::vector<Tree> trees_;
+    std::vector<Context> contexts_; // handle = index + 1
+    std::map<int32_t, Listing> listings_;
+    int32_t nextListing_ = 0;
+    std::deque<ReadEntry> reads_;
+    // Names handed out, by tree and key (LdapName::Key), with their DNs.
+    std::unordered_map<std::string, std::string> names_;
+};

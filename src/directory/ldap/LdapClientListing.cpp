@@ -1,0 +1,302 @@
+#include "directory/ldap/LdapClient.h"
+
+#include "directory/ldap/LdapResult.h"
+
+#include <ldap.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Entries asked for in one page of a paged listing.
+constexpr int PageSize = 500;
+// Listings kept open at most; a caller that stops a listing early does not say so, and
+// the oldest is then dropped.
+constexpr size_t OpenListings = 256;
+
+const char *const ListedAttributes[] = {"objectClass", "structuralObjectClass", "hasSubordinates", nullptr};
+
+void WriteText(uint8_t *&at, std::string_view text)
+{
+    const uint16_t size = uint16_t(text.size());
+    std::memcpy(at, &size, sizeof size);
+    at += sizeof size;
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
+}
+
+void WriteU32(uint8_t *&at, uint32_t value)
+{
+    std::memcpy(at, &value, sizeof value);
+    at += sizeof value;
+}
+
+std::vector<std::string> Values(LDAP *ld, LDAPMessage *entry, const char *name)
+{
+    std::vector<std::string> values;
+    berval **found = ldap_get_values_len(ld, entry, name);
+    for (int i = 0; found && found[i]; ++i)
+        values.emplace_back(found[i]->bv_val, found[i]->bv_len);
+    ldap_value_free_len(found);
+    return values;
+}
+
+} // namespace
+
+bool LdapClient::Listed(uint32_t tree, LDAPMessage *entry, ListedEntry &listed)
+{
+    LDAP *ld = ConnectionOf(tree).Handle();
+    char *dn = ldap_get_dn(ld, entry);
+    if (!dn)
+        return false;
+    listed.dn = dn;
+    ldap_memfree(dn);
+    NWDSCCODE code = 0;
+    const LdapSchema *schema = SchemaOf(tree, &code);
+    // The structural class: as the server names it, else the one among the entry's
+    // classes that no other structural class of the entry derives from.
+    int32_t base = -1;
+    if (const auto structural = Values(ld, entry, "structuralObjectClass"); !structural.empty() && schema)
+        base = schema->FindClass(structural.front());
+    if (base < 0 && schema) {
+        std::vector<int32_t> classes;
+        for (const std::string &name : Values(ld, entry, "objectClass")) {
+            const int32_t index = schema->FindClass(name);
+            if (index >= 0 && (schema->Classes()[size_t(index)].flags & DS_EFFECTIVE_CLASS))
+                classes.push_back(index);
+        }
+        for (const int32_t candidate : classes) {
+            const bool derived = std::any_of(classes.begin(), classes.end(), [&](int32_t other) {
+                const auto &supers = schema->Classes()[size_t(other)].lists[LdapSchema::SuperClasses];
+                return std::find(supers.begin(), supers.end(), schema->Classes()[size_t(candidate)].name) !=
+                       supers.end();
+            });
+            if (!derived) {
+                base = candidate;
+                break;
+            }
+        }
+    }
+    listed.baseClass = base >= 0 ? schema->Classes()[size_t(base)].name : std::string();
+    const auto subordinates = Values(ld, entry, "hasSubordinates");
+    listed.container = (base >= 0 && (schema->Classes()[size_t(base)].flags & DS_CONTAINER_CLASS)) ||
+                       (!subordinates.empty() && subordinates.front() == "TRUE");
+    return true;
+}
+
+NWDSCCODE LdapClient::FetchTop(Listing &listing)
+{
+    LdapConnection &connection = ConnectionOf(listing.tree);
+    LDAP *ld = connection.Handle();
+    listing.more = false;
+    for (const std::string &dn : connection.NamingContexts()) {
+        LDAPMessage *result = nullptr;
+        const int status =
+            connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", ListedAttributes, false, nullptr, &result);
+        for (LDAPMessage *at = ldap_first_entry(ld, result); at; at = ldap_next_entry(ld, at)) {
+            ListedEntry listed;
+            if (Listed(listing.tree, at, listed))
+                listing.pending.push_back(std::move(listed));
+        }
+        ldap_msgfree(result);
+        // A naming context that cannot be read is no subordinate to show.
+        if (status != LDAP_SUCCESS && status != LDAP_NO_SUCH_OBJECT && status != LDAP_INSUFFICIENT_ACCESS) {
+            listing.stopped = LdapResult::ToDirectory(status);
+            break;
+        }
+    }
+    return 0;
+}
+
+NWDSCCODE LdapClient::FetchPage(Listing &listing)
+{
+    if (listing.dn.empty())
+        return FetchTop(listing);
+    LdapConnection &connection = ConnectionOf(listing.tree);
+    LDAP *ld = connection.Handle();
+    LDAPControl *page = nullptr;
+    if (connection.Pages()) {
+        berval cookie{ber_len_t(listing.cookie.size()), listing.cookie.data()};
+        if (ldap_create_page_control(ld, PageSize, listing.started ? &cookie : nullptr, 0, &page) != LDAP_SUCCESS)
+            return ERR_NOT_ENOUGH_MEMORY;
+    }
+    listing.started = true;
+    LDAPControl *controls[] = {page, nullptr};
+    LDAPMessage *result = nullptr;
+    const int status = connection.Search(listing.dn, LDAP_SCOPE_ONELEVEL, "(objectClass=*)", ListedAttributes, false,
+                                         page ? controls : nullptr, &result);
+    if (page)
+        ldap_control_free(page);
+    for (LDAPMessage *at = ldap_first_entry(ld, result); at; at = ldap_next_entry(ld, at)) {
+        ListedEntry listed;
+        if (Listed(listing.tree, at, listed))
+            listing.pending.push_back(std::move(listed));
+    }
+    listing.more = false;
+    listing.cookie.clear();
+    if (status == LDAP_SUCCESS && page && result) {
+        LDAPControl **returned = nullptr;
+        if (ldap_parse_result(ld, result, nullptr, nullptr, nullptr, nullptr, &returned, 0) == LDAP_SUCCESS &&
+            returned) {
+            if (LDAPControl *response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr)) {
+                ber_int_t estimate = 0;
+                berval cookie{0, nullptr};
+                if (ldap_parse_pageresponse_control(ld, response, &estimate, &cookie) == LDAP_SUCCESS) {
+                    if (cookie.bv_val && cookie.bv_len > 0) {
+                        listing.cookie.assign(cookie.bv_val, cookie.bv_len);
+                        listing.more = true;
+                    }
+                    ber_memfree(cookie.bv_val);
+                }
+            }
+            ldap_controls_free(returned);
+        }
+    }
+    ldap_msgfree(result);
+    if (status != LDAP_SUCCESS)
+        listing.stopped = LdapResult::ToDirectory(status);
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSList(NWDSContextHandle context, const char *object, int32_t *iterationHandle,
+                               Buf_T *subordinates)
+{
+    return List(context, object, iterationHandle, subordinates, false);
+}
+
+NWDSCCODE LdapClient::NWDSListContainers(NWDSContextHandle context, const char *object, int32_t *iterationHandle,
+                                         Buf_T *subordinates)
+{
+    return List(context, object, iterationHandle, subordinates, true);
+}
+
+NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_t *iterationHandle, Buf_T *subordinates,
+                           bool containersOnly)
+{
+    const Context *found = Find(context);
+    if (!found)
+        return ERR_BAD_CONTEXT;
+    if (!object || !iterationHandle || !subordinates)
+        return ERR_INVALID_REQUEST;
+    int32_t id = *iterationHandle;
+    if (id == -1) {
+        Listing listing;
+        listing.tree = found->tree;
+        if (const NWDSCCODE result = Resolve(found->tree, object, listing.dn); result != 0)
+            return result;
+        reads_.clear(); // a new run reads afresh
+        if (listings_.size() >= OpenListings)
+            listings_.erase(listings_.begin());
+        id = nextListing_;
+        nextListing_ = nextListing_ == INT32_MAX ? 0 : nextListing_ + 1;
+        listings_.insert_or_assign(id, std::move(listing));
+    }
+    const auto open = listings_.find(id);
+    if (open == listings_.end() || open->second.tree != found->tree)
+        return ERR_INVALID_HANDLE;
+    Listing &listing = open->second;
+    Buf_T &out = *subordinates;
+    out.Start(Buf_T::Content::Entries);
+    out.tree = int32_t(found->tree);
+    if (out.Size() < sizeof(uint32_t)) {
+        listings_.erase(open);
+        return ERR_INSUFFICIENT_BUFFER;
+    }
+    uint32_t entries = 0;
+    bool full = false;
+    while (!full) {
+        if (listing.pending.empty()) {
+            if (!listing.more || listing.stopped != 0)
+                break;
+            FetchPage(listing);
+            continue;
+        }
+        const ListedEntry &entry = listing.pending.front();
+        if (!containersOnly || entry.container) {
+            std::vector<LdapName::Rdn> parts;
+            if (LdapName::ParseDn(entry.dn, parts))
+                Remember(found->tree, parts, entry.dn);
+            const std::string name = HandedOut(*found, entry.dn);
+            const size_t size = 5 * sizeof(uint32_t) + 2 * sizeof(uint16_t) + name.size() + entry.baseClass.size();
+            uint8_t *at = name.size() < MAX_DN_BYTES ? out.Append(size) : nullptr;
+            if (!at) {
+                full = true;
+                break;
+            }
+            WriteU32(at, uint32_t(size - sizeof(uint32_t)));
+            WriteU32(at, entry.container ? DS_CONTAINER_ENTRY : 0);
+            WriteU32(at, 0);
+            WriteU32(at, 0);
+            WriteU32(at, 0);
+            WriteText(at, name);
+            WriteText(at, entry.baseClass);
+            ++entries;
+        }
+        listing.pending.pop_front();
+    }
+    out.PatchU32(0, entries);
+    if (listing.pending.empty() && (!listing.more || listing.stopped != 0)) {
+        if (listing.stopped != 0) {
+            if (entries > 0) {
+                *iterationHandle = id; // the failure comes with the next batch
+                return 0;
+            }
+            const NWDSCCODE stopped = listing.stopped;
+            listings_.erase(open);
+            return stopped;
+        }
+        listings_.erase(open);
+        *iterationHandle = -1;
+        return 0;
+    }
+    if (entries == 0 && full) {
+        listings_.erase(open);
+        return ERR_INSUFFICIENT_BUFFER;
+    }
+    *iterationHandle = id;
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSGetObjectCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count)
+{
+    if (!Find(context))
+        return ERR_BAD_CONTEXT;
+    if (const NWDSCCODE result = CheckBuffer(buffer, Buf_T::Content::Entries); result != 0)
+        return result;
+    if (!count)
+        return ERR_INVALID_REQUEST;
+    *count = buffer->Count();
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSGetObjectName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
+                                        uint32_t *attrCount, Object_Info_T *info)
+{
+    if (!Find(context))
+        return ERR_BAD_CONTEXT;
+    if (const NWDSCCODE result = CheckBuffer(buffer, Buf_T::Content::Entries); result != 0)
+        return result;
+    uint32_t flags = 0;
+    uint32_t subordinates = 0;
+    uint32_t modified = 0;
+    uint32_t attributes = 0;
+    std::string_view entryName;
+    std::string_view className;
+    if (!buffer->NextEntry() || !buffer->GetU32(flags) || !buffer->GetU32(subordinates) || !buffer->GetU32(modified) ||
+        !buffer->GetU32(attributes) || !buffer->GetText(entryName) || !buffer->GetText(className))
+        return ERR_BUFFER_EMPTY;
+    if (const NWDSCCODE result = CopyOut(entryName, name, size); result != 0)
+        return result;
+    if (attrCount)
+        *attrCount = attributes;
+    if (info) {
+        info->EntryFlags = flags;
+        info->SubordinateCount = subordinates;
+        info->ModificationTime = modified;
+        const size_t length = std::min(className.size(), sizeof info->BaseClass - 1);
+        std::memcpy(info->BaseClass, className.data(), length);
+        info->BaseClass[length] = '\0';
+    }
+    return 0;
+}

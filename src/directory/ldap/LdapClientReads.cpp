@@ -1,0 +1,337 @@
+#include "directory/ldap/LdapClient.h"
+
+#include "directory/ldap/LdapResult.h"
+#include "directory/ldap/LdapValue.h"
+#include "directory/simulated/ValuePacking.h"
+
+#include <ldap.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Objects kept as read: a reader reads one object's attributes one after the other.
+constexpr size_t KeptObjects = 8;
+// What a result buffer carries for a value that cannot be converted.
+constexpr uint32_t NotConverted = UINT32_MAX;
+// NWDSOpenStream: opening for writing.
+constexpr uint32_t DS_WRITE_STREAM = 0x2;
+
+void WriteU32(uint8_t *&at, uint32_t value)
+{
+    std::memcpy(at, &value, sizeof value);
+    at += sizeof value;
+}
+
+} // namespace
+
+NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, const ReadEntry *&entry)
+{
+    for (const ReadEntry &kept : reads_) {
+        if (kept.tree == tree && kept.dn == dn) {
+            entry = &kept;
+            return 0;
+        }
+    }
+    NWDSCCODE code = 0;
+    const LdapSchema *schema = SchemaOf(tree, &code);
+    if (!schema)
+        return code;
+    LdapConnection &connection = ConnectionOf(tree);
+    LDAP *ld = connection.Handle();
+    const char *attributes[] = {LDAP_ALL_USER_ATTRIBUTES, nullptr};
+    LDAPMessage *result = nullptr;
+    const int status = connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", attributes, false, nullptr, &result);
+    if (status != LDAP_SUCCESS) {
+        ldap_msgfree(result);
+        return LdapResult::ToDirectory(status);
+    }
+    LDAPMessage *found = ldap_first_entry(ld, result);
+    if (!found) {
+        ldap_msgfree(result);
+        return ERR_NO_SUCH_ENTRY;
+    }
+    ReadEntry read;
+    read.tree = tree;
+    read.dn = dn;
+    BerElement *position = nullptr;
+    for (char *name = ldap_first_attribute(ld, found, &position); name;
+         name = ldap_next_attribute(ld, found, position)) {
+        // Options (";binary", ";lang-fr") name the same attribute.
+        std::string description(name);
+        ldap_memfree(name);
+        const int32_t index = schema->FindAttribute(description.substr(0, description.find(';')));
+        if (index < 0)
+            continue;
+        berval **values = ldap_get_values_len(ld, found, description.c_str());
+        auto attribute =
+            std::find_if(read.attributes.begin(), read.attributes.end(),
+                         [index](const ReadAttribute &known) { return known.attribute == uint32_t(index); });
+        if (attribute == read.attributes.end()) {
+            read.attributes.push_back({uint32_t(index), {}});
+            attribute = read.attributes.end() - 1;
+        }
+        for (int i = 0; values && values[i]; ++i)
+            attribute->values.emplace_back(values[i]->bv_val, values[i]->bv_len);
+        ldap_value_free_len(values);
+    }
+    ber_free(position, 0);
+    ldap_msgfree(result);
+    if (reads_.size() >= KeptObjects)
+        reads_.pop_front();
+    reads_.push_back(std::move(read));
+    entry = &reads_.back();
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, uint32_t infoType, bool allAttrs,
+                               Buf_T *attrNames, int32_t *iterationHandle, Buf_T *objectInfo)
+{
+    const Context *found = Find(context);
+    if (!found)
+        return ERR_BAD_CONTEXT;
+    if (!object || !iterationHandle || !objectInfo || (!allAttrs && !attrNames))
+        return ERR_INVALID_REQUEST;
+    if (infoType != DS_ATTRIBUTE_NAMES && infoType != DS_ATTRIBUTE_VALUES)
+        return ERR_INVALID_REQUEST;
+    if (!allAttrs && (attrNames->content != Buf_T::Content::Request || attrNames->operation != DSV_READ))
+        return ERR_BAD_VERB;
+    std::string dn;
+    if (const NWDSCCODE result = Resolve(found->tree, object, dn); result != 0)
+        return result;
+    const ReadEntry *entry = nullptr;
+    if (const NWDSCCODE result = Fetch(found->tree, dn, entry); result != 0)
+        return result;
+    NWDSCCODE code = 0;
+    const LdapSchema &schema = *SchemaOf(found->tree, &code);
+
+    std::vector<const ReadAttribute *> chosen;
+    if (allAttrs) {
+        for (const ReadAttribute &attribute : entry->attributes)
+            chosen.push_back(&attribute);
+    } else {
+        size_t offset = 0;
+        std::string_view name;
+        bool asked = false;
+        while (attrNames->NextName(offset, name)) {
+            asked = true;
+            const int32_t index = schema.FindAttribute(name);
+            for (const ReadAttribute &attribute : entry->attributes) {
+                if (attribute.attribute == uint32_t(index))
+                    chosen.push_back(&attribute);
+            }
+        }
+        if (asked && chosen.empty())
+            return ERR_NO_SUCH_ATTRIBUTE;
+    }
+
+    const bool withValues = infoType == DS_ATTRIBUTE_VALUES;
+    size_t total = 0;
+    for (const ReadAttribute *attribute : chosen)
+        total += withValues ? attribute->values.size() : 1;
+    size_t position = 0;
+    if (*iterationHandle == -1)
+        position = 0;
+    else if (*iterationHandle >= 0 && size_t(*iterationHandle) <= total)
+        position = size_t(*iterationHandle);
+    else
+        return ERR_INVALID_HANDLE;
+    Buf_T &out = *objectInfo;
+    out.Start(withValues ? Buf_T::Content::AttributeValues : Buf_T::Content::AttributeNames);
+    out.tree = int32_t(found->tree);
+    if (out.Size() < sizeof(uint32_t))
+        return ERR_INSUFFICIENT_BUFFER;
+    // The attribute and the value the batch starts with.
+    size_t first = 0;
+    size_t skip = position;
+    while (first < chosen.size() && skip >= (withValues ? chosen[first]->values.size() : 1)) {
+        skip -= withValues ? chosen[first]->values.size() : 1;
+        ++first;
+    }
+    std::string packed;
+    for (size_t a = first; a < chosen.size(); ++a, skip = 0) {
+        const ReadAttribute &attribute = *chosen[a];
+        const LdapSchema::Attribute &definition = schema.Attributes()[attribute.attribute];
+        size_t mark = 0;
+        if (!out.BeginEntry(mark) || !out.PutText(definition.name) || !out.PutU32(definition.syntax) ||
+            !out.PutU32(0)) {
+            out.DropEntry(mark);
+            break;
+        }
+        if (!withValues) {
+            out.EndEntry(mark);
+            ++position;
+            continue;
+        }
+        const size_t countAt = out.Length() - sizeof(uint32_t);
+        uint32_t written = 0;
+        for (size_t v = skip; v < attribute.values.size(); ++v) {
+            std::string_view value = attribute.values[v];
+            std::string shown;
+            if (definition.syntax == SYN_CLASS_NAME) {
+                const int32_t index = schema.FindClass(value);
+                if (index >= 0)
+                    value = schema.Classes()[size_t(index)].name;
+            }
+            const bool converted = LdapValue::Pack(definition.syntax, value, Typeless(*found), packed);
+            const size_t carried = converted ? ValuePacking::CarriedSize(definition.syntax, packed.size()) : 0;
+            uint8_t *at = out.Append(sizeof(uint32_t) + carried);
+            if (!at)
+                break;
+            WriteU32(at, converted ? uint32_t(carried) : NotConverted);
+            if (carried > 0)
+                std::memcpy(at, packed.data(), carried);
+            ++written;
+        }
+        if (written == 0) {
+            out.DropEntry(mark);
+            break;
+        }
+        out.PatchU32(countAt, written);
+        out.EndEntry(mark);
+        position += written;
+        if (skip + written < attribute.values.size())
+            break;
+    }
+    if (position < total && out.ReadU32At(0) == 0)
+        return ERR_INSUFFICIENT_BUFFER;
+    *iterationHandle = position < total ? int32_t(position) : -1;
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSGetAttrCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count)
+{
+    if (!Find(context))
+        return ERR_BAD_CONTEXT;
+    if (!buffer || !count)
+        return ERR_INVALID_REQUEST;
+    if (buffer->content != Buf_T::Content::AttributeNames && buffer->content != Buf_T::Content::AttributeValues &&
+        buffer->content != Buf_T::Content::AttributeDefinitions)
+        return ERR_BAD_VERB;
+    *count = buffer->Count();
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSGetAttrName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
+                                      uint32_t *valueCount, uint32_t *syntaxID)
+{
+    if (!Find(context))
+        return ERR_BAD_CONTEXT;
+    if (!buffer)
+        return ERR_INVALID_REQUEST;
+    if (buffer->content != Buf_T::Content::AttributeNames && buffer->content != Buf_T::Content::AttributeValues)
+        return ERR_BAD_VERB;
+    std::string_view attribute;
+    uint32_t syntax = 0;
+    uint32_t count = 0;
+    if (!buffer->NextEntry() || !buffer->GetText(attribute) || !buffer->GetU32(syntax) || !buffer->GetU32(count))
+        return ERR_BUFFER_EMPTY;
+    buffer->itemAttribute = attribute;
+    buffer->itemSyntax = syntax;
+    buffer->itemsLeft = count;
+    if (const NWDSCCODE result = CopyOut(attribute, name, size); result != 0)
+        return result;
+    if (valueCount)
+        *valueCount = count;
+    if (syntaxID)
+        *syntaxID = syntax;
+    return 0;
+}
+
+NWDSCCODE LdapClient::CarriedValue(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, const void *area,
+                                   bool peek, std::span<const uint8_t> &carried)
+{
+    if (!Find(context))
+        return ERR_BAD_CONTEXT;
+    if (const NWDSCCODE result = CheckBuffer(buffer, Buf_T::Content::AttributeValues); result != 0)
+        return result;
+    if (!area)
+        return ERR_INVALID_REQUEST;
+    if (buffer->itemsLeft == 0)
+        return ERR_BUFFER_EMPTY;
+    if (syntaxID != buffer->itemSyntax)
+        return ERR_BAD_SYNTAX;
+    const size_t cursor = buffer->Cursor();
+    uint32_t size = 0;
+    const uint8_t *bytes = nullptr;
+    bool read = buffer->GetU32(size);
+    const bool converted = size != NotConverted;
+    read = read && (!converted || buffer->GetBytes(size, bytes));
+    if (peek)
+        buffer->SetCursor(cursor);
+    if (!read)
+        return ERR_BUFFER_EMPTY;
+    if (!peek)
+        --buffer->itemsLeft;
+    if (!converted)
+        return ERR_SYNTAX_VIOLATION;
+    carried = {bytes, size};
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, size_t *size)
+{
+    std::span<const uint8_t> carried;
+    if (const NWDSCCODE result = CarriedValue(context, buffer, syntaxID, size, true, carried))
+        return result;
+    const int64_t recordSize = ValuePacking::RecordSize(syntaxID, carried.data(), carried.size());
+    if (recordSize < 0)
+        return ERR_SYNTAX_VIOLATION;
+    *size = size_t(recordSize);
+    return 0;
+}
+
+NWDSCCODE LdapClient::NWDSGetAttrVal(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, void *value)
+{
+    std::span<const uint8_t> carried;
+    if (const NWDSCCODE result = CarriedValue(context, buffer, syntaxID, value, false, carried))
+        return result;
+    return ValuePacking::WriteRecord(syntaxID, carried.data(), carried.size(), value) ? 0 : ERR_SYNTAX_VIOLATION;
+}
+
+NWDSCCODE LdapClient::NWDSOpenStream(NWDSContextHandle context, const char *object, const char *attribute,
+                                     uint32_t flags, int *fileHandle)
+{
+    const Context *found = Find(context);
+    if (!found)
+        return ERR_BAD_CONTEXT;
+    if (!object || !attribute || !fileHandle || (flags & DS_WRITE_STREAM))
+        return ERR_INVALID_REQUEST;
+    std::string dn;
+    if (const NWDSCCODE result = Resolve(found->tree, object, dn); result != 0)
+        return result;
+    const ReadEntry *entry = nullptr;
+    if (const NWDSCCODE result = Fetch(found->tree, dn, entry); result != 0)
+        return result;
+    NWDSCCODE code = 0;
+    const int32_t index = SchemaOf(found->tree, &code)->FindAttribute(attribute);
+    const auto stored = std::find_if(entry->attributes.begin(), entry->attributes.end(),
+                                     [index](const ReadAttribute &known) { return int32_t(known.attribute) == index; });
+    if (index < 0 || stored == entry->attributes.end() || stored->values.empty())
+        return ERR_NO_SUCH_ATTRIBUTE;
+    const std::string &content = stored->values.front();
+    const int fd = memfd_create("veltrane-stream", MFD_CLOEXEC);
+    if (fd < 0)
+        return ERR_NOT_ENOUGH_MEMORY;
+    for (size_t written = 0; written < content.size();) {
+        const ssize_t count = write(fd, content.data() + written, content.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            close(fd);
+            return ERR_NOT_ENOUGH_MEMORY;
+        }
+        written += size_t(count);
+    }
+    if (lseek(fd, 0, SEEK_SET) != 0) {
+        close(fd);
+        return ERR_NOT_ENOUGH_MEMORY;
+    }
+    *fileHandle = fd;
+    return 0;
+}

@@ -1,0 +1,196 @@
+#include "directory/ldap/LdapConnection.h"
+
+#include "directory/ldap/LdapPassword.h"
+
+#include <ldap.h>
+
+#include <cstring>
+
+namespace {
+
+// How long connecting to a server may take, in seconds.
+constexpr long ConnectSeconds = 10;
+
+// The host of an LDAP URI; empty when it has none.
+QString HostOf(const QString &uri)
+{
+    LDAPURLDesc *description = nullptr;
+    if (ldap_url_parse(uri.toUtf8().constData(), &description) != LDAP_URL_SUCCESS)
+        return {};
+    const QString host = description->lud_host ? QString::fromUtf8(description->lud_host) : QString();
+    ldap_free_urldesc(description);
+    return host;
+}
+
+bool IsLoopback(const QString &host)
+{
+    return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+           host.startsWith(QLatin1String("127.")) || host == QLatin1String("::1") || host == QLatin1String("[::1]");
+}
+
+// Overwrites a password before its storage is released.
+void Forget(QByteArray &password)
+{
+    volatile char *bytes = password.data();
+    for (qsizetype i = 0; i < password.size(); ++i)
+        bytes[i] = 0;
+    password.clear();
+}
+
+} // namespace
+
+LdapConnection::~LdapConnection()
+{
+    if (ld_)
+        ldap_unbind_ext_s(ld_, nullptr, nullptr);
+}
+
+QString LdapConnection::Words(int result) const
+{
+    QString words = QString::fromUtf8(ldap_err2string(result));
+    char *diagnostic = nullptr;
+    if (ld_ && ldap_get_option(ld_, LDAP_OPT_DIAGNOSTIC_MESSAGE, &diagnostic) == LDAP_OPT_SUCCESS && diagnostic) {
+        if (*diagnostic)
+            words += QStringLiteral(" (%1)").arg(QString::fromUtf8(diagnostic));
+        ldap_memfree(diagnostic);
+    }
+    return words;
+}
+
+std::unique_ptr<LdapConnection> LdapConnection::Open(const LdapServerConfig &config, const LdapPasswordPrompt &prompt,
+                                                     QString *error)
+{
+    std::unique_ptr<LdapConnection> connection(new LdapConnection);
+    const QString host = HostOf(config.uri);
+    const bool ldaps = config.uri.startsWith(QLatin1String("ldaps://"), Qt::CaseInsensitive);
+    const bool ldap = config.uri.startsWith(QLatin1String("ldap://"), Qt::CaseInsensitive);
+    if ((!ldaps && !ldap) || host.isEmpty()) {
+        *error = QStringLiteral("%1 is no server address of the form ldap://host[:port] or ldaps://host[:port]")
+                     .arg(config.uri);
+        return nullptr;
+    }
+    if (ldaps && config.tls != LdapServerConfig::Tls::Ldaps) {
+        *error = QStringLiteral("%1: an ldaps:// address takes TLS from its start (tls=ldaps)").arg(config.uri);
+        return nullptr;
+    }
+    if (ldap && config.tls == LdapServerConfig::Tls::Ldaps) {
+        *error = QStringLiteral("%1: tls=ldaps needs an ldaps:// address").arg(config.uri);
+        return nullptr;
+    }
+    connection->tree_ = config.tree.isEmpty() ? host.toUpper() : config.tree;
+    const QString server = config.uri;
+    if (ldap_initialize(&connection->ld_, config.uri.toUtf8().constData()) != LDAP_SUCCESS) {
+        *error = QStringLiteral("%1 is no usable server address").arg(server);
+        return nullptr;
+    }
+    LDAP *ld = connection->ld_;
+    const int version = LDAP_VERSION3;
+    ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
+    ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+    timeval timeout{ConnectSeconds, 0};
+    ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+    if (config.tls != LdapServerConfig::Tls::None) {
+        const int demand = LDAP_OPT_X_TLS_DEMAND;
+        int result = ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
+        if (result == LDAP_OPT_SUCCESS && !config.caFile.isEmpty())
+            result = ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE, config.caFile.toLocal8Bit().constData());
+        const int client = 0;
+        if (result == LDAP_OPT_SUCCESS)
+            result = ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &client);
+        if (result != LDAP_OPT_SUCCESS) {
+            *error = QStringLiteral("TLS cannot be set up for %1 (certificate authorities %2): %3")
+                         .arg(server, config.caFile.isEmpty() ? QStringLiteral("of the system") : config.caFile,
+                              connection->Words(result));
+            return nullptr;
+        }
+    }
+    if (config.tls == LdapServerConfig::Tls::StartTls) {
+        if (const int result = ldap_start_tls_s(ld, nullptr, nullptr); result != LDAP_SUCCESS) {
+            *error = QStringLiteral("StartTLS with %1 failed: %2").arg(server, connection->Words(result));
+            return nullptr;
+        }
+    }
+
+    if (!config.bindDn.isEmpty()) {
+        if (config.tls == LdapServerConfig::Tls::None && !IsLoopback(host)) {
+            *error = QStringLiteral("no password is sent to %1 without TLS: it is not a loopback address; "
+                                    "use ldaps:// or StartTLS")
+                         .arg(server);
+            return nullptr;
+        }
+        QByteArray password;
+        if (!config.passwordFile.isEmpty()) {
+            if (!LdapPassword::ReadFile(config.passwordFile, &password, error))
+                return nullptr;
+        } else if (const auto given = prompt
+                                          ? prompt(QStringLiteral("Password for %1 on %2: ").arg(config.bindDn, server))
+                                          : std::nullopt) {
+            password = *given;
+        } else {
+            *error = QStringLiteral("no password for %1 on %2: give a password file").arg(config.bindDn, server);
+            return nullptr;
+        }
+        berval credentials{ber_len_t(password.size()), password.data()};
+        const QByteArray dn = config.bindDn.toUtf8();
+        const int result =
+            ldap_sasl_bind_s(ld, dn.constData(), LDAP_SASL_SIMPLE, &credentials, nullptr, nullptr, nullptr);
+        Forget(password);
+        if (result != LDAP_SUCCESS) {
+            if (result == LDAP_SERVER_DOWN || result == LDAP_CONNECT_ERROR || result == LDAP_TIMEOUT)
+                *error = QStringLiteral("the directory server %1 cannot be reached: %2")
+                             .arg(server, connection->Words(result));
+            else
+                *error = QStringLiteral("the directory server %1 refused the bind as %2: %3")
+                             .arg(server, config.bindDn, connection->Words(result));
+            return nullptr;
+        }
+        connection->boundDn_ = dn.toStdString();
+    }
+    if (!connection->ReadRootEntry(config, error))
+        return nullptr;
+    return connection;
+}
+
+bool LdapConnection::ReadRootEntry(const LdapServerConfig &config, QString *error)
+{
+    const char *attributes[] = {"namingContexts", "subschemaSubentry", "supportedControl", nullptr};
+    LDAPMessage *result = nullptr;
+    const int code = Search("", LDAP_SCOPE_BASE, "(objectClass=*)", attributes, false, nullptr, &result);
+    if (code != LDAP_SUCCESS) {
+        if (result)
+            ldap_msgfree(result);
+        if (code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR || code == LDAP_TIMEOUT)
+            *error = QStringLiteral("the directory server %1 cannot be reached: %2").arg(config.uri, Words(code));
+        else
+            *error = QStringLiteral("the root entry of %1 cannot be read: %2").arg(config.uri, Words(code));
+        return false;
+    }
+    for (LDAPMessage *entry = ldap_first_entry(ld_, result); entry; entry = ldap_next_entry(ld_, entry)) {
+        for (const char *name : {"namingContexts", "subschemaSubentry", "supportedControl"}) {
+            berval **values = ldap_get_values_len(ld_, entry, name);
+            for (int i = 0; values && values[i]; ++i) {
+                std::string value(values[i]->bv_val, values[i]->bv_len);
+                if (std::strcmp(name, "namingContexts") == 0)
+                    namingContexts_.push_back(std::move(value));
+                else if (std::strcmp(name, "supportedControl") == 0)
+                    pages_ = pages_ || value == LDAP_CONTROL_PAGEDRESULTS;
+                else if (subschemaDn_.empty())
+                    subschemaDn_ = std::move(value);
+            }
+            ldap_value_free_len(values);
+        }
+    }
+    ldap_msgfree(result);
+    baseDn_ = !config.base.isEmpty()     ? config.base.toStdString()
+              : !namingContexts_.empty() ? namingContexts_.front()
+                                         : std::string();
+    return true;
+}
+
+int LdapConnection::Search(const std::string &base, int scope, const char *filter, const char *const *attributes,
+                           bool attributesOnly, LDAPControl **controls, LDAPMessage **result)
+{
+    *result = nullptr;
+    return ldap_search_ext_s(ld_, base.c_str(), scope, filter, const_cast<char **>(attributes), attributesOnly ? 1 : 0,
+                             controls, nullptr, nullptr, LDAP_NO_LIMIT, result);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "directory/ldap/LdapServerConfig.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+typedef struct ldap LDAP;
+typedef struct ldapmsg LDAPMessage;
+typedef struct ldapcontrol LDAPControl;
+
+// One bound session with one directory server: TLS as configured (the server's
+// certificate always verified), the bind, and what its root entry tells (naming
+// contexts, the subschema entry).
+class LdapConnection
+{
+public:
+    // Connects and binds; null with *error (naming the server, with its own words) when
+    // the server cannot be reached, TLS fails, the password cannot be had or the bind is
+    // refused.
+    static std::unique_ptr<LdapConnection> Open(const LdapServerConfig &config, const LdapPasswordPrompt &prompt,
+                                                QString *error);
+    ~LdapConnection();
+    LdapConnection(const LdapConnection &) = delete;
+    LdapConnection &operator=(const LdapConnection &) = delete;
+
+    // The tree name: the configured one, or the host name in capitals.
+    const QString &TreeName() const { return tree_; }
+    // The bound name (empty when anonymous), the default context, the naming contexts
+    // and the subschema entry, as DNs.
+    const std::string &BoundDn() const { return boundDn_; }
+    const std::string &BaseDn() const { return baseDn_; }
+    const std::vector<std::string> &NamingContexts() const { return namingContexts_; }
+    const std::string &SubschemaDn() const { return subschemaDn_; }
+    // Whether the server offers the paged-results control.
+    bool Pages() const { return pages_; }
+
+    // A synchronous search; the result's code. *result is set also on failure (the
+    // entries of a search stopped by a limit) and is freed by the caller.
+    int Search(const std::string &base, int scope, const char *filter, const char *const *attributes,
+               bool attributesOnly, LDAPControl **controls, LDAPMessage **result);
+    LDAP *Handle() const { return ld_; }
+
+    // The server's words on a failure: the text of the result code and the diagnostic
+    // message the server or the library left.
+    QString Words(int result) const;
+
+private:
+    LdapConnection() = default;
+    bool ReadRootEntry(const LdapServerConfig &config, QString *error);
+
+    LDAP *ld_ = nullptr;
+    QString tree_;
+    std::string boundDn_;
+    std::string baseDn_;
+    std::vector<std::string> namingContexts_;
+    std::string subschemaDn_;
+    bool pages_ = false;
+};

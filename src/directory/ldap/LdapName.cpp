@@ -1,0 +1,245 @@
+#include "directory/ldap/LdapName.h"
+
+#include <QString>
+
+#include <ldap.h>
+
+namespace LdapName {
+
+namespace {
+
+// Characters a dotted name escapes inside a value.
+bool IsDottedSpecial(char c)
+{
+    return c == '.' || c == '=' || c == '+' || c == '\\';
+}
+
+void AppendDottedValue(std::string &out, std::string_view value)
+{
+    for (const char c : value) {
+        if (IsDottedSpecial(c))
+            out.push_back('\\');
+        out.push_back(c);
+    }
+}
+
+std::string Upper(std::string_view type)
+{
+    std::string upper(type);
+    for (char &c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+// RFC 4514 escaping of one value: the specials anywhere, a space or "#" first, a space
+// last; a NUL as "\00".
+void AppendDnValue(std::string &out, std::string_view value)
+{
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        const bool special = c == '"' || c == '+' || c == ',' || c == ';' || c == '<' || c == '>' || c == '\\' ||
+                             c == '=' || (i == 0 && (c == ' ' || c == '#')) || (i + 1 == value.size() && c == ' ');
+        if (c == '\0') {
+            out.append("\\00");
+            continue;
+        }
+        if (special)
+            out.push_back('\\');
+        out.push_back(c);
+    }
+}
+
+// Splits text at the unescaped separator, keeping the escapes in the pieces.
+std::vector<std::string_view> SplitEscaped(std::string_view text, char separator)
+{
+    std::vector<std::string_view> pieces;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\') {
+            ++i;
+        } else if (text[i] == separator) {
+            pieces.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+// The text without its escapes.
+std::string Unescaped(std::string_view text)
+{
+    std::string plain;
+    plain.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size())
+            ++i;
+        plain.push_back(text[i]);
+    }
+    return plain;
+}
+
+bool ParseAva(std::string_view text, Ava &ava)
+{
+    size_t equals = std::string_view::npos;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\') {
+            ++i;
+        } else if (text[i] == '=') {
+            equals = i;
+            break;
+        }
+    }
+    if (equals == std::string_view::npos) {
+        ava.type.clear();
+        ava.value = Unescaped(text);
+    } else {
+        ava.type = Unescaped(text.substr(0, equals));
+        ava.value = Unescaped(text.substr(equals + 1));
+        if (ava.type.empty())
+            return false;
+    }
+    return !ava.value.empty();
+}
+
+} // namespace
+
+bool IsRoot(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()))
+               .compare(QLatin1String("[Root]"), Qt::CaseInsensitive) == 0;
+}
+
+bool ParseDn(std::string_view dn, std::vector<Rdn> &parts)
+{
+    parts.clear();
+    if (dn.empty())
+        return true;
+    std::string text(dn);
+    LDAPDN parsed = nullptr;
+    if (ldap_str2dn(text.c_str(), &parsed, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS)
+        return false;
+    bool ok = parsed != nullptr;
+    for (int r = 0; ok && parsed[r]; ++r) {
+        Rdn rdn;
+        for (int a = 0; parsed[r][a]; ++a) {
+            const LDAPAVA *ava = parsed[r][a];
+            if (ava->la_flags & LDAP_AVA_BINARY) {
+                ok = false;
+                break;
+            }
+            rdn.push_back({std::string(ava->la_attr.bv_val, ava->la_attr.bv_len),
+                           std::string(ava->la_value.bv_val, ava->la_value.bv_len)});
+        }
+        parts.push_back(std::move(rdn));
+    }
+    ldap_dnfree(parsed);
+    if (!ok)
+        parts.clear();
+    return ok;
+}
+
+bool ToDotted(std::string_view dn, bool typeless, std::string &dotted)
+{
+    std::vector<Rdn> parts;
+    if (!ParseDn(dn, parts))
+        return false;
+    dotted = DottedOf(parts, typeless);
+    return true;
+}
+
+std::string DottedOf(const std::vector<Rdn> &parts, bool typeless)
+{
+    if (parts.empty())
+        return "[Root]";
+    std::string dotted;
+    for (size_t r = 0; r < parts.size(); ++r) {
+        if (r > 0)
+            dotted.push_back('.');
+        for (size_t a = 0; a < parts[r].size(); ++a) {
+            if (a > 0)
+                dotted.push_back('+');
+            const Ava &ava = parts[r][a];
+            if (!typeless && !ava.type.empty()) {
+                dotted.append(Upper(ava.type));
+                dotted.push_back('=');
+            }
+            AppendDottedValue(dotted, ava.value);
+        }
+    }
+    return dotted;
+}
+
+bool ParseDotted(std::string_view dotted, std::vector<Rdn> &parts)
+{
+    parts.clear();
+    if (!dotted.empty() && dotted.front() == '.')
+        dotted.remove_prefix(1);
+    if (dotted.empty())
+        return true;
+    size_t backslashes = 0;
+    for (size_t i = dotted.size(); i > 0 && dotted[i - 1] == '\\'; --i)
+        ++backslashes;
+    if (backslashes % 2 == 1)
+        return false;
+    std::vector<std::string_view> pieces = SplitEscaped(dotted, '.');
+    if (IsRoot(pieces.back()))
+        pieces.pop_back();
+    for (const std::string_view piece : pieces) {
+        if (piece.empty())
+            return false;
+        Rdn rdn;
+        for (const std::string_view text : SplitEscaped(piece, '+')) {
+            Ava ava;
+            if (!ParseAva(text, ava)) {
+                parts.clear();
+                return false;
+            }
+            rdn.push_back(std::move(ava));
+        }
+        parts.push_back(std::move(rdn));
+    }
+    return true;
+}
+
+bool IsTyped(const std::vector<Rdn> &parts)
+{
+    for (const Rdn &rdn : parts) {
+        for (const Ava &ava : rdn) {
+            if (ava.type.empty())
+                return false;
+        }
+    }
+    return true;
+}
+
+bool ToDn(const std::vector<Rdn> &parts, std::string &dn)
+{
+    if (!IsTyped(parts))
+        return false;
+    dn.clear();
+    for (size_t r = 0; r < parts.size(); ++r) {
+        if (r > 0)
+            dn.push_back(',');
+        for (size_t a = 0; a < parts[r].size(); ++a) {
+            if (a > 0)
+                dn.push_back('+');
+            dn.append(parts[r][a].type);
+            dn.push_back('=');
+            AppendDnValue(dn, parts[r][a].value);
+        }
+    }
+    return true;
+}
+
+std::string Key(const std::vector<Rdn> &parts)
+{
+    if (parts.empty())
+        return {};
+    const std::string typeless = DottedOf(parts, true);
+    return QString::fromUtf8(typeless.data(), qsizetype(typeless.size())).toCaseFolded().toStdString();
+}
+
+} // namespace LdapName

@@ -1,0 +1,53 @@
+#pragma once
+
+// Conversions between LDAP distinguished names (RFC 4514: "cn=jdoe,ou=Sales,o=Acme")
+// and the directory's dotted names, leaf first ("CN=jdoe.OU=Sales.O=Acme", typeless
+// "jdoe.Sales.Acme"). In a dotted name a backslash makes the next character plain text:
+// a dot, an equals sign, a plus and a backslash inside a value are written "\.", "\=",
+// "\+" and "\\"; a plus joins the pairs of a multi-valued part. The top of the tree is
+// the empty DN and the dotted name "[Root]".
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace LdapName {
+
+// One attribute-value pair of a name part; type is empty when the part was typeless.
+struct Ava {
+    std::string type;
+    std::string value;
+};
+// One part (relative name): one pair, or several for a multi-valued part.
+using Rdn = std::vector<Ava>;
+
+// Whether text is "[Root]" in any letter case.
+bool IsRoot(std::string_view text);
+
+// The dotted name of dn: types in capitals, or only the values when typeless. "[Root]"
+// for the empty DN. False when dn is not a DN.
+bool ToDotted(std::string_view dn, bool typeless, std::string &dotted);
+
+// The parts of dn, leaf first, with their types as the DN writes them. False when dn is
+// not a DN.
+bool ParseDn(std::string_view dn, std::vector<Rdn> &parts);
+
+// The parts of a dotted name, leaf first, unescaped. A leading dot and a last part
+// "[Root]" are dropped; the empty name and "[Root]" have no parts. False when a part or
+// a value is empty, or the name ends in a lone backslash.
+bool ParseDotted(std::string_view dotted, std::vector<Rdn> &parts);
+
+// The DN of parts. False when a pair is typeless.
+bool ToDn(const std::vector<Rdn> &parts, std::string &dn);
+
+// The dotted name of parts, typed (typeless pairs stay typeless) or typeless.
+std::string DottedOf(const std::vector<Rdn> &parts, bool typeless);
+
+// Whether every pair of parts is typed.
+bool IsTyped(const std::vector<Rdn> &parts);
+
+// A key under which every spelling of one name compares equal, typed or typeless and
+// in any letter case: the typeless dotted name, case-folded.
+std::string Key(const std::vector<Rdn> &parts);
+
+} // namespace LdapName

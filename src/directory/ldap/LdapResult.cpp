@@ -1,0 +1,32 @@
+#include "directory/ldap/LdapResult.h"
+
+#include <ldap.h>
+
+namespace LdapResult {
+
+NWDSCCODE ToDirectory(int ldapResult)
+{
+    switch (ldapResult) {
+    case LDAP_SUCCESS:
+        return 0;
+    case LDAP_NO_SUCH_OBJECT:
+    case LDAP_INVALID_DN_SYNTAX:
+        return ERR_NO_SUCH_ENTRY;
+    case LDAP_NO_SUCH_ATTRIBUTE:
+    case LDAP_UNDEFINED_TYPE:
+        return ERR_NO_SUCH_ATTRIBUTE;
+    case LDAP_INVALID_CREDENTIALS:
+        return ERR_FAILED_AUTHENTICATION;
+    case LDAP_INSUFFICIENT_ACCESS:
+        return ERR_NO_ACCESS;
+    case LDAP_SERVER_DOWN:
+    case LDAP_CONNECT_ERROR:
+    case LDAP_TIMEOUT:
+        return ERR_TRANSPORT_FAILURE;
+    default:
+        break;
+    }
+    return ldapResult > 0 ? ERR_LDAP_BASE - ldapResult : ERR_LDAP_CLIENT_BASE + ldapResult;
+}
+
+} // namespace LdapResult

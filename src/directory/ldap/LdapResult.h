@@ -1,0 +1,25 @@
+#pragma once
+
+#include "directory/NWClient.h"
+
+// The directory's result code of an LDAP result code:
+// - no such object and an invalid name: ERR_NO_SUCH_ENTRY (-601);
+// - no such attribute and an undefined attribute type: ERR_NO_SUCH_ATTRIBUTE (-603);
+// - invalid credentials: ERR_FAILED_AUTHENTICATION (-669);
+// - insufficient access rights: ERR_NO_ACCESS (-672);
+// - the client's own failures of the connection (server down, connect error, timeout):
+//   ERR_TRANSPORT_FAILURE (-625);
+// - every other result r of the server: ERR_LDAP_BASE - r (a size limit, 4, gives
+//   -5004); every other failure c of the client library (negative): ERR_LDAP_CLIENT_BASE
+//   + c (a local error, -2, gives -5102).
+namespace LdapResult {
+
+constexpr NWDSCCODE ERR_TRANSPORT_FAILURE = -625;
+constexpr NWDSCCODE ERR_FAILED_AUTHENTICATION = -669;
+constexpr NWDSCCODE ERR_NO_ACCESS = -672;
+constexpr NWDSCCODE ERR_LDAP_BASE = -5000;
+constexpr NWDSCCODE ERR_LDAP_CLIENT_BASE = -5100;
+
+NWDSCCODE ToDirectory(int ldapResult);
+
+} // namespace LdapResult

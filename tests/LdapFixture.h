@@ -1,0 +1,41 @@
+#pragma once
+
+// The LDAP tree of the tests: o=Acme with ou=Sales (users, one sub-container), ou=Many
+// (more users than a page or the anonymous size limit) and names needing escapes.
+
+#include <QByteArray>
+#include <QString>
+
+namespace LdapFixture {
+
+constexpr int ManyUsers = 1200;
+// The size limit of anonymous users; the root name has none.
+constexpr int AnonymousLimit = 1000;
+
+inline QByteArray Ldif()
+{
+    QByteArray ldif = "dn: o=Acme\nobjectClass: organization\no: Acme\n\n"
+                      "dn: ou=Sales,o=Acme\nobjectClass: organizationalUnit\nou: Sales\n\n"
+                      "dn: ou=Staff,ou=Sales,o=Acme\nobjectClass: organizationalUnit\nou: Staff\n\n"
+                      "dn: cn=jdoe,ou=Sales,o=Acme\nobjectClass: inetOrgPerson\ncn: jdoe\nsn: Doe\n"
+                      "givenName: John\ntelephoneNumber: +1 555 0100\ntelephoneNumber: +1 555 0101\n"
+                      "employeeNumber: 17\npostalAddress: 1 Main St$Springfield\n"
+                      "jpegPhoto:: AAEC/w==\n\n"
+                      "dn: cn=j.smith,ou=Sales,o=Acme\nobjectClass: inetOrgPerson\ncn: j.smith\nsn: Smith\n\n"
+                      "dn: cn=Roe\\, Ann+uid=ann,ou=Sales,o=Acme\nobjectClass: inetOrgPerson\ncn: Roe, Ann\n"
+                      "uid: ann\nsn: Roe\n\n"
+                      "dn: cn=bob,ou=Staff,ou=Sales,o=Acme\nobjectClass: inetOrgPerson\ncn: bob\nsn: Bob\n\n"
+                      "dn: ou=Many,o=Acme\nobjectClass: organizationalUnit\nou: Many\n\n";
+    for (int i = 0; i < ManyUsers; ++i)
+        ldif += QStringLiteral("dn: cn=user%1,ou=Many,o=Acme\nobjectClass: inetOrgPerson\ncn: user%1\nsn: S%1\n\n")
+                    .arg(i, 4, 10, QLatin1Char('0'))
+                    .toUtf8();
+    return ldif;
+}
+
+inline QByteArray Config()
+{
+    return QStringLiteral("limits anonymous size=%1\n").arg(AnonymousLimit).toUtf8();
+}
+
+} // namespace LdapFixture

@@ -1,0 +1,135 @@
+#pragma once
+
+// A slapd of its own for a test: configured in a temporary folder, loaded with slapadd
+// before it starts, listening on 127.0.0.1 at a free port, stopped when the object goes.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+class SlapdServer
+{
+public:
+    // Where slapd and slapadd are; empty when slapd is not installed.
+    static QString Binary(const QString &name)
+    {
+        return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/local/sbin", "/usr/bin"});
+    }
+    static bool Installed() { return !Binary("slapd").isEmpty() && !Binary("slapadd").isEmpty(); }
+
+    ~SlapdServer() { Stop(); }
+
+    // Starts a server for suffix with rootDn (password rootPassword), the given schema
+    // files of /etc/ldap/schema plus extraSchema (the text of one more schema file),
+    // extraConfig lines for the database, and ldif loaded; false with *error.
+    bool Start(const QString &suffix, const QString &rootDn, const QString &rootPassword, const QStringList &schemas,
+               const QByteArray &extraSchema, const QByteArray &extraConfig, const QByteArray &ldif, QString *error)
+    {
+        if (!folder_.isValid()) {
+            *error = "no temporary folder";
+            return false;
+        }
+        QDir(folder_.path()).mkpath("db");
+        QByteArray config;
+        for (const QString &schema : schemas)
+            config += "include /etc/ldap/schema/" + schema.toUtf8() + ".schema\n";
+        if (!extraSchema.isEmpty()) {
+            Write("extra.schema", extraSchema);
+            config += "include " + Path("extra.schema").toUtf8() + "\n";
+        }
+        config += "pidfile " + Path("slapd.pid").toUtf8() + "\n";
+        config += "modulepath /usr/lib/ldap\nmoduleload back_mdb\n";
+        config += "database mdb\nmaxsize 104857600\n";
+        config += "suffix \"" + suffix.toUtf8() + "\"\n";
+        config += "rootdn \"" + rootDn.toUtf8() + "\"\n";
+        config += "rootpw " + rootPassword.toUtf8() + "\n";
+        config += "directory " + Path("db").toUtf8() + "\n";
+        config += extraConfig;
+        Write("slapd.conf", config);
+        Write("data.ldif", ldif);
+        QProcess add;
+        add.start(Binary("slapadd"), {"-q", "-f", Path("slapd.conf"), "-l", Path("data.ldif")});
+        if (!add.waitForFinished(60000) || add.exitCode() != 0) {
+            *error = "slapadd failed: " + QString::fromLocal8Bit(add.readAllStandardError());
+            return false;
+        }
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            port_ = FreePort();
+            slapd_.setProcessChannelMode(QProcess::MergedChannels);
+            slapd_.start(Binary("slapd"), {"-d", "0", "-f", Path("slapd.conf"), "-h", Uri()});
+            if (!slapd_.waitForStarted(10000))
+                continue;
+            for (int wait = 0; wait < 100 && slapd_.state() == QProcess::Running; ++wait) {
+                if (Answers()) {
+                    return true;
+                }
+                QThread::msleep(50);
+            }
+            Stop();
+        }
+        *error = "slapd did not start: " + QString::fromLocal8Bit(slapd_.readAll());
+        return false;
+    }
+
+    void Stop()
+    {
+        if (slapd_.state() != QProcess::NotRunning) {
+            slapd_.terminate();
+            if (!slapd_.waitForFinished(10000)) {
+                slapd_.kill();
+                slapd_.waitForFinished(5000);
+            }
+        }
+    }
+
+    QString Uri() const { return QStringLiteral("ldap://127.0.0.1:%1").arg(port_); }
+    QString Path(const QString &name) const { return folder_.filePath(name); }
+
+    QString Write(const QString &name, const QByteArray &content) const
+    {
+        QFile file(Path(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
+    }
+
+private:
+    static int FreePort()
+    {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        int port = 0;
+        if (bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+            getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            port = ntohs(address.sin_port);
+        close(fd);
+        return port;
+    }
+
+    bool Answers() const
+    {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(uint16_t(port_));
+        const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        close(fd);
+        return connected;
+    }
+
+    QTemporaryDir folder_;
+    QProcess slapd_;
+    int port_ = 0;
+};

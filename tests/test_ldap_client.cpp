@@ -1,0 +1,236 @@
+// The LDAP client against a slapd of its own, through the connection and the object
+// reader as the rest of the program uses them.
+
+#include "LdapFixture.h"
+#include "SlapdServer.h"
+#include "directory/TNW4Object.h"
+#include "directory/ldap/LdapClient.h"
+#include "directory/ldap/LdapResult.h"
+#include "directory/tNDS.h"
+
+#include <QTest>
+
+#include <sys/stat.h>
+
+class TestLdapClient : public QObject
+{
+    Q_OBJECT
+
+    SlapdServer server_;
+    QString passwordFile_;
+
+    LdapServerConfig Admin() const
+    {
+        LdapServerConfig config;
+        config.tree = "ACME";
+        config.uri = server_.Uri();
+        config.bindDn = "cn=admin,o=Acme";
+        config.passwordFile = passwordFile_;
+        config.tls = LdapServerConfig::Tls::None;
+        return config;
+    }
+
+    struct Session {
+        std::unique_ptr<LdapClient> client;
+        std::unique_ptr<tNDS> nds;
+        QStringList reports;
+        QString error;
+    };
+
+    std::unique_ptr<Session> Open(const LdapServerConfig &config)
+    {
+        auto session = std::make_unique<Session>();
+        session->client = LdapClient::Connect({config}, {}, &session->error);
+        if (session->client)
+            session->nds = std::make_unique<tNDS>(
+                *session->client, DirectoryHooks{[s = session.get()](const QString &text) { s->reports << text; }, {}});
+        return session;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!SlapdServer::Installed())
+            QSKIP("slapd is not installed");
+        QString error;
+        QVERIFY2(server_.Start("o=Acme", "cn=admin,o=Acme", "secret", {"core", "cosine", "inetorgperson"}, {},
+                               LdapFixture::Config(), LdapFixture::Ldif(), &error),
+                 qPrintable(error));
+        passwordFile_ = server_.Write("admin.pw", "secret\n");
+        QVERIFY(chmod(passwordFile_.toLocal8Bit().constData(), 0600) == 0);
+    }
+
+    void treeIdentityAndContexts()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        QCOMPARE(nds.LastError, 0);
+        QCOMPARE(nds.TreeName, "ACME");
+        QCOMPARE(nds.UserName, "admin.Acme");
+        QCOMPARE(nds.CurrentContext, "Acme");
+        QCOMPARE(nds.GetContainers(), QStringList({"..", "Sales", "Many"}));
+        QVERIFY(nds.ChangeContext("Sales.Acme"));
+        QCOMPARE(nds.GetContainers(), QStringList({"..", "Staff"}));
+        QVERIFY(nds.ChangeContext(".."));
+        QVERIFY(nds.ChangeContext(".."));
+        QCOMPARE(nds.CurrentContext, "[Root]");
+        QCOMPARE(nds.GetContainers(), QStringList({"Acme"}));
+        QVERIFY(nds.ChangeContext("OU=Staff.OU=Sales.O=Acme"));
+        QCOMPARE(nds.CurrentContext, "Staff.Sales.Acme");
+        QVERIFY(!nds.ChangeContext("Nowhere.Acme"));
+        QCOMPARE(nds.LastError, ERR_NO_SUCH_ENTRY);
+        QCOMPARE(nds.CurrentContext, "Staff.Sales.Acme");
+    }
+
+    void schemaFromTheSubschemaEntry()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        QVERIFY(nds.GetAllClassesDefinitions());
+        const tNDSClass *person = nds.ClassDefs->Find("inetOrgPerson");
+        const tNDSClass *top = nds.ClassDefs->Find("top");
+        const tNDSClass *unit = nds.ClassDefs->Find("organizationalUnit");
+        QVERIFY(person && top && unit);
+        QCOMPARE(person->Info.classFlags, DS_EFFECTIVE_CLASS);
+        QCOMPARE(top->Info.classFlags & DS_EFFECTIVE_CLASS, 0u);
+        QCOMPARE(unit->Info.classFlags, DS_EFFECTIVE_CLASS | DS_CONTAINER_CLASS);
+
+        const auto supers = nds.GetAllLayouts("inetOrgPerson", tLayoutList::SuperClasses);
+        QVERIFY(supers);
+        QCOMPARE(*supers, QStringList({"organizationalPerson", "person", "top"}));
+        const auto properties = nds.GetAllLayouts("inetOrgPerson", tLayoutList::MandatoryThenOptional);
+        QVERIFY(properties);
+        // Own and inherited (nearest class first), mandatory first, each once.
+        QCOMPARE(properties->mid(0, 3), QStringList({"sn", "cn", "objectClass"}));
+        QVERIFY(properties->contains("telephoneNumber"));
+        QCOMPARE(properties->count("description"), 1);
+        QVERIFY(!nds.GetAllLayouts("noSuchClass", tLayoutList::MandatoryThenOptional));
+
+        QCOMPARE(nds.PropertySyntaxName({}, "telephoneNumber"), "String");
+        QCOMPARE(nds.PropertySyntaxName({}, "jpegPhoto"), "NWOctetString");
+        QCOMPARE(nds.PropertySyntaxName({}, "employeeNumber"), "String");
+        QCOMPARE(nds.PropertySyntaxName({}, "manager"), "String");
+        // cn takes its syntax from its super type name.
+        QCOMPARE(nds.AttributeDefs->Find("cn")->Info.attrSyntaxID, uint32_t(SYN_CI_STRING));
+    }
+
+    void listingsPageThroughLargeContainers()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        QStringList found;
+        session->nds->EnumObjects(
+            "Acme", true, 0,
+            [&](const QString &container, const TNDSObj &entry, int32_t, bool &) {
+                found << entry.EntryName + "." + container;
+            },
+            "inetOrgPerson");
+        QCOMPARE(found.size(), LdapFixture::ManyUsers + 4);
+        QVERIFY(found.contains("jdoe.Sales.Acme"));
+        QVERIFY(found.contains("bob.Staff.Sales.Acme"));
+        QVERIFY(found.contains("j\\.smith.Sales.Acme"));
+        QVERIFY(found.contains("Roe, Ann+ann.Sales.Acme"));
+        QVERIFY(found.contains("user1199.Many.Acme"));
+        QCOMPARE(found.removeDuplicates(), 0);
+        QVERIFY(session->reports.isEmpty());
+    }
+
+    void sizeLimitIsAFailureNotTheEnd()
+    {
+        LdapServerConfig anonymous = Admin();
+        anonymous.bindDn.clear();
+        auto session = Open(anonymous);
+        QVERIFY2(session->client, qPrintable(session->error));
+        QCOMPARE(session->nds->UserName, "");
+        TNDSObj record;
+        int32_t result = ListFirst(*session->nds, session->nds->Context, "Many.Acme", false, record);
+        int listed = 0;
+        while (result == 0) {
+            ++listed;
+            result = ListNext(record);
+        }
+        QCOMPARE(result, LdapResult::ERR_LDAP_BASE - 4);
+        QVERIFY(listed <= LdapFixture::AnonymousLimit);
+        QVERIFY(listed > 0);
+    }
+
+    void readsValuesAsRecordsOfTheirSyntax()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        TNW4Object jdoe(nds, "jdoe.Sales.Acme");
+        QCOMPARE(jdoe.CommonName, "jdoe");
+        QVERIFY(jdoe.HasAttribute("SURNAME") == false);
+        QVERIFY(jdoe.HasAttribute("SN"));
+        QCOMPARE(jdoe.GetValues("telephoneNumber"), QStringList({"+1 555 0100", "+1 555 0101"}));
+        QCOMPARE(jdoe.GetValues("postalAddress"), QStringList({"1 Main St", "Springfield", "", "", "", ""}));
+        QCOMPARE(jdoe.GetValues("jpegPhoto")->mid(0, 3),
+                 QStringList({"Length: 4 octets", "Data Hex:", "00 01 02 FF "}));
+        QVERIFY(!jdoe.GetValues("mail"));
+
+        // Typed names, and names that needed escapes, read the same objects.
+        TNW4Object typed(nds, "CN=jdoe.OU=Sales.O=Acme");
+        QCOMPARE(typed.GetFirstValue("sn"), "Doe");
+        TNW4Object dotted(nds, "j\\.smith.Sales.Acme");
+        QCOMPARE(dotted.GetFirstValue("sn"), "Smith");
+        TNW4Object multi(nds, "Roe, Ann+ann.Sales.Acme");
+        QCOMPARE(multi.GetCN(), "Roe, Ann");
+        QVERIFY(session->reports.isEmpty());
+
+        TNW4Object missing(nds, "nobody.Sales.Acme");
+        QCOMPARE(missing.CommonName, "");
+        QCOMPARE(nds.LastError, ERR_NO_SUCH_ENTRY);
+        QCOMPARE(session->reports.size(), 1);
+    }
+
+    void typelessNamesResolveWithoutAListing()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        TNW4Object bob(*session->nds, "bob.Staff.Sales.Acme");
+        QCOMPARE(bob.GetFirstValue("sn"), "Bob");
+        QVERIFY(session->reports.isEmpty());
+    }
+
+    void refusalsSayWhy()
+    {
+        LdapServerConfig wrong = Admin();
+        wrong.passwordFile = server_.Write("wrong.pw", "nope");
+        QVERIFY(chmod(wrong.passwordFile.toLocal8Bit().constData(), 0600) == 0);
+        auto session = Open(wrong);
+        QVERIFY(!session->client);
+        QVERIFY2(session->error.contains("refused the bind as cn=admin,o=Acme"), qPrintable(session->error));
+        QVERIFY2(session->error.contains("Invalid credentials"), qPrintable(session->error));
+
+        LdapServerConfig open = Admin();
+        open.passwordFile = server_.Write("open.pw", "secret");
+        QVERIFY(chmod(open.passwordFile.toLocal8Bit().constData(), 0644) == 0);
+        session = Open(open);
+        QVERIFY(!session->client);
+        QVERIFY2(session->error.contains("(mode 644)"), qPrintable(session->error));
+
+        LdapServerConfig away = Admin();
+        away.uri = "ldap://127.0.0.1:1";
+        session = Open(away);
+        QVERIFY(!session->client);
+        QVERIFY2(session->error.contains("cannot be reached"), qPrintable(session->error));
+
+        LdapServerConfig remote = Admin();
+        remote.uri = "ldap://ldap.example.invalid";
+        session = Open(remote);
+        QVERIFY(!session->client);
+        QVERIFY2(session->error.contains("no password is sent"), qPrintable(session->error));
+
+        LdapServerConfig noPassword = Admin();
+        noPassword.passwordFile.clear();
+        session = Open(noPassword);
+        QVERIFY(!session->client);
+        QVERIFY2(session->error.contains("no password for cn=admin,o=Acme"), qPrintable(session->error));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLdapClient)
+#include "test_ldap_client.moc"

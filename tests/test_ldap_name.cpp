@@ -1,0 +1,119 @@
+// The conversions between LDAP names and dotted names.
+
+#include "directory/ldap/LdapName.h"
+
+#include <QTest>
+
+using LdapName::Rdn;
+
+class TestLdapName : public QObject
+{
+    Q_OBJECT
+private slots:
+    void dnToDotted_data()
+    {
+        QTest::addColumn<QString>("dn");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("typeless");
+        QTest::newRow("plain") << "cn=jdoe,ou=Sales,o=Acme"
+                               << "CN=jdoe.OU=Sales.O=Acme"
+                               << "jdoe.Sales.Acme";
+        QTest::newRow("top") << ""
+                             << "[Root]"
+                             << "[Root]";
+        QTest::newRow("dot") << "cn=j.doe,o=Acme"
+                             << "CN=j\\.doe.O=Acme"
+                             << "j\\.doe.Acme";
+        QTest::newRow("comma") << "cn=Doe\\, John,o=Acme"
+                               << "CN=Doe, John.O=Acme"
+                               << "Doe, John.Acme";
+        QTest::newRow("equals plus backslash") << "cn=a\\=b\\+c\\\\d,o=Acme"
+                                               << "CN=a\\=b\\+c\\\\d.O=Acme"
+                                               << "a\\=b\\+c\\\\d.Acme";
+        QTest::newRow("multi-valued") << "cn=Ann+uid=a1,o=Acme"
+                                      << "CN=Ann+UID=a1.O=Acme"
+                                      << "Ann+a1.Acme";
+        QTest::newRow("hex escapes") << "cn=J\\C3\\BCrgen,dc=example,dc=com"
+                                     << "CN=Jürgen.DC=example.DC=com"
+                                     << "Jürgen.example.com";
+        QTest::newRow("spaces kept") << "cn=\\ lead\\20,o=Acme"
+                                     << "CN= lead .O=Acme"
+                                     << " lead .Acme";
+    }
+    void dnToDotted()
+    {
+        QFETCH(QString, dn);
+        QFETCH(QString, typed);
+        QFETCH(QString, typeless);
+        std::string dotted;
+        QVERIFY(LdapName::ToDotted(dn.toStdString(), false, dotted));
+        QCOMPARE(QString::fromStdString(dotted), typed);
+        QVERIFY(LdapName::ToDotted(dn.toStdString(), true, dotted));
+        QCOMPARE(QString::fromStdString(dotted), typeless);
+
+        // The typed dotted name leads back to the same entry.
+        std::vector<Rdn> parts;
+        QVERIFY(LdapName::ParseDotted(typed.toStdString(), parts));
+        std::string back;
+        QVERIFY(LdapName::ToDn(parts, back));
+        std::vector<Rdn> original;
+        std::vector<Rdn> again;
+        QVERIFY(LdapName::ParseDn(dn.toStdString(), original));
+        QVERIFY(LdapName::ParseDn(back, again));
+        QCOMPARE(LdapName::DottedOf(again, false), LdapName::DottedOf(original, false));
+        QCOMPARE(LdapName::Key(parts), LdapName::Key(original));
+    }
+
+    void dottedToDnEscapes()
+    {
+        std::vector<Rdn> parts;
+        QVERIFY(LdapName::ParseDotted("CN=Doe, John+UID=#1 .OU=a\\.b\\=c.O=Acme", parts));
+        QCOMPARE(parts.size(), size_t(3));
+        QCOMPARE(parts[0].size(), size_t(2));
+        QCOMPARE(QString::fromStdString(parts[1][0].value), "a.b=c");
+        std::string dn;
+        QVERIFY(LdapName::ToDn(parts, dn));
+        QCOMPARE(QString::fromStdString(dn), "CN=Doe\\, John+UID=\\#1\\ ,OU=a.b\\=c,O=Acme");
+        // What libldap reads from it is what was written.
+        std::vector<Rdn> read;
+        QVERIFY(LdapName::ParseDn(dn, read));
+        QCOMPARE(QString::fromStdString(read[0][0].value), "Doe, John");
+        QCOMPARE(QString::fromStdString(read[0][1].value), "#1 ");
+        QCOMPARE(QString::fromStdString(read[1][0].value), "a.b=c");
+    }
+
+    void dottedForms()
+    {
+        std::vector<Rdn> parts;
+        for (const char *top : {"", ".", "[Root]", "[ROOT]", ".[root]"}) {
+            QVERIFY2(LdapName::ParseDotted(top, parts), top);
+            QVERIFY2(parts.empty(), top);
+        }
+        QVERIFY(LdapName::ParseDotted(".CN=jdoe.O=Acme.[Root]", parts));
+        QCOMPARE(QString::fromStdString(LdapName::DottedOf(parts, false)), "CN=jdoe.O=Acme");
+
+        QVERIFY(LdapName::ParseDotted("jdoe.Sales.Acme", parts));
+        QVERIFY(!LdapName::IsTyped(parts));
+        std::string dn;
+        QVERIFY(!LdapName::ToDn(parts, dn));
+        std::vector<Rdn> typed;
+        QVERIFY(LdapName::ParseDotted("cn=JDOE.ou=sales.O=Acme", typed));
+        QVERIFY(LdapName::IsTyped(typed));
+        QCOMPARE(LdapName::Key(typed), LdapName::Key(parts));
+
+        for (const char *bad : {"a..b", "a.", "CN=.O=x", "=x.O=y", "CN=x\\", "a+.b"})
+            QVERIFY2(!LdapName::ParseDotted(bad, parts), bad);
+        QVERIFY(LdapName::ParseDotted("CN=x\\\\", parts));
+        QCOMPARE(QString::fromStdString(parts[0][0].value), "x\\");
+    }
+
+    void refusesWhatIsNoDn()
+    {
+        std::vector<Rdn> parts;
+        for (const char *bad : {"cn", "cn=a,", ",o=x", "cn=a\\"})
+            QVERIFY2(!LdapName::ParseDn(bad, parts), bad);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLdapName)
+#include "test_ldap_name.moc"

@@ -1,0 +1,98 @@
+// LDAP values in the packed forms of their directory syntaxes.
+
+#include "directory/NWValues.h"
+#include "directory/ldap/LdapValue.h"
+
+#include <QTest>
+
+#include <cstring>
+
+namespace {
+
+int32_t Number(const std::string &packed)
+{
+    int32_t value = 0;
+    std::memcpy(&value, packed.data(), sizeof value);
+    return value;
+}
+
+} // namespace
+
+class TestLdapValue : public QObject
+{
+    Q_OBJECT
+private slots:
+    void times_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("epoch") << "19700101000000Z" << true << 0;
+        QTest::newRow("generalized") << "20240131235959Z" << true << 1706745599;
+        QTest::newRow("fraction") << "20240131235959.123Z" << true << 1706745599;
+        QTest::newRow("offset") << "20240201013000+0130" << true << 1706745600;
+        QTest::newRow("west offset") << "20240131220000-0200" << true << 1706745600;
+        QTest::newRow("hour only") << "2024020100Z" << true << 1706745600;
+        QTest::newRow("utc time") << "240201000000Z" << true << 1706745600;
+        QTest::newRow("before 1970") << "19691231235959Z" << true << -1;
+        QTest::newRow("past 2038") << "20380119031408Z" << false << 0;
+        QTest::newRow("no zone") << "20240131235959" << false << 0;
+        QTest::newRow("bad month") << "20241331235959Z" << false << 0;
+        QTest::newRow("text") << "yesterday" << false << 0;
+    }
+    void times()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        int32_t seconds = 0;
+        QCOMPARE(LdapValue::SecondsOf(text.toStdString(), seconds), valid);
+        if (valid)
+            QTEST(int(seconds), "seconds");
+    }
+
+    void numbersAndBooleans()
+    {
+        std::string packed;
+        QVERIFY(LdapValue::Pack(SYN_INTEGER, "-17", false, packed));
+        QCOMPARE(Number(packed), -17);
+        QVERIFY(LdapValue::Pack(SYN_INTERVAL, "2147483647", false, packed));
+        QCOMPARE(Number(packed), INT32_MAX);
+        QVERIFY(!LdapValue::Pack(SYN_INTEGER, "2147483648", false, packed));
+        QVERIFY(!LdapValue::Pack(SYN_INTEGER, "12abc", false, packed));
+        QVERIFY(!LdapValue::Pack(SYN_INTEGER, "", false, packed));
+        QVERIFY(LdapValue::Pack(SYN_BOOLEAN, "TRUE", false, packed));
+        QCOMPARE(packed, std::string(1, '\1'));
+        QVERIFY(LdapValue::Pack(SYN_BOOLEAN, "FALSE", false, packed));
+        QCOMPARE(packed, std::string(1, '\0'));
+        QVERIFY(!LdapValue::Pack(SYN_BOOLEAN, "yes", false, packed));
+        QVERIFY(LdapValue::Pack(SYN_TIME, "19700101000100Z", false, packed));
+        QCOMPARE(Number(packed), 60);
+    }
+
+    void textsNamesAndLines()
+    {
+        std::string packed;
+        QVERIFY(LdapValue::Pack(SYN_DIST_NAME, "cn=a.b,o=Acme", false, packed));
+        QCOMPARE(packed, "CN=a\\.b.O=Acme");
+        QVERIFY(LdapValue::Pack(SYN_DIST_NAME, "cn=a.b,o=Acme", true, packed));
+        QCOMPARE(packed, "a\\.b.Acme");
+        QVERIFY(!LdapValue::Pack(SYN_DIST_NAME, "not a dn", true, packed));
+        QVERIFY(!LdapValue::Pack(SYN_CI_STRING, std::string("a\0b", 3), false, packed));
+        QVERIFY(LdapValue::Pack(SYN_OCTET_STRING, std::string("a\0b", 3), false, packed));
+        QCOMPARE(packed.size(), size_t(3));
+
+        QVERIFY(LdapValue::Pack(SYN_PO_ADDRESS, "1 Main St$Cost \\2410\\5C2$Town", false, packed));
+        std::string expected;
+        for (const std::string line : {"1 Main St", "Cost $10\\2", "Town", "", "", ""}) {
+            const uint32_t size = uint32_t(line.size());
+            expected.append(reinterpret_cast<const char *>(&size), sizeof size).append(line);
+        }
+        QCOMPARE(packed, expected);
+        QVERIFY(!LdapValue::Pack(SYN_PO_ADDRESS, "1$2$3$4$5$6$7", false, packed));
+        QVERIFY(!LdapValue::Pack(SYN_PO_ADDRESS, "bad \\41 escape", false, packed));
+        QVERIFY(!LdapValue::Pack(SYN_NET_ADDRESS, "anything", false, packed));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLdapValue)
+#include "test_ldap_value.moc"

@@ -107,6 +107,7 @@ void TForm1::BuildFrame()
     connect(NextBtn, &QPushButton::clicked, this, &TForm1::NextBtnClick);
     connect(FinishBtn, &QPushButton::clicked, this, &TForm1::FinishBtnClick);
     connect(CancelBTN, &QPushButton::clicked, this, &QWidget::close);
+    connect(SaveBTN, &QPushButton::clicked, this, &TForm1::Exporterlesrsultats1Click);
 }
 
 void TForm1::FormCreate(const TDirectorySource &source)

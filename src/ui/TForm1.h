@@ -197,11 +197,31 @@ public:
     void FinishBtnClick();
     void EntoureCBXClick();
     void SeparateurComboBoxChange();
-    // Menus
-    // Save as: the save dialog, then the query file with its SQL text and control file.
-    // false when the save failed (the error has been shown); a cancelled dialog is not
-    // a failure.
+    // File menu
+    // Enables the items that the page shown offers (recomputed each time the menu opens).
+    void Fichier1Click();
+    void Ouvrir1Click();
+    void OuvrirunerequteenSQL1Click();
+    // Save and Save as: the query file with its SQL text and control file. false when
+    // the save failed (the error has been shown); a cancelled dialog is not a failure.
+    bool Enregistrer1Click();
     bool Enregistrersous1Click();
+    void EnregistrerlarequteenSQL1Click();
+    void Exporterlesrsultats1Click();
+    // Printing (TForm1Print.cpp)
+    void Configurationdelimpression1Click();
+    void Imprimerlesrsultats1Click();
+    // Edit menu (TForm1Edit.cpp)
+    // Enables the items that the results text allows (recomputed each time it opens).
+    void Edition1Click();
+    void Dfaire1Click();
+    void Couper1Click();
+    void Copier1Click();
+    void Coller1Click();
+    void Effacer1Click();
+    void Chercher1Click();
+    void Remplacer1Click();
+    // Help menu
     void Apropos1Click();
 
 protected:

@@ -56,16 +56,39 @@ void TForm1::BuildMenus()
     Aide1 = menu("Aide1", "&Help");
     Apropos1 = item(Aide1, "Apropos1", "&About...");
 
-    // The opening, saving, printing and editing of the results come with the File and
-    // Edit menus' own commands; until then their items are shown disabled.
-    for (QAction *pending : {Ouvrir1, OuvrirunerequteenSQL1, Enregistrer1, Enregistrersous1, EnregistrerlarequteenSQL1,
-                             Exporterlesrsultats1, Configurationdelimpression1, Imprimerlesrsultats1, Dfaire1, Couper1,
-                             Copier1, Coller1, Effacer1, Chercher1, Remplacer1})
-        pending->setEnabled(false);
-
+    const auto on = [this](QAction *action, void (TForm1::*handler)()) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    connect(Fichier1, &QMenu::aboutToShow, this, &TForm1::Fichier1Click);
+    on(Ouvrir1, &TForm1::Ouvrir1Click);
+    on(OuvrirunerequteenSQL1, &TForm1::OuvrirunerequteenSQL1Click);
+    connect(Enregistrer1, &QAction::triggered, this, [this] { Enregistrer1Click(); });
+    connect(Enregistrersous1, &QAction::triggered, this, [this] { Enregistrersous1Click(); });
+    on(EnregistrerlarequteenSQL1, &TForm1::EnregistrerlarequteenSQL1Click);
+    on(Exporterlesrsultats1, &TForm1::Exporterlesrsultats1Click);
+    on(Configurationdelimpression1, &TForm1::Configurationdelimpression1Click);
+    on(Imprimerlesrsultats1, &TForm1::Imprimerlesrsultats1Click);
     connect(Quitter1, &QAction::triggered, this, &QWidget::close);
-    connect(Apropos1, &QAction::triggered, this, &TForm1::Apropos1Click);
+    connect(Edition1, &QMenu::aboutToShow, this, &TForm1::Edition1Click);
+    on(Dfaire1, &TForm1::Dfaire1Click);
+    on(Couper1, &TForm1::Couper1Click);
+    on(Copier1, &TForm1::Copier1Click);
+    on(Coller1, &TForm1::Coller1Click);
+    on(Effacer1, &TForm1::Effacer1Click);
+    on(Chercher1, &TForm1::Chercher1Click);
+    on(Remplacer1, &TForm1::Remplacer1Click);
+    on(Apropos1, &TForm1::Apropos1Click);
 }
+
+void TForm1::Fichier1Click() {}
+void TForm1::Ouvrir1Click() {}
+void TForm1::OuvrirunerequteenSQL1Click() {}
+bool TForm1::Enregistrer1Click()
+{
+    return Enregistrersous1Click();
+}
+void TForm1::EnregistrerlarequteenSQL1Click() {}
+void TForm1::Exporterlesrsultats1Click() {}
 
 bool TForm1::Enregistrersous1Click()
 {

@@ -31,6 +31,8 @@ void TForm1::Notebook1PageChanged()
     NextBtn->setEnabled(p < 4);
     Edition1->setEnabled(p == 4);
     Edition1->menuAction()->setEnabled(p == 4);
+    // The File items' shortcuts follow the page even while the menu stays closed.
+    Fichier1Click();
     switch (p) {
     case 0:
         NextBtn->setEnabled(!SelectedClass().isEmpty());

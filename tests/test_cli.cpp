@@ -298,6 +298,61 @@ private slots:
         QCOMPARE(QFileInfo(out).size(), 0);
     }
 
+    // A directory like the fixture's where a title reads as a formula and names carry
+    // characters that Windows-1252 holds (é, €) or does not (ł).
+    void encodingsAndFormulaGuard()
+    {
+        Cli cli;
+        QFile fixture(kDirectory);
+        QVERIFY(fixture.open(QIODevice::ReadOnly));
+        QByteArray json = fixture.readAll();
+        json.replace("Chef, ventes", "=1+1").replace("\"Martin\"", "\"Mart\u00e9n \u20ac\"");
+        const QString directory = cli.Write("formula.json", json);
+        const QByteArray query = Query({"context=Sales.Acme", "recursive=0", "fieldsonfirstline=0"}, {"CN", "Title"},
+                                       {"op=3|v1=Alice|tn=String|tip=2", "op=0|tn=String"});
+        const auto run = [&](const QByteArray &q, const QStringList &extra) {
+            return cli.Run(QStringList{"run", cli.Write("q.req", q), "--directory", directory} + extra);
+        };
+        QCOMPARE(run(query, {}).out, Lines({"Alice\t=1+1"}));
+        // The query's key, and the options over it both ways.
+        QCOMPARE(run(Query({"context=Sales.Acme", "recursive=0", "fieldsonfirstline=0", "formulaguard=1"},
+                           {"CN", "Title"}, {"op=3|v1=Alice|tn=String|tip=2", "op=0|tn=String"}),
+                     {})
+                     .out,
+                 Lines({"Alice\t'=1+1"}));
+        QCOMPARE(run(query, {"--formula-guard"}).out, Lines({"Alice\t'=1+1"}));
+        QCOMPARE(run(Query({"context=Sales.Acme", "recursive=0", "fieldsonfirstline=0", "formulaguard=1"},
+                           {"CN", "Title"}, {"op=3|v1=Alice|tn=String|tip=2", "op=0|tn=String"}),
+                     {"--no-formula-guard"})
+                     .out,
+                 Lines({"Alice\t=1+1"}));
+
+        const QByteArray surname = Query({"context=Sales.Acme", "recursive=0"}, {"CN", "Surname"},
+                                         {"op=3|v1=Alice|tn=String|tip=2", "op=0|tn=String"});
+        QCOMPARE(run(surname, {}).out, QByteArray("CN\tSurname\r\nAlice\tMart\xC3\xA9n \xE2\x82\xAC\r\n"));
+        QCOMPARE(run(surname, {"--encoding", "utf-8-bom"}).out,
+                 QByteArray("\xEF\xBB\xBF"
+                            "CN\tSurname\r\nAlice\tMart\xC3\xA9n \xE2\x82\xAC\r\n"));
+        QCOMPARE(run(surname, {"--encoding", "cp1252"}).out, QByteArray("CN\tSurname\r\nAlice\tMart\xE9n \x80\r\n"));
+        QCOMPARE(run(Query({"context=Sales.Acme", "recursive=0", "encoding=windows-1252"}, {"CN", "Surname"},
+                           {"op=3|v1=Alice|tn=String|tip=2", "op=0|tn=String"}),
+                     {})
+                     .out,
+                 QByteArray("CN\tSurname\r\nAlice\tMart\xE9n \x80\r\n"));
+        QCOMPARE(run(surname, {"--encoding", "latin9"}).status, 2);
+
+        // A character the code page lacks: refused with its place, and no file.
+        json.replace("\"Mart\u00e9n \u20ac\"", "\"Ma\u0142\"");
+        cli.Write("formula.json", json);
+        const QString out = cli.Path("out.txt");
+        const Outcome refused = run(surname, {"--encoding", "cp1252", "-o", out});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral(
+                     "Le caractère U+0142 de la ligne 2, colonne 9 ne peut pas être écrit en Windows-1252.")),
+                 qPrintable(refused.err));
+        QVERIFY(!QFile::exists(out));
+    }
+
     void writeFailuresStopTheRun()
     {
         Cli cli;

@@ -88,9 +88,7 @@ TExportJob Job(const std::vector<TExportJob::Row> &rows)
 
 class TestExportRun : public QObject
 {
-    Q_OBJECT
-private slots:
-    void init() { LocaleFormats::SetLocale(QLocale(QLocale::French, QLocale::France)); }
+    Q_OBJECT private slots : void init() { LocaleFormats::SetLocale(QLocale(QLocale::French, QLocale::France)); }
     void cleanup() { LocaleFormats::ResetLocale(); }
 
     void runShowsItsProgress()
@@ -261,6 +259,48 @@ private slots:
         const std::vector<uint32_t> sorted =
             CollationOrder(collator, names.size(), [&](qsizetype i) { return names[i]; });
         QCOMPARE(QList<uint32_t>(sorted.begin(), sorted.end()), order);
+    }
+
+    void formulaGuardMarksOnlyFieldsThatStartAFormula()
+    {
+        const QByteArray users = R"json([
+            {"name": "CN=a", "class": "User", "values": {"CN": ["a"], "Title": ["=1+1"]}},
+            {"name": "CN=b", "class": "User", "values": {"CN": ["b"], "Title": ["+33 1"]}},
+            {"name": "CN=c", "class": "User", "values": {"CN": ["c"], "Title": ["-2"]}},
+            {"name": "CN=d", "class": "User", "values": {"CN": ["d"], "Title": ["@SUM(A1)"]
+}
+},
+            {"name": "CN=e", "class": "User", "values": {"CN": ["e"], "Title": ["\tx"]}},
+            {"name": "CN=f", "class": "User", "values": {"CN": ["f"], "Title": ["\ry"]}},
+            {"name": "CN=g", "class": "User", "values": {"CN": ["g"], "Title": ["a=b", "=c"]}},
+            {"name": "CN=h", "class": "User", "values": {"CN": ["h"], "Title": ["'quoted"]}}])json";
+        Fixture fixture(R"({"connections": ["T"], "trees": [{"name": "T", "identity": "Admin.Acme",
+            "defaultContext": "Acme", "schema": {"attributes": [{"name": "CN", "syntax": 3},
+            {"name": "O", "syntax": 3}, {"name": "Title", "syntax": 3}], "classes": [{"name": "Top", "flags": 0},
+            {"name": "Organization", "flags": 3, "super": ["Top"], "naming": ["O"], "mandatory": ["O"]},
+            {"name": "User", "flags": 2, "super": ["Top"], "naming": ["CN"], "mandatory": ["CN"],
+            "optional": ["Title"]}]}, "objects": [{"name": "O=Acme", "class": "Organization",
+            "values": {"O": ["Acme"]}, "children": )" +
+                        users + "}]}]}");
+        const tCondition shown = Shown();
+        TExportJob job = Job({{"CN", &shown}, {"Title", &shown}});
+        job.fieldsonfirstline = false;
+        job.formulaGuard = true;
+        Recorder recorder;
+        TExportRun(*fixture.directory, job, recorder).RunExport();
+        QCOMPARE(recorder.lines, (QStringList{"a\t'=1+1", "b\t'+33 1", "c\t'-2", "d\t'@SUM(A1)", "e\t'\tx", "f\t'\ry",
+                                              "g\ta=b =c", "h\t'quoted"}));
+        // Inside a delimiter the apostrophe comes first in the enclosed text.
+        job.delimiter = "\"";
+        Recorder enclosed;
+        TExportRun(*fixture.directory, job, enclosed).RunExport();
+        QCOMPARE(enclosed.lines.constFirst(), QStringLiteral("\"a\"\t\"'=1+1\""));
+        // Off, nothing is marked.
+        job.formulaGuard = false;
+        job.delimiter.clear();
+        Recorder off;
+        TExportRun(*fixture.directory, job, off).RunExport();
+        QCOMPARE(off.lines.constFirst(), QStringLiteral("a\t=1+1"));
     }
 
     void shortNames_data()

@@ -118,7 +118,7 @@ void TestQueryFile::newFileLayout()
              QStringLiteral("[options]\r\nclass=User\r\nseparator=Tab\r\nvalseparator=Space\r\ndelimiter=\"\r\n"
                             "filter=*\r\ncontext=OU=Sales.O=Acme\r\nfieldsonfirstline=1\r\nusedelimiter=1\r\n"
                             "recursive=0\r\nsortbycn=1\r\ncleancontext=1\r\naddcontainer=0\r\nsqltop=0\r\n"
-                            "nbproperties=3\r\nnbfilters=3\r\n"
+                            "encoding=UTF-8\r\nformulaguard=0\r\nnbproperties=3\r\nnbfilters=3\r\n"
                             "[Properties]\r\n0=CN\r\n1=Given Name\r\n2=Login Disabled\r\n"
                             "[Filter0]\r\nop=0\r\ntip=2\r\nv1=\r\nv2=\r\ntn=String\r\ndisp=1\r\n"
                             "[Filter1]\r\nop=6\r\ntip=2\r\nv1=\" \"JEAN\" \"\r\nv2=\r\ntn=String\r\ndisp=1\r\n"

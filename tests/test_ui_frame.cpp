@@ -188,7 +188,8 @@ private slots:
         QVERIFY(w.form->close());
         QVERIFY(w.prompts.Texts("question").constFirst().contains(QStringLiteral("fichier /tmp/q.REQ a été")));
         QCOMPARE(w.prompts.fileRequests.size(), 1); // the save dialog opened although the query had a name
-        QCOMPARE(w.prompts.fileRequests.constFirst().defaultSuffix, QStringLiteral("REQ"));
+        QCOMPARE(w.prompts.fileRequests.constFirst().defaultSuffix, QStringLiteral("req"));
+        QCOMPARE(w.prompts.fileRequests.constFirst().proposedName, QStringLiteral("/tmp/q.REQ"));
     }
 
     void yesThenAFailingSaveKeepsTheWindowOpen()

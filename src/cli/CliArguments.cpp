@@ -1,5 +1,7 @@
 #include "cli/CliArguments.h"
 
+#include "query/ResultsEncoding.h"
+
 namespace {
 
 bool TakesDirectory(const QString &command)
@@ -7,11 +9,28 @@ bool TakesDirectory(const QString &command)
     return command == QLatin1String("run") || command == QLatin1String("from-sql");
 }
 
+// The encoding's name as the query file holds it, for its name or a short one
+// ("utf-8-bom", "cp1252"); empty when it is none of them.
+QString EncodingName(const QString &text)
+{
+    static const QStringList shortNames = {QStringLiteral("utf-8"), QStringLiteral("utf-8-bom"),
+                                           QStringLiteral("cp1252")};
+    const QStringList &names = ResultsEncoding::Names();
+    for (int i = 0; i < names.size(); ++i) {
+        if (text.compare(names.at(i), Qt::CaseInsensitive) == 0 ||
+            text.compare(shortNames.at(i), Qt::CaseInsensitive) == 0)
+            return names.at(i);
+    }
+    return QString();
+}
+
 } // namespace
 
 QString CliUsage()
 {
     return QStringLiteral("usage: veltrane-cli run QUERY.req [DIRECTORY] [--tree NAME] [-o OUT.txt]\n"
+                          "                          [--encoding utf-8|utf-8-bom|cp1252] "
+                          "[--formula-guard|--no-formula-guard]\n"
                           "       veltrane-cli sql QUERY.req [-o OUT.sql]\n"
                           "       veltrane-cli ctl QUERY.req [-o OUT.ctl]\n"
                           "       veltrane-cli from-sql QUERY.sql [DIRECTORY] [--tree NAME] -o OUT.req\n"
@@ -57,6 +76,19 @@ CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
             option = &parsed.caFile;
         if (argument == QLatin1String("--no-tls") && TakesDirectory(parsed.command)) {
             parsed.noTls = true;
+            continue;
+        }
+        const bool run = parsed.command == QLatin1String("run");
+        if (run && (argument == QLatin1String("--formula-guard") || argument == QLatin1String("--no-formula-guard"))) {
+            parsed.formulaGuard = argument == QLatin1String("--formula-guard");
+            continue;
+        }
+        if (run && argument == QLatin1String("--encoding")) {
+            parsed.encoding = i + 1 < arguments.size() ? EncodingName(arguments.at(++i)) : QString();
+            if (parsed.encoding.isEmpty()) {
+                *error = QStringLiteral("--encoding needs one of utf-8, utf-8-bom, cp1252");
+                return parsed;
+            }
             continue;
         }
         if (option) {

@@ -3,8 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The command line of veltrane-cli:
-//   run QUERY.req [DIRECTORY] [--tree NAME] [-o OUT.txt]
+//   run QUERY.req [DIRECTORY] [--tree NAME] [-o OUT.txt] [--encoding NAME]
+//       [--formula-guard | --no-formula-guard]
 //   sql QUERY.req [-o OUT.sql]
 //   ctl QUERY.req [-o OUT.ctl]
 //   from-sql QUERY.sql [DIRECTORY] [--tree NAME] -o OUT.req
@@ -24,6 +27,10 @@ struct CliArguments {
     QString passwordFile;
     QString caFile;
     bool noTls = false;
+    // Overrides of the query's results encoding (a name of ResultsEncoding::Names(),
+    // empty: the query's own) and formula guard.
+    QString encoding;
+    std::optional<bool> formulaGuard;
 
     // The arguments, or an error message naming what is wrong.
     static CliArguments Parse(const QStringList &arguments, QString *error);

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-CliOutput::CliOutput(const QString &path) : path_(path) {}
+CliOutput::CliOutput(const QString &path, TResultsEncoding encoding) : path_(path), encoder_(encoding) {}
 
 CliOutput::~CliOutput()
 {
@@ -29,7 +29,16 @@ bool CliOutput::Write(const QString &text)
 {
     if (failed_)
         return false;
-    const QByteArray bytes = text.toUtf8();
+    QByteArray bytes;
+    if (!started_) {
+        bytes = encoder_.Preamble();
+        started_ = true;
+    }
+    if (!encoder_.Append(text, bytes)) {
+        failed_ = true;
+        error_ = encoder_.Error();
+        return false;
+    }
     if (file_) {
         if (file_->write(bytes) != bytes.size()) {
             failed_ = true;

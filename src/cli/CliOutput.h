@@ -1,5 +1,7 @@
 #pragma once
 
+#include "query/ResultsEncoding.h"
+
 #include <QSaveFile>
 #include <QString>
 
@@ -10,13 +12,14 @@
 class CliOutput
 {
 public:
-    // path empty: standard output.
-    explicit CliOutput(const QString &path);
+    // path empty: standard output. The text is written in encoding.
+    explicit CliOutput(const QString &path, TResultsEncoding encoding = TResultsEncoding::Utf8);
     ~CliOutput();
 
     // Opens the output; false with Error() set when it cannot be.
     bool Open();
-    // Writes the text as UTF-8; false once anything could not be written.
+    // Writes the text in the output's encoding; false once anything could not be
+    // written, or a character could not be encoded (Error() names its line and column).
     bool Write(const QString &text);
     // Makes the written text the output's content; false with Error() set on failure.
     bool Commit();
@@ -27,6 +30,8 @@ public:
 
 private:
     QString path_;
+    TResultsEncoder encoder_;
+    bool started_ = false;
     std::unique_ptr<QSaveFile> file_;
     bool failed_ = false;
     QString error_;

@@ -8,6 +8,7 @@
 #include "engine/TExportJob.h"
 #include "engine/TExportRun.h"
 #include "query/QueryWorkflows.h"
+#include "query/ResultsEncoding.h"
 #include "query/TDirectorySchema.h"
 
 namespace CliCommands {
@@ -25,13 +26,17 @@ int Run(const CliArguments &arguments)
         Complain(load.status.message);
         return ExitStatusOf(load.status);
     }
+    if (!arguments.encoding.isEmpty())
+        load.query.encoding = arguments.encoding;
+    if (arguments.formulaGuard)
+        load.query.formulaguard = *arguments.formulaGuard;
     TExportJob job;
     if (const TQueryStatus prepared = PrepareRun(load.query, schema, job); !prepared.IsOk()) {
         Complain(prepared.message);
         return ExitStatusOf(prepared);
     }
 
-    CliOutput output(arguments.output);
+    CliOutput output(arguments.output, ResultsEncoding::FromName(load.query.encoding));
     if (!output.Open()) {
         Complain(output.Error());
         return kFailure;

@@ -26,6 +26,9 @@ struct TExportJob {
     QString fieldSeparator = QStringLiteral("\t");
     QString valueSeparator = QStringLiteral(" ");
     QString delimiter; // empty: values are not enclosed
+    // A field starting with =, +, -, @, a tab or a carriage return gets a leading
+    // apostrophe, so that a spreadsheet takes it for text and never for a formula.
+    bool formulaGuard = false;
     // The lines of the query's SQL text, written first; empty when not asked for.
     QStringList sqlText;
     // One row per chosen property, in output order.

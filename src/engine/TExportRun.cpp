@@ -21,6 +21,23 @@ QString Reading(const QString &name)
     return QStringLiteral("Lecture de ") + name;
 }
 
+bool LooksLikeFormula(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    switch (text.front().unicode()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 TExportRun::TExportRun(tNDS &directory, const TExportJob &job, TExportObserver &observer)
@@ -194,11 +211,12 @@ int TExportRun::ExportObjects()
     return lines;
 }
 
-void TExportRun::AddField(const QString &text)
+void TExportRun::AddField(const QString &field)
 {
     const QString &Delim = job_.delimiter;
     if (!nextIsFirst_)
         Line += job_.fieldSeparator;
+    const QString text = job_.formulaGuard && LooksLikeFormula(field) ? QLatin1Char('\'') + field : field;
     if (Delim.isEmpty()) {
         Line += text;
     } else {

@@ -42,7 +42,7 @@ public:
 private:
     void CollectObject(const QString &container, const TNDSObj &entry, bool &stop);
     int ExportObjects();
-    void AddField(const QString &text);
+    void AddField(const QString &field);
     void EmitLine();
     void SortFound();
 

@@ -18,6 +18,7 @@ TExportJob ExportJobOf(const TQueryDefinition &query)
     job.fieldSeparator = QueryLayout::SeparatorChars(query.separator);
     job.valueSeparator = QueryLayout::ValSeparatorChars(query.valseparator);
     job.delimiter = QueryLayout::DelimiterChars(query.usedelimiter, query.delimiter);
+    job.formulaGuard = query.formulaguard;
     if (query.sqltop) {
         job.sqlText = BuildSqlText(query.Filters, query.className, query.sortbycn).split(QStringLiteral("\r\n"));
         if (!job.sqlText.isEmpty() && job.sqlText.constLast().isEmpty())

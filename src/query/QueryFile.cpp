@@ -3,6 +3,7 @@
 #include "engine/Operators.h"
 #include "query/ImportControlFile.h"
 #include "query/QueryLayout.h"
+#include "query/ResultsEncoding.h"
 #include "query/ShownName.h"
 #include "query/SqlText.h"
 #include "query/TProfileFile.h"
@@ -83,6 +84,9 @@ TQueryFileLoad ReadQueryProfile(const TProfileFile &profile, const TQueryDefinit
     query.cleancontext = readFlag("cleancontext", current.cleancontext);
     query.addcontainer = readFlag("addcontainer", current.addcontainer);
     query.sqltop = readFlag("sqltop", current.sqltop);
+    query.encoding = ResultsEncoding::NameOf(
+        ResultsEncoding::FromName(profile.ReadString(Options, QStringLiteral("encoding"), current.encoding)));
+    query.formulaguard = readFlag("formulaguard", current.formulaguard);
 
     // Keys past the last one present would all read empty and be skipped.
     const qint64 propertyCount = std::min<qint64>(profile.ReadInteger(Options, QStringLiteral("nbproperties"), -1),
@@ -141,6 +145,8 @@ void WriteQueryProfile(TProfileFile &profile, const TQueryDefinition &query)
     profile.WriteBool(Options, QStringLiteral("cleancontext"), query.cleancontext);
     profile.WriteBool(Options, QStringLiteral("addcontainer"), query.addcontainer);
     profile.WriteBool(Options, QStringLiteral("sqltop"), query.sqltop);
+    profile.WriteString(Options, QStringLiteral("encoding"), query.encoding);
+    profile.WriteBool(Options, QStringLiteral("formulaguard"), query.formulaguard);
     profile.WriteInteger(Options, QStringLiteral("nbproperties"), static_cast<int>(query.Properties.size()));
     profile.WriteInteger(Options, QStringLiteral("nbfilters"), query.Filters.Count());
 

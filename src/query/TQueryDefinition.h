@@ -22,6 +22,10 @@ struct TQueryDefinition {
     bool cleancontext = true;
     bool addcontainer = false;
     bool sqltop = false;
+    // How the results file is written: one of ResultsEncoding::Names().
+    QString encoding = QStringLiteral("UTF-8");
+    // Fields that a spreadsheet would take for a formula get a leading apostrophe.
+    bool formulaguard = false;
     // Selected property names in output column order.
     QStringList Properties;
     // One condition row per property that went through the conditions page.

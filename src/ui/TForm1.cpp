@@ -261,6 +261,8 @@ TQueryDefinition TForm1::QueryFromControls() const
     query.cleancontext = CleanCtxCBX->isChecked();
     query.addcontainer = AddContainerCBX->isChecked();
     query.sqltop = SQLCBX->isChecked();
+    query.encoding = EncodingComboBox->currentText();
+    query.formulaguard = FormulaGuardCBX->isChecked();
     for (int i = 0; i < PropertiesListBox2->count(); ++i)
         query.Properties.append(PropertiesListBox2->item(i)->text());
     query.Filters = Filters;

@@ -3,6 +3,7 @@
 #include "directory/TDirectoryConnection.h"
 #include "query/TConditionList.h"
 #include "query/TQueryDefinition.h"
+#include "ui/TPrompts.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -29,7 +30,6 @@ class TChoiceComboBox;
 class TConditionGrid;
 class TDirectorySchema;
 class TExportForm;
-class TPrompts;
 class TPropertyList;
 class tNDS;
 
@@ -155,6 +155,9 @@ public:
     TChoiceComboBox *SeparateurComboBox = nullptr;
     QLabel *Label10 = nullptr;
     TChoiceComboBox *ValSeparateurComboBox = nullptr;
+    QLabel *EncodingLBL = nullptr;
+    QComboBox *EncodingComboBox = nullptr;
+    QCheckBox *FormulaGuardCBX = nullptr;
     QGroupBox *GroupBox1 = nullptr;
     QPlainTextEdit *MemoSum = nullptr;
     // Page 4: results
@@ -223,6 +226,19 @@ public:
     void Remplacer1Click();
     // Help menu
     void Apropos1Click();
+    // Query files (TForm1QueryFiles.cpp)
+    // Opens a query file into the controls: every field, the caption with its name,
+    // Modified cleared. A file that cannot be used leaves the window as it was, with
+    // the error shown.
+    void LoadQueryFile(const QString &path);
+    // Saves the controls' query with its SQL text and control file beside it; false
+    // when it failed (the error has been shown).
+    bool SaveQueryFile(const QString &path);
+    // Installs an SQL text's class, properties and sort flag, names the query after it
+    // (".req") and moves to the properties page; a refused text changes nothing.
+    void OpenSqlQueryFile(const QString &path);
+    // The name Save as SQL proposes for the query file's name.
+    static QString SqlNameOf(const QString &queryFileName);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -244,12 +260,17 @@ private:
     void FormDestroy();
     void SetPage(int page);
     QString SelectedClass() const;
+    // Selects the class of the list with that name (case ignored); false when none is.
+    bool SelectClass(const QString &className);
     // Page 1 helpers
     void CopySelected(QListWidget *source, QListWidget *destination);
     void MoveSelected(QListWidget *source, QListWidget *destination);
     static int FirstSelected(const QListWidget *list);
     void SelectAfterMove(QListWidget *list, int index);
     static bool Holds(const QListWidget *list, const QString &text);
+    // What the File menu's dialogs are given: they start in the program's folder.
+    TPrompts::FileRequest FileRequest(const QString &filter, const QString &suffix,
+                                      const QString &proposedName = QString()) const;
     // Page 2 helper: lays a drop-down over a cell of the grid.
     void LayDropDown(QComboBox *dropDown, int column, int row);
 

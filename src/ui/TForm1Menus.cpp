@@ -1,13 +1,17 @@
 #include "ui/TForm1.h"
 
-#include "query/QueryFile.h"
+#include "query/ResultsEncoding.h"
+#include "query/ResultsFile.h"
+#include "query/SqlText.h"
+#include "ui/ResultLines.h"
 #include "ui/TAboutBox.h"
-#include "ui/TPrompts.h"
+#include "ui/TBusyCursor.h"
 
 #include <QAction>
-#include <QFileInfo>
+#include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStackedWidget>
 
 void TForm1::BuildMenus()
 {
@@ -80,36 +84,89 @@ void TForm1::BuildMenus()
     on(Apropos1, &TForm1::Apropos1Click);
 }
 
-void TForm1::Fichier1Click() {}
-void TForm1::Ouvrir1Click() {}
-void TForm1::OuvrirunerequteenSQL1Click() {}
+namespace {
+
+const QString kQueryFilter = QStringLiteral("Fichiers de requêtes (*.REQ)|*.REQ|Tous (*.*)|*.*");
+const QString kSqlFilter = QStringLiteral("Fichiers SQL (*.SQL)|*.SQL|Tous (*.*)|*.*");
+const QString kResultsFilter = QStringLiteral("Fichiers textes (*.TXT)|*.TXT|Tous (*.*)|*.*");
+
+} // namespace
+
+void TForm1::Fichier1Click()
+{
+    const int page = Notebook1->currentIndex();
+    Ouvrir1->setEnabled(page == 0);
+    OuvrirunerequteenSQL1->setEnabled(page == 0);
+    for (QAction *save : {Enregistrer1, Enregistrersous1, EnregistrerlarequteenSQL1})
+        save->setEnabled(page == 3 || page == 4);
+    Exporterlesrsultats1->setEnabled(page == 4);
+    Configurationdelimpression1->setEnabled(true);
+    Imprimerlesrsultats1->setEnabled(page == 4);
+}
+
+TPrompts::FileRequest TForm1::FileRequest(const QString &filter, const QString &suffix,
+                                          const QString &proposedName) const
+{
+    TPrompts::FileRequest request;
+    request.filter = filter;
+    request.defaultSuffix = suffix;
+    request.folder = programFolder_;
+    request.proposedName = proposedName;
+    return request;
+}
+
+void TForm1::Ouvrir1Click()
+{
+    if (const std::optional<QString> path = prompts_.OpenFile(this, FileRequest(kQueryFilter, QStringLiteral("req"))))
+        LoadQueryFile(*path);
+}
+
+void TForm1::OuvrirunerequteenSQL1Click()
+{
+    if (const std::optional<QString> path = prompts_.OpenFile(this, FileRequest(kSqlFilter, QStringLiteral("sql"))))
+        OpenSqlQueryFile(*path);
+}
+
 bool TForm1::Enregistrer1Click()
 {
-    return Enregistrersous1Click();
+    return QueryFileName.isEmpty() ? Enregistrersous1Click() : SaveQueryFile(QueryFileName);
 }
-void TForm1::EnregistrerlarequteenSQL1Click() {}
-void TForm1::Exporterlesrsultats1Click() {}
 
 bool TForm1::Enregistrersous1Click()
 {
-    TPrompts::FileRequest request;
-    request.filter = QStringLiteral("Requêtes (*.REQ)|*.REQ|Tous (*.*)|*.*");
-    request.defaultSuffix = QStringLiteral("REQ");
-    request.folder = programFolder_;
-    request.proposedName = QueryFileName.isEmpty() ? QString() : QFileInfo(QueryFileName).fileName();
-    const std::optional<QString> path = prompts_.SaveFile(this, request);
+    const std::optional<QString> path =
+        prompts_.SaveFile(this, FileRequest(kQueryFilter, QStringLiteral("req"), QueryFileName));
+    return !path || SaveQueryFile(*path);
+}
+
+void TForm1::EnregistrerlarequteenSQL1Click()
+{
+    const std::optional<QString> path =
+        prompts_.SaveFile(this, FileRequest(kSqlFilter, QStringLiteral("sql"), SqlNameOf(QueryFileName)));
     if (!path)
-        return true;
-    const TQueryFileSave saved = SaveQueryFile(*path, QueryFromControls());
-    if (saved.queryFileWritten) {
-        SetQueryFileName(*path);
-        Modified = false;
+        return;
+    const TQueryDefinition query = QueryFromControls();
+    if (const TQueryStatus written = WriteSqlFile(*path, query.Filters, query.className, query.sortbycn);
+        !written.IsOk())
+        ShowError(written.message);
+}
+
+void TForm1::Exporterlesrsultats1Click()
+{
+    const std::optional<QString> path = prompts_.SaveFile(this, FileRequest(kResultsFilter, QStringLiteral("TXT")));
+    if (!path)
+        return;
+    TQueryStatus written;
+    {
+        const TBusyCursor busy;
+        QStringList lines = ResultLines(*Memo1);
+        // A text that ends with a line break has no line after it.
+        if (!lines.isEmpty() && lines.constLast().isEmpty())
+            lines.removeLast();
+        written = WriteResultsFile(*path, lines, ResultsEncoding::FromName(EncodingComboBox->currentText()));
     }
-    if (!saved.status.IsOk()) {
-        ShowError(saved.status.message);
-        return false;
-    }
-    return true;
+    if (!written.IsOk())
+        ShowError(written.message);
 }
 
 void TForm1::Apropos1Click()

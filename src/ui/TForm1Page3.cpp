@@ -1,5 +1,6 @@
 #include "ui/TForm1.h"
 
+#include "query/ResultsEncoding.h"
 #include "ui/TChoiceComboBox.h"
 
 #include <QCheckBox>
@@ -53,6 +54,14 @@ QWidget *TForm1::BuildPage3()
     Label5 = label("Label5", "Delimiter:", EntoureComboBox);
     Label6 = label("Label6", "Property separator:", SeparateurComboBox);
     Label10 = label("Label10", "Value separator:", ValSeparateurComboBox);
+    // How the results file is written, so that spreadsheets read it right.
+    EncodingComboBox = new QComboBox(GroupBox2);
+    EncodingComboBox->setObjectName(QStringLiteral("EncodingComboBox"));
+    EncodingComboBox->addItems(ResultsEncoding::Names());
+    EncodingLBL = label("EncodingLBL", "Encodage des résultats:", EncodingComboBox);
+    FormulaGuardCBX = check("FormulaGuardCBX", "Protéger les formules", false);
+    FormulaGuardCBX->setToolTip(QStringLiteral("Un champ qui commence par =, +, -, @, une tabulation ou un retour "
+                                               "chariot est précédé d'une apostrophe"));
 
     int row = 0;
     for (QCheckBox *box : {SortedCBX, CleanCtxCBX, RecursiveCBX, ChampsCBX, AddContainerCBX, SQLCBX, EntoureCBX})
@@ -63,6 +72,9 @@ QWidget *TForm1::BuildPage3()
     options->addWidget(SeparateurComboBox, row++, 1);
     options->addWidget(Label10, row, 0);
     options->addWidget(ValSeparateurComboBox, row++, 1);
+    options->addWidget(EncodingLBL, row, 0);
+    options->addWidget(EncodingComboBox, row++, 1);
+    options->addWidget(FormulaGuardCBX, row++, 0, 1, 2);
     options->setRowStretch(row, 1);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Query SQL:"), page);
@@ -81,6 +93,8 @@ QWidget *TForm1::BuildPage3()
     connect(EntoureCBX, &QCheckBox::clicked, this, &TForm1::EntoureCBXClick);
     connect(SeparateurComboBox, &QComboBox::editTextChanged, this, &TForm1::SeparateurComboBoxChange);
     connect(ValSeparateurComboBox, &QComboBox::editTextChanged, this, &TForm1::SeparateurComboBoxChange);
+    connect(EncodingComboBox, &QComboBox::activated, this, [this] { Modified = true; });
+    connect(FormulaGuardCBX, &QCheckBox::clicked, this, [this] { Modified = true; });
     return page;
 }
 

@@ -1,11 +1,13 @@
 // Measures the results save of the window on a results page of N lines (1,000,000 by
-// default): reading the lines out of the view, then writing them in each encoding, whole
-// (a temporary file renamed at the end); and the memory the save adds.
+// default): reading the lines out of the view, then writing them whole (a temporary
+// file renamed at the end) as text in each encoding, or as a workbook; and the memory
+// the save adds (the process's peak against its size before the save).
 //
-// Usage: bench_results_save [N]   (QT_QPA_PLATFORM=offscreen is set when unset)
+// Usage: bench_results_save [N] [text|xlsx]   (QT_QPA_PLATFORM=offscreen when unset)
 
 #include "query/ResultsFile.h"
 #include "ui/ResultLines.h"
+#include "workbook/TWorkbookWriter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -38,6 +40,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000000;
+    const bool workbook = argc > 2 && qstrcmp(argv[2], "xlsx") == 0;
 
     QString text;
     text.reserve(qsizetype(count) * 64);
@@ -61,14 +64,22 @@ int main(int argc, char **argv)
     const qint64 readMs = timer.elapsed();
     std::printf("lines: %lld, read from the view: %lld ms\n", static_cast<long long>(lines.size()),
                 static_cast<long long>(readMs));
-    for (const QString &name : ResultsEncoding::Names()) {
+    const auto report = [](const char *what, qint64 ms, const QString &path, const QString &error) {
+        std::printf("%-15s %6lld ms, %7.1f MiB written%s\n", what, static_cast<long long>(ms),
+                    double(QFileInfo(path).size()) / (1024.0 * 1024.0),
+                    error.isEmpty() ? "" : qPrintable(QStringLiteral(" (") + error + QLatin1Char(')')));
+    };
+    if (workbook) {
+        const QString path = folder.filePath(QStringLiteral("results.xlsx"));
+        timer.restart();
+        const QString error = WriteWorkbook(path, lines, {QStringLiteral(";"), QStringLiteral("\""), 0, false});
+        report("xlsx", timer.elapsed(), path, error);
+    }
+    for (const QString &name : workbook ? QStringList() : ResultsEncoding::Names()) {
         const QString path = folder.filePath(QStringLiteral("results.txt"));
         timer.restart();
         const TQueryStatus written = WriteResultsFile(path, lines, ResultsEncoding::FromName(name));
-        const qint64 ms = timer.elapsed();
-        std::printf("%-15s %6lld ms, %7.1f MiB written%s\n", qPrintable(name), static_cast<long long>(ms),
-                    double(QFileInfo(path).size()) / (1024.0 * 1024.0),
-                    written.IsOk() ? "" : qPrintable(QStringLiteral(" (") + written.message + QLatin1Char(')')));
+        report(qPrintable(name), timer.elapsed(), path, written.message);
     }
     std::printf("memory: %lld MiB before the save, peak %lld MiB\n", static_cast<long long>(before / 1024),
                 static_cast<long long>(StatusKiB("VmHWM:") / 1024));

@@ -1,6 +1,8 @@
 // End-to-end tests of veltrane-cli over fixture directory files: the results text is
 // compared byte for byte.
 
+#include "WorkbookReader.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -351,6 +353,37 @@ private slots:
                      "Le caractère U+0142 de la ligne 2, colonne 9 ne peut pas être écrit en Windows-1252.")),
                  qPrintable(refused.err));
         QVERIFY(!QFile::exists(out));
+    }
+
+    void workbooksHoldTheFieldsAsText()
+    {
+        Cli cli;
+        const QString out = cli.Path("out.xlsx");
+        const QByteArray query =
+            Query({"usedelimiter=1", "separator=;", "sqltop=1"}, {"CN", "Title", "Telephone Number"},
+                  {"op=3|v1=jdoe|tn=String|tip=2", "op=0|tn=String", "op=0|tn=String"});
+        const Outcome run = cli.RunQuery(query, {"-o", out});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QByteArray());
+        const QJsonArray sheets = ReadWorkbook(out);
+        QCOMPARE(sheets.size(), 1);
+        QCOMPARE(SheetTexts(sheets.at(0).toObject()),
+                 (QList<QStringList>{{"SELECT CN,Title,[Telephone Number]"},
+                                     {"FROM User"},
+                                     {"WHERE CN = \"JDOE\""},
+                                     {"ORDER BY CN"},
+                                     {"CN", "Title", "Telephone Number"},
+                                     {"jdoe", "Jean \"JJ\" Dupont", "01 02 03 04 05 06"}}));
+        QCOMPARE(sheets.at(0).toObject().value("freeze").toString(), QStringLiteral("A6"));
+        // Text on request whatever the name; a workbook never goes to standard output.
+        QCOMPARE(cli.RunQuery(query, {"-o", out, "--format", "text"}).status, 0);
+        QVERIFY(QFile(out).open(QIODevice::ReadOnly));
+        QCOMPARE(cli.RunQuery(query, {"--format", "xlsx"}).status, 2);
+        // A failed workbook leaves no file.
+        const QString missing = cli.Path("missing/out.xlsx");
+        const Outcome failed = cli.RunQuery(query, {"-o", missing});
+        QCOMPARE(failed.status, 1);
+        QVERIFY(failed.err.contains(QStringLiteral("Ne peut écrire dans %1").arg(missing)));
     }
 
     void writeFailuresStopTheRun()

@@ -1,4 +1,5 @@
 #include "GuiHelpers.h"
+#include "WorkbookReader.h"
 
 #include "query/QueryFile.h"
 #include "ui/ResultLines.h"
@@ -160,6 +161,25 @@ private slots:
         const QByteArray expected = file.readAll();
         QVERIFY(expected.count("\r\n") >= 2);
         QCOMPARE(ResultBytes(w.form->Memo1), expected);
+
+        // Saved from the results page, as text and as a workbook: the command line's.
+        const QString saved = dir.filePath(QStringLiteral("saved.TXT"));
+        w.prompts.files.push_back(saved);
+        w.form->SaveBTN->click();
+        QFile savedFile(saved);
+        QVERIFY(savedFile.open(QIODevice::ReadOnly));
+        QCOMPARE(savedFile.readAll(), expected);
+        const QString book = dir.filePath(QStringLiteral("saved.xlsx"));
+        const QString cliBook = dir.filePath(QStringLiteral("cli.xlsx"));
+        w.prompts.files.push_back(book);
+        w.form->SaveBTN->click();
+        QVERIFY(w.prompts.shown.isEmpty());
+        cli.start(VELTRANE_CLI, {"run", query, "--directory", ExportDirectory().directoryFile, "-o", cliBook});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 0);
+        const QList<QStringList> rows = SheetTexts(ReadWorkbook(book).at(0).toObject());
+        QCOMPARE(rows, SheetTexts(ReadWorkbook(cliBook).at(0).toObject()));
+        QCOMPARE(rows.size(), expected.count("\r\n"));
     }
 
     void theProgressWindowShowsTheStepsAndTheCounters()

@@ -278,7 +278,8 @@ private slots:
         };
         QCOMPARE(save(0), QByteArray("CN;Nom\r\n\xC3\x89lise;Prix 5 \xE2\x82\xAC\r\n"));
         const TPrompts::FileRequest request = w.prompts.fileRequests.last();
-        QCOMPARE(request.filter, QStringLiteral("Fichiers textes (*.TXT)|*.TXT|Tous (*.*)|*.*"));
+        QCOMPARE(request.filter,
+                 QStringLiteral("Fichiers textes (*.TXT)|*.TXT|Classeur Excel (*.xlsx)|*.xlsx|Tous (*.*)|*.*"));
         QCOMPARE(request.defaultSuffix, QStringLiteral("TXT"));
         QVERIFY(request.overwritePrompt);
         QCOMPARE(save(1), QByteArray("\xEF\xBB\xBF"

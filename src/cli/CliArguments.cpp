@@ -26,9 +26,17 @@ QString EncodingName(const QString &text)
 
 } // namespace
 
+bool CliArguments::WritesWorkbook() const
+{
+    if (!format.isEmpty())
+        return format == QLatin1String("xlsx");
+    return command == QLatin1String("run") && output.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
+}
+
 QString CliUsage()
 {
-    return QStringLiteral("usage: veltrane-cli run QUERY.req [DIRECTORY] [--tree NAME] [-o OUT.txt]\n"
+    return QStringLiteral("usage: veltrane-cli run QUERY.req [DIRECTORY] [--tree NAME] [-o OUT.txt|OUT.xlsx] "
+                          "[--format text|xlsx]\n"
                           "                          [--encoding utf-8|utf-8-bom|cp1252] "
                           "[--formula-guard|--no-formula-guard]\n"
                           "       veltrane-cli sql QUERY.req [-o OUT.sql]\n"
@@ -83,6 +91,14 @@ CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
             parsed.formulaGuard = argument == QLatin1String("--formula-guard");
             continue;
         }
+        if (run && argument == QLatin1String("--format")) {
+            parsed.format = i + 1 < arguments.size() ? arguments.at(++i).toLower() : QString();
+            if (parsed.format != QLatin1String("text") && parsed.format != QLatin1String("xlsx")) {
+                *error = QStringLiteral("--format needs text or xlsx");
+                return parsed;
+            }
+            continue;
+        }
         if (run && argument == QLatin1String("--encoding")) {
             parsed.encoding = i + 1 < arguments.size() ? EncodingName(arguments.at(++i)) : QString();
             if (parsed.encoding.isEmpty()) {
@@ -118,6 +134,8 @@ CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
         *error = QStringLiteral("--base, --bind-dn, --password-file, --ca-file and --no-tls go with --ldap");
     else if (!parsed.passwordFile.isEmpty() && parsed.bindDn.isEmpty())
         *error = QStringLiteral("--password-file goes with --bind-dn");
+    else if (parsed.WritesWorkbook() && parsed.output.isEmpty())
+        *error = QStringLiteral("--format xlsx needs -o OUT.xlsx (standard output takes text only)");
     else if (parsed.command == QLatin1String("from-sql") && parsed.output.isEmpty())
         *error = QStringLiteral("from-sql needs -o OUT.req");
     return parsed;

@@ -6,8 +6,8 @@
 #include <optional>
 
 // The command line of veltrane-cli:
-//   run QUERY.req [DIRECTORY] [--tree NAME] [-o OUT.txt] [--encoding NAME]
-//       [--formula-guard | --no-formula-guard]
+//   run QUERY.req [DIRECTORY] [--tree NAME] [-o OUT.txt|OUT.xlsx] [--format text|xlsx]
+//       [--encoding NAME] [--formula-guard | --no-formula-guard]
 //   sql QUERY.req [-o OUT.sql]
 //   ctl QUERY.req [-o OUT.ctl]
 //   from-sql QUERY.sql [DIRECTORY] [--tree NAME] -o OUT.req
@@ -31,6 +31,11 @@ struct CliArguments {
     // empty: the query's own) and formula guard.
     QString encoding;
     std::optional<bool> formulaGuard;
+    // "text", "xlsx", or empty: a workbook when the output's name ends in ".xlsx".
+    QString format;
+
+    // run writes a workbook rather than text.
+    bool WritesWorkbook() const;
 
     // The arguments, or an error message naming what is wrong.
     static CliArguments Parse(const QStringList &arguments, QString *error);

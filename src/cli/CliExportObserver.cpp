@@ -1,7 +1,5 @@
 #include "cli/CliExportObserver.h"
 
-#include "cli/CliOutput.h"
-
 #include <QDateTime>
 
 #include <unistd.h>
@@ -12,7 +10,10 @@ namespace {
 constexpr qint64 kRedrawMilliseconds = 200;
 }
 
-CliExportObserver::CliExportObserver(CliOutput &output) : output_(output), terminal_(isatty(STDERR_FILENO) != 0) {}
+CliExportObserver::CliExportObserver(std::function<bool(const QString &)> addLine)
+    : addLine_(std::move(addLine)), terminal_(isatty(STDERR_FILENO) != 0)
+{
+}
 
 CliExportObserver::~CliExportObserver()
 {
@@ -21,7 +22,7 @@ CliExportObserver::~CliExportObserver()
 
 bool CliExportObserver::AddLine(const QString &line)
 {
-    return output_.Write(line + QStringLiteral("\r\n"));
+    return addLine_(line);
 }
 
 void CliExportObserver::ShowInfo(const QString &text)

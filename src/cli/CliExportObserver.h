@@ -2,15 +2,15 @@
 
 #include "engine/TExportObserver.h"
 
-class CliOutput;
+#include <functional>
 
-// Drives an export from the command line: result lines go to the output, each ended
-// by CR LF; information messages to standard error; with a terminal on standard error
-// a progress line shows the objects read out of the objects found.
+// Drives an export from the command line: result lines go to the output; information messages to standard error; with a
+// terminal on standard error a progress line shows the objects read out of the objects found.
 class CliExportObserver : public TExportObserver
 {
 public:
-    explicit CliExportObserver(CliOutput &output);
+    // addLine takes each result line; false stops the run (the output failed).
+    explicit CliExportObserver(std::function<bool(const QString &)> addLine);
     ~CliExportObserver() override;
 
     bool AddLine(const QString &line) override;
@@ -26,7 +26,7 @@ public:
 private:
     void ClearProgress();
 
-    CliOutput &output_;
+    std::function<bool(const QString &)> addLine_;
     bool terminal_;
     bool progressShown_ = false;
     int maximum_ = 0;

@@ -9,7 +9,11 @@
 #include "engine/TExportRun.h"
 #include "query/QueryWorkflows.h"
 #include "query/ResultsEncoding.h"
+#include "workbook/TWorkbookWriter.h"
+
 #include "query/TDirectorySchema.h"
+#include <functional>
+#include <memory>
 
 namespace CliCommands {
 
@@ -36,12 +40,32 @@ int Run(const CliArguments &arguments)
         return ExitStatusOf(prepared);
     }
 
-    CliOutput output(arguments.output, ResultsEncoding::FromName(load.query.encoding));
-    if (!output.Open()) {
-        Complain(output.Error());
-        return kFailure;
+    // The results go to a workbook or to text, written whole or not at all.
+    std::unique_ptr<TWorkbookWriter> workbook;
+    std::unique_ptr<CliOutput> text;
+    std::function<bool(const QString &)> addLine;
+    if (arguments.WritesWorkbook()) {
+        workbook = std::make_unique<TWorkbookWriter>(arguments.output, WorkbookLayoutOf(job));
+        if (!workbook->Open()) {
+            Complain(workbook->Error());
+            return kFailure;
+        }
+        addLine = [&workbook](const QString &line) { return workbook->AddLine(line); };
+    } else {
+        text = std::make_unique<CliOutput>(arguments.output, ResultsEncoding::FromName(load.query.encoding));
+        if (!text->Open()) {
+            Complain(text->Error());
+            return kFailure;
+        }
+        addLine = [&text](const QString &line) { return text->Write(line + QStringLiteral("\r\n")); };
     }
-    CliExportObserver observer(output);
+    const auto discard = [&] {
+        if (workbook)
+            workbook->Discard();
+        else
+            text->Discard();
+    };
+    CliExportObserver observer(addLine);
     TExportRun run(directory, job, observer);
     connection.SetEventPump([&run] {
         if (CliInterrupt::Requested())
@@ -51,12 +75,12 @@ int Run(const CliArguments &arguments)
     connection.SetEventPump({});
     observer.ReportCounters();
     if (CliInterrupt::Requested()) {
-        output.Discard();
+        discard();
         return kInterrupted;
     }
-    if (run.WriteFailed || !output.Commit()) {
-        Complain(output.Error());
-        output.Discard();
+    if (run.WriteFailed || !(workbook ? workbook->Commit() : text->Commit())) {
+        Complain(workbook ? workbook->Error() : text->Error());
+        discard();
         return kFailure;
     }
     return kSuccess;

@@ -1,11 +1,13 @@
 #include "ui/TForm1.h"
 
+#include "query/ExportJobOf.h"
 #include "query/ResultsEncoding.h"
 #include "query/ResultsFile.h"
 #include "query/SqlText.h"
 #include "ui/ResultLines.h"
 #include "ui/TAboutBox.h"
 #include "ui/TBusyCursor.h"
+#include "workbook/TWorkbookWriter.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -88,7 +90,8 @@ namespace {
 
 const QString kQueryFilter = QStringLiteral("Fichiers de requêtes (*.REQ)|*.REQ|Tous (*.*)|*.*");
 const QString kSqlFilter = QStringLiteral("Fichiers SQL (*.SQL)|*.SQL|Tous (*.*)|*.*");
-const QString kResultsFilter = QStringLiteral("Fichiers textes (*.TXT)|*.TXT|Tous (*.*)|*.*");
+const QString kResultsFilter =
+    QStringLiteral("Fichiers textes (*.TXT)|*.TXT|Classeur Excel (*.xlsx)|*.xlsx|Tous (*.*)|*.*");
 
 } // namespace
 
@@ -156,17 +159,21 @@ void TForm1::Exporterlesrsultats1Click()
     const std::optional<QString> path = prompts_.SaveFile(this, FileRequest(kResultsFilter, QStringLiteral("TXT")));
     if (!path)
         return;
-    TQueryStatus written;
+    QString error;
     {
         const TBusyCursor busy;
         QStringList lines = ResultLines(*Memo1);
         // A text that ends with a line break has no line after it.
         if (!lines.isEmpty() && lines.constLast().isEmpty())
             lines.removeLast();
-        written = WriteResultsFile(*path, lines, ResultsEncoding::FromName(EncodingComboBox->currentText()));
+        // A workbook takes the lines apart as the run that wrote them put them together.
+        if (path->endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+            error = WriteWorkbook(*path, lines, WorkbookLayoutOf(ExportJobOf(runQuery_)));
+        else
+            error = WriteResultsFile(*path, lines, ResultsEncoding::FromName(EncodingComboBox->currentText())).message;
     }
-    if (!written.IsOk())
-        ShowError(written.message);
+    if (!error.isEmpty())
+        ShowError(error);
 }
 
 void TForm1::Apropos1Click()

@@ -32,6 +32,9 @@ class TDirectorySchema;
 class TExportForm;
 class TPropertyList;
 class tNDS;
+// Edit menu
+class TFindDialog;
+class TReplaceDialog;
 
 // The main window: a five-page wizard that builds a query, runs it against the directory
 // and shows the result lines. One class; its implementation is split one source file
@@ -224,6 +227,13 @@ public:
     void Effacer1Click();
     void Chercher1Click();
     void Remplacer1Click();
+    // Edit menu: the find and replace dialogs, made on first use, modeless, and what
+    // their buttons ask for. A find starts after the selection, or at the beginning when
+    // nothing is selected; a replace request starts again from the beginning.
+    TFindDialog *FindDialog1 = nullptr;
+    TReplaceDialog *ReplaceDialog1 = nullptr;
+    void FindDialog1Find();
+    void ReplaceDialog1Replace(bool all);
     // Help menu
     void Apropos1Click();
     // Query files (TForm1QueryFiles.cpp)

@@ -1,0 +1,296 @@
+#include "GuiHelpers.h"
+
+#include "ui/TFindDialog.h"
+#include "ui/TReplaceDialog.h"
+#include "ui/TSearchOptions.h"
+
+#include <QClipboard>
+#include <QGroupBox>
+#include <QMimeData>
+#include <QRadioButton>
+
+namespace {
+
+// The window on its results page with this text in the results view.
+struct ResultsWindow : WindowFixture {
+    explicit ResultsWindow(const QString &text)
+    {
+        form->Notebook1->setCurrentIndex(4);
+        form->Memo1->setPlainText(text);
+    }
+    QString Text() const { return form->Memo1->toPlainText(); }
+    // The selection of the results view as (start, length).
+    QPair<int, int> Selection() const
+    {
+        const QTextCursor c = form->Memo1->textCursor();
+        return {c.selectionStart(), c.selectionEnd() - c.selectionStart()};
+    }
+    void Select(int start, int length)
+    {
+        QTextCursor c = form->Memo1->textCursor();
+        c.setPosition(start);
+        c.setPosition(start + length, QTextCursor::KeepAnchor);
+        form->Memo1->setTextCursor(c);
+    }
+    TFindDialog *FindDialog()
+    {
+        form->Chercher1->trigger();
+        return Find<TFindDialog>(form.get(), QStringLiteral("FindDialog1"));
+    }
+    TReplaceDialog *ReplaceDialog()
+    {
+        form->Remplacer1->trigger();
+        return Find<TReplaceDialog>(form.get(), QStringLiteral("ReplaceDialog1"));
+    }
+    void FindNext(const QString &find, bool matchCase = false, bool wholeWord = false)
+    {
+        TFindDialog *d = FindDialog();
+        d->FindEdit->setText(find);
+        d->Options->MatchCaseCBX->setChecked(matchCase);
+        d->Options->WholeWordCBX->setChecked(wholeWord);
+        QTest::mouseClick(d->FindNextBtn, Qt::LeftButton);
+    }
+    void Replace(const QString &find, const QString &replace, bool all)
+    {
+        TReplaceDialog *d = ReplaceDialog();
+        d->FindEdit->setText(find);
+        d->ReplaceEdit->setText(replace);
+        QTest::mouseClick(all ? d->ReplaceAllBtn : d->ReplaceBtn, Qt::LeftButton);
+    }
+};
+
+const QString kLoop = QStringLiteral("Boucle infinie detectée. remplacement annulé.");
+
+} // namespace
+
+class TestUiEdit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The first search starts at the beginning even with the caret further on; each
+    // next one after the occurrence found, across lines; the last finds nothing and
+    // leaves the selection, saying nothing.
+    void findStartsAtTheBeginningThenContinuesAfterTheOccurrence()
+    {
+        ResultsWindow w(QStringLiteral("abc abc\nxabc"));
+        w.Select(5, 0);
+        w.FindNext(QStringLiteral("abc"));
+        QCOMPARE(w.Selection(), qMakePair(0, 3));
+        w.FindNext(QStringLiteral("abc"));
+        QCOMPARE(w.Selection(), qMakePair(4, 3));
+        w.FindNext(QStringLiteral("abc"));
+        QCOMPARE(w.Selection(), qMakePair(9, 3));
+        w.FindNext(QStringLiteral("abc"));
+        QCOMPARE(w.Selection(), qMakePair(9, 3));
+        QVERIFY(w.prompts.shown.isEmpty());
+    }
+
+    void findHonoursMatchCaseAndWholeWord_data()
+    {
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<int>("start");
+        QTest::newRow("neither") << false << false << 0;
+        QTest::newRow("case") << true << false << 5;
+        QTest::newRow("word") << false << true << 10;
+        QTest::newRow("both") << true << true << 14;
+    }
+    void findHonoursMatchCaseAndWholeWord()
+    {
+        QFETCH(bool, matchCase);
+        QFETCH(bool, wholeWord);
+        QFETCH(int, start);
+        ResultsWindow w(QStringLiteral("Abcd abcd ABC abc"));
+        w.FindNext(QStringLiteral("abc"), matchCase, wholeWord);
+        QCOMPARE(w.Selection(), qMakePair(start, 3));
+    }
+
+    // Both not-found messages, byte for byte, and the text left as it was; an empty find
+    // text is never found.
+    void replaceSaysWhenTheTextIsNotFound()
+    {
+        ResultsWindow w(QStringLiteral("abc"));
+        w.Replace(QStringLiteral("xyz"), QStringLiteral("u"), false);
+        w.Replace(QStringLiteral("xyz"), QStringLiteral("u"), true);
+        w.Replace(QString(), QStringLiteral("u"), true);
+        QCOMPARE(w.prompts.Texts(QStringLiteral("error")), QStringList({QStringLiteral("Ne peut trouver \"xyz\"."),
+                                                                        QStringLiteral("Ne peut pas trouver \"xyz \"."),
+                                                                        QStringLiteral("Ne peut pas trouver \" \".")}));
+        QCOMPARE(w.Text(), QStringLiteral("abc"));
+    }
+
+    // Each Replace press replaces the first occurrence of the whole text, wherever the
+    // caret is, and never counts as a loop.
+    void replaceStartsFromTheBeginningAtEachPress()
+    {
+        ResultsWindow w(QStringLiteral("a b a"));
+        w.Select(5, 0);
+        w.Replace(QStringLiteral("a"), QStringLiteral("ab"), false);
+        QCOMPARE(w.Text(), QStringLiteral("ab b a"));
+        w.Replace(QStringLiteral("a"), QStringLiteral("ab"), false);
+        QCOMPARE(w.Text(), QStringLiteral("abb b a"));
+        QVERIFY(w.prompts.shown.isEmpty());
+    }
+
+    void replaceAll_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("replace");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        const QString info = QStringLiteral("info");
+        const QString error = QStringLiteral("error");
+        // Occurrences made by a replacement just before it are found again.
+        QTest::newRow("new occurrence before") << "aab"
+                                               << "ab"
+                                               << "ba"
+                                               << "baa" << info << "2 remplacements effectués.";
+        QTest::newRow("over lines") << "aaab\naab\nab"
+                                    << "ab"
+                                    << "ba"
+                                    << "baaa\nbaa\nba" << info << "6 remplacements effectués.";
+        QTest::newRow("lines between") << "ab\nxy\n\nab ab"
+                                       << "ab"
+                                       << "c"
+                                       << "c\nxy\n\nc c" << info << "3 remplacements effectués.";
+        QTest::newRow("shorter over lines") << "abab\nab"
+                                            << "ab"
+                                            << "x"
+                                            << "xx\nx" << info << "3 remplacements effectués.";
+        // A line break in the replace text makes a new line; a find text is looked for
+        // within lines.
+        QTest::newRow("new line") << "ab ab"
+                                  << " "
+                                  << "\r\n"
+                                  << "ab\nab" << info << "1 remplacements effectués.";
+        QTest::newRow("find across lines") << "a\nb"
+                                           << "a\nb"
+                                           << "c"
+                                           << "a\nb" << error << "Ne peut pas trouver \"a\nb \".";
+        QTest::newRow("same position") << "a"
+                                       << "a"
+                                       << "ab"
+                                       << "ab" << error << kLoop;
+        QTest::newRow("shrinking to itself") << "abb"
+                                             << "ab"
+                                             << "a"
+                                             << "ab" << error << kLoop;
+        // The replace text holds the find text further on: stopped at once.
+        QTest::newRow("holds the find text") << "xa"
+                                             << "a"
+                                             << "ba"
+                                             << "xba" << error << kLoop;
+        // Each replacement makes a new occurrence: stopped after as many replacements as
+        // the text had characters.
+        QTest::newRow("endless chain") << "aab"
+                                       << "ab"
+                                       << "bbaa"
+                                       << "bbabbaaaa" << error << kLoop;
+    }
+    void replaceAll()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, find);
+        QFETCH(QString, replace);
+        QFETCH(QString, result);
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        ResultsWindow w(text);
+        w.Replace(find, replace, true);
+        QCOMPARE(w.Text(), result);
+        QCOMPARE(w.prompts.shown.size(), 1);
+        QCOMPARE(w.prompts.shown.first().kind, kind);
+        QCOMPARE(w.prompts.shown.first().text, message);
+    }
+
+    // The caret ends after the replacement, a CR LF of the replace text being one line
+    // break.
+    void replaceLeavesTheCaretAfterTheReplacement()
+    {
+        ResultsWindow w(QStringLiteral("a b c"));
+        w.Replace(QStringLiteral(" "), QStringLiteral("\r\n"), false);
+        QCOMPARE(w.Text(), QStringLiteral("a\nb c"));
+        QCOMPARE(w.Selection(), qMakePair(2, 0));
+    }
+
+    // Replace all is one edit: one undo gives the text back.
+    void undoAfterReplaceAllRestoresTheText()
+    {
+        ResultsWindow w(QStringLiteral("aab\nab ab"));
+        w.Replace(QStringLiteral("ab"), QStringLiteral("ba"), true);
+        QCOMPARE(w.Text(), QStringLiteral("baa\nba ba"));
+        w.form->Edition1Click();
+        QVERIFY(w.form->Dfaire1->isEnabled());
+        w.form->Dfaire1->trigger();
+        QCOMPARE(w.Text(), QStringLiteral("aab\nab ab"));
+        QVERIFY(!w.form->Memo1->document()->isUndoAvailable());
+    }
+
+    // The items follow the selection and the clipboard (Paste wants text, not just any
+    // data); the clipboard actions go through the system clipboard.
+    void editItemsFollowTheSelectionAndTheClipboard()
+    {
+        ResultsWindow w(QStringLiteral("un deux"));
+        QGuiApplication::clipboard()->clear();
+        w.form->Edition1Click();
+        QList<bool> enabled;
+        for (const QAction *a : {w.form->Dfaire1, w.form->Couper1, w.form->Copier1, w.form->Coller1, w.form->Effacer1,
+                                 w.form->Chercher1, w.form->Remplacer1})
+            enabled.append(a->isEnabled());
+        QCOMPARE(enabled, QList<bool>({false, false, false, false, false, true, true}));
+        auto *picture = new QMimeData;
+        picture->setData(QStringLiteral("image/png"), QByteArray("\x89PNG"));
+        QGuiApplication::clipboard()->setMimeData(picture);
+        w.form->Edition1Click();
+        QVERIFY(!w.form->Coller1->isEnabled());
+
+        w.Select(0, 3);
+        w.form->Edition1Click();
+        QVERIFY(w.form->Couper1->isEnabled() && w.form->Copier1->isEnabled() && w.form->Effacer1->isEnabled());
+        w.form->Copier1->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("un "));
+        w.form->Effacer1->trigger();
+        QCOMPARE(w.Text(), QStringLiteral("deux"));
+        w.Select(4, 0);
+        w.form->Edition1Click();
+        QVERIFY(w.form->Coller1->isEnabled() && w.form->Dfaire1->isEnabled());
+        w.form->Coller1->trigger();
+        QCOMPARE(w.Text(), QStringLiteral("deuxun "));
+        w.Select(0, 4);
+        w.form->Edition1Click();
+        w.form->Couper1->trigger();
+        QCOMPARE(w.Text(), QStringLiteral("un "));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("deux"));
+    }
+
+    // Both dialogs stay open beside the results view and offer only their own choices;
+    // the replace dialog's find-next button does nothing.
+    void dialogsAreModelessBesideTheResultsWithTheirChoices()
+    {
+        ResultsWindow w(QStringLiteral("abc"));
+        const QWidget *memo = w.form->Memo1;
+        const QPoint corner = memo->parentWidget()->mapToGlobal(QPoint(memo->x() + memo->width(), memo->y()));
+        TFindDialog *find = w.FindDialog();
+        QVERIFY(find->isVisible() && !find->isModal());
+        QCOMPARE(find->pos(), corner);
+        QVERIFY(find->Options->MatchCaseCBX->isEnabled() && find->Options->WholeWordCBX->isEnabled());
+        QVERIFY(!find->Options->DirectionGroup->isEnabled() && find->Options->DownRBN->isChecked());
+
+        TReplaceDialog *replace = w.ReplaceDialog();
+        QVERIFY(replace->isVisible() && !replace->isModal() && find->isVisible());
+        QCOMPARE(replace->pos(), corner);
+        QVERIFY(!replace->Options->MatchCaseCBX->isEnabled() && !replace->Options->WholeWordCBX->isEnabled());
+        QVERIFY(!replace->Options->DirectionGroup->isEnabled());
+        replace->FindEdit->setText(QStringLiteral("b"));
+        QTest::mouseClick(replace->FindNextBtn, Qt::LeftButton);
+        QCOMPARE(w.Text(), QStringLiteral("abc"));
+        QCOMPARE(w.Selection(), qMakePair(0, 0));
+        QVERIFY(w.prompts.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestUiEdit)
+#include "test_ui_edit.moc"

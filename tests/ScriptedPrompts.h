@@ -3,10 +3,12 @@
 #include "ui/TPrompts.h"
 
 #include <QList>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 // Prompts for GUI tests: every text shown is recorded with its kind ("error", "info",
@@ -39,8 +41,25 @@ public:
         fileRequests.append(request);
         return Take(files, std::optional<QString>());
     }
-    bool Print(QWidget *, QPrinter &) override { return Take(printAnswers, false); }
-    bool PrinterSetup(QWidget *, QPrinter &) override { return Take(printAnswers, false); }
+    // A queued PDF path confirms the print dialog with the printer writing that file;
+    // otherwise the answer comes from printAnswers.
+    bool Print(QWidget *, QPrinter &printer) override
+    {
+        printers.append(&printer);
+        if (pdfPaths.empty())
+            return Take(printAnswers, false);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(Take(pdfPaths, QString()));
+        return true;
+    }
+    // onPrinterSetup, when set, makes the user's choices before the answer is taken.
+    bool PrinterSetup(QWidget *, QPrinter &printer) override
+    {
+        printers.append(&printer);
+        if (onPrinterSetup)
+            onPrinterSetup(printer);
+        return Take(printAnswers, false);
+    }
     std::optional<QString> Password(QWidget *, const QString &prompt) override
     {
         shown.append({QStringLiteral("password"), prompt});
@@ -63,6 +82,10 @@ public:
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> files;
     std::deque<bool> printAnswers;
+    std::deque<QString> pdfPaths;
+    std::function<void(QPrinter &)> onPrinterSetup;
+    // The printer each print or printer set-up dialog was shown on, in order.
+    QList<QPrinter *> printers;
     std::deque<std::optional<QString>> passwords;
 
 private:

@@ -296,4 +296,12 @@ private:
     // The query of the export in progress, which the run's job points into.
     TQueryDefinition runQuery_;
     bool shownOnce_ = false;
+
+    // Printing
+    // The window's one printer, shared by printer setup and print so that the choices made
+    // in one carry to the other; made on first use.
+    std::unique_ptr<class QPrinter, void (*)(QPrinter *)> printer_{nullptr, nullptr};
+    QPrinter &Printer();
+    // Prints the lines as one job; " Erreur à l'impression." when the device fails.
+    void PrintLines(const QStringList &lines);
 };

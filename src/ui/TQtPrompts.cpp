@@ -93,6 +93,8 @@ std::optional<QString> TQtPrompts::SaveFile(QWidget *parent, const FileRequest &
 bool TQtPrompts::Print(QWidget *parent, QPrinter &printer)
 {
     QPrintDialog dialog(&printer, parent);
+    // The whole text is printed: a page range would be ignored, so none is offered.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     return dialog.exec() == QDialog::Accepted;
 }
 

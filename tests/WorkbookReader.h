@@ -7,9 +7,9 @@
 #include <QString>
 
 // Reads a workbook back with an independent reader (openpyxl, from Debian's
-// python3-openpyxl, with the "_xHHHH_" escapes of the format undone): per sheet its name, its frozen cell, its autofilter range, and
-// every row as [type, text, bold] per cell ("s" for a text cell, "n" a number, "f" a
-// formula, "d" a date, null for an empty one).
+// python3-openpyxl, with the "_xHHHH_" escapes of the format undone): per sheet its name, its frozen cell, its
+// autofilter range, and every row as [type, text, bold] per cell ("s" for a text cell, "n" a number, "f" a formula, "d"
+// a date, null for an empty one).
 inline QJsonArray ReadWorkbook(const QString &path)
 {
     static const char *script = R"py(

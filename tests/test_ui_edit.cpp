@@ -183,12 +183,16 @@ private slots:
                                              << "a"
                                              << "ba"
                                              << "xba" << error << kLoop;
-        // Each replacement makes a new occurrence: stopped after as many replacements as
-        // the text had characters.
+        // Each replacement makes a new occurrence: stopped after n * n replacements.
         QTest::newRow("endless chain") << "aab"
                                        << "ab"
                                        << "bbaa"
-                                       << "bbabbaaaa" << error << kLoop;
+                                       << "bbbbbbbbabbaaaaaaaaaa" << error << kLoop;
+        // A chain that ends after more replacements than the text has characters.
+        QTest::newRow("long chain that ends") << "aaabbb"
+                                              << "ab"
+                                              << "ba"
+                                              << "bbbaaa" << info << "9 remplacements effectués.";
     }
     void replaceAll()
     {

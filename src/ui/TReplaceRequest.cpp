@@ -37,13 +37,21 @@ bool HoldsBreak(const QString &text)
            text.contains(QChar::ParagraphSeparator);
 }
 
+// The replacements a request makes before taking a chain of new occurrences for one
+// that never ends, for a text of length characters (its lines joined by CR LF).
+qsizetype ChainLimit(qsizetype length)
+{
+    constexpr qsizetype kMostChained = 1000000;
+    const qsizetype squared = length < kMostChained ? length * length : kMostChained;
+    return std::max(length, std::min(squared, kMostChained));
+}
+
 } // namespace
 
 TReplaceRequest::TReplaceRequest(QTextDocument &document, const QString &findText, const QString &replaceText)
     : document_(document), find_(findText), replace_(OneBreak(replaceText)), cursor_(&document),
       replaceHoldsFind_(!findText.isEmpty() && replace_.contains(findText)),
-      // The text's length with its lines joined by CR LF: one more character a line break.
-      limit_(qsizetype(document.characterCount()) - 1 + document.blockCount() - 1)
+      limit_(ChainLimit(qsizetype(document.characterCount()) - 1 + document.blockCount() - 1))
 {
 }
 

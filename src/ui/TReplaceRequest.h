@@ -17,8 +17,10 @@ class TGapText;
 // - when the occurrence found is where the previous replacement was made;
 // - after the first replacement when the replace text holds the find text, since the
 //   text then never runs out of occurrences;
-// - after as many replacements as the text had characters, when replacements keep
-//   making occurrences of their own.
+// - when replacements keep making occurrences of their own: after n * n replacements
+//   for a text of n characters, and never fewer than n, but no more than a million
+//   (one replacement can move an occurrence one place, as ab by ba does, so a chain
+//   that ends may need as many as n * n / 4).
 // Replacements made before the loop was seen stay in the text.
 class TReplaceRequest
 {

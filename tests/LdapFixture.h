@@ -1,7 +1,11 @@
 #pragma once
 
 // The LDAP tree of the tests: o=Acme with ou=Sales (users, one sub-container), ou=Many
-// (more users than a page or the anonymous size limit) and names needing escapes.
+// (more users than a page or the anonymous size limit), names needing escapes, and two
+// users whose limits ou=Many exceeds (password "secret"): cn=small (a size limit below a
+// page) and cn=unchecked (a limit on the candidates a search may examine).
+
+#include "SlapdServer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,6 +15,7 @@ namespace LdapFixture {
 constexpr int ManyUsers = 1200;
 // The size limit of anonymous users; the root name has none.
 constexpr int AnonymousLimit = 1000;
+constexpr int SmallLimit = 300;
 
 inline QByteArray Ldif()
 {
@@ -25,7 +30,10 @@ inline QByteArray Ldif()
                       "dn: cn=Roe\\, Ann+uid=ann,ou=Sales,o=Acme\nobjectClass: inetOrgPerson\ncn: Roe, Ann\n"
                       "uid: ann\nsn: Roe\n\n"
                       "dn: cn=bob,ou=Staff,ou=Sales,o=Acme\nobjectClass: inetOrgPerson\ncn: bob\nsn: Bob\n\n"
-                      "dn: ou=Many,o=Acme\nobjectClass: organizationalUnit\nou: Many\n\n";
+                      "dn: ou=Many,o=Acme\nobjectClass: organizationalUnit\nou: Many\n\n"
+                      "dn: cn=small,o=Acme\nobjectClass: person\ncn: small\nsn: Small\nuserPassword: secret\n\n"
+                      "dn: cn=unchecked,o=Acme\nobjectClass: person\ncn: unchecked\nsn: Unchecked\n"
+                      "userPassword: secret\n\n";
     for (int i = 0; i < ManyUsers; ++i)
         ldif += QStringLiteral("dn: cn=user%1,ou=Many,o=Acme\nobjectClass: inetOrgPerson\ncn: user%1\nsn: S%1\n\n")
                     .arg(i, 4, 10, QLatin1Char('0'))
@@ -35,7 +43,19 @@ inline QByteArray Ldif()
 
 inline QByteArray Config()
 {
-    return QStringLiteral("limits anonymous size=%1\n").arg(AnonymousLimit).toUtf8();
+    return QStringLiteral("limits anonymous size=%1\n"
+                          "limits dn.exact=\"cn=small,o=Acme\" size=%2\n"
+                          "limits dn.exact=\"cn=unchecked,o=Acme\" size.unchecked=100\n")
+        .arg(AnonymousLimit)
+        .arg(SmallLimit)
+        .toUtf8();
+}
+
+// Starts server with this tree, the root name cn=admin,o=Acme (password "secret").
+inline bool Start(SlapdServer &server, QString *error)
+{
+    return server.Start("o=Acme", "cn=admin,o=Acme", "secret", {"core", "cosine", "inetorgperson"}, {}, Config(),
+                        Ldif(), error);
 }
 
 } // namespace LdapFixture

@@ -13,6 +13,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class SlapdServer
@@ -38,7 +39,7 @@ public:
             return false;
         }
         QDir(folder_.path()).mkpath("db");
-        QByteArray config;
+        QByteArray config = global_;
         for (const QString &schema : schemas)
             config += "include /etc/ldap/schema/" + schema.toUtf8() + ".schema\n";
         if (!extraSchema.isEmpty()) {
@@ -63,21 +64,16 @@ public:
         }
         for (int attempt = 0; attempt < 5; ++attempt) {
             port_ = FreePort();
-            slapd_.setProcessChannelMode(QProcess::MergedChannels);
-            slapd_.start(Binary("slapd"), {"-d", "0", "-f", Path("slapd.conf"), "-h", Uri()});
-            if (!slapd_.waitForStarted(10000))
-                continue;
-            for (int wait = 0; wait < 100 && slapd_.state() == QProcess::Running; ++wait) {
-                if (Answers()) {
-                    return true;
-                }
-                QThread::msleep(50);
-            }
-            Stop();
+            tlsPort_ = global_.isEmpty() ? 0 : FreePort();
+            if (Launch())
+                return true;
         }
         *error = "slapd did not start: " + QString::fromLocal8Bit(slapd_.readAll());
         return false;
     }
+
+    // Starts the stopped server again on its port, with its database as it was.
+    bool Restart() { return Launch(); }
 
     void Stop()
     {
@@ -90,7 +86,13 @@ public:
         }
     }
 
+    // Before Start: global lines of the configuration (TLS certificate settings, say);
+    // the server then listens for ldaps:// as well.
+    void SetGlobalConfig(const QByteArray &lines) { global_ = lines; }
+
     QString Uri() const { return QStringLiteral("ldap://127.0.0.1:%1").arg(port_); }
+    int Port() const { return port_; }
+    int TlsPort() const { return tlsPort_; }
     QString Path(const QString &name) const { return folder_.filePath(name); }
 
     QString Write(const QString &name, const QByteArray &content) const
@@ -101,7 +103,34 @@ public:
         return file.fileName();
     }
 
+    // A file readable by its owner only, as password files must be.
+    QString WriteOwnerOnly(const QString &name, const QByteArray &content) const
+    {
+        const QString path = Write(name, content);
+        if (chmod(path.toLocal8Bit().constData(), 0600) != 0)
+            qFatal("cannot restrict %s", qPrintable(path));
+        return path;
+    }
+
 private:
+    bool Launch()
+    {
+        slapd_.setProcessChannelMode(QProcess::MergedChannels);
+        QString listen = Uri();
+        if (tlsPort_ != 0)
+            listen += QStringLiteral(" ldaps://127.0.0.1:%1").arg(tlsPort_);
+        slapd_.start(Binary("slapd"), {"-d", "0", "-f", Path("slapd.conf"), "-h", listen});
+        if (!slapd_.waitForStarted(10000))
+            return false;
+        for (int wait = 0; wait < 100 && slapd_.state() == QProcess::Running; ++wait) {
+            if (Answers())
+                return true;
+            QThread::msleep(50);
+        }
+        Stop();
+        return false;
+    }
+
     static int FreePort()
     {
         const int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -131,5 +160,7 @@ private:
 
     QTemporaryDir folder_;
     QProcess slapd_;
+    QByteArray global_;
     int port_ = 0;
+    int tlsPort_ = 0;
 };

@@ -2,13 +2,11 @@
 // from a directory file and from the LDAP tree give the same results, and a server that
 // refuses or is not there stops the run with its reason and no output file.
 
+#include "LdapCliRun.h"
 #include "SlapdServer.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTest>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -62,12 +60,6 @@ QByteArray Query(bool sorted)
         .toUtf8();
 }
 
-struct Outcome {
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
-
 } // namespace
 
 class TestCliLdap : public QObject
@@ -77,14 +69,7 @@ class TestCliLdap : public QObject
     SlapdServer server_;
     QString passwordFile_;
 
-    Outcome Run(const QStringList &arguments)
-    {
-        QProcess process;
-        process.start(VELTRANE_CLI, arguments);
-        process.waitForFinished(120000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
+    static LdapCliRun Run(const QStringList &arguments) { return LdapCliRun::Of(arguments); }
 
     QStringList Ldap(const QString &passwordFile) const
     {
@@ -97,20 +82,20 @@ private slots:
         if (!SlapdServer::Installed())
             QSKIP("slapd is not installed");
         QString error;
-        QVERIFY2(server_.Start("o=Acme", "cn=admin,o=Acme", "secret", {"core", "cosine", "inetorgperson"}, {}, {},
-                               kLdif, &error),
+        // Anonymous users see two entries of a listing at most.
+        QVERIFY2(server_.Start("o=Acme", "cn=admin,o=Acme", "secret", {"core", "cosine", "inetorgperson"}, {},
+                               "limits anonymous size=2\n", kLdif, &error),
                  qPrintable(error));
-        passwordFile_ = server_.Write("admin.pw", "secret\n");
-        QVERIFY(chmod(passwordFile_.toLocal8Bit().constData(), 0600) == 0);
+        passwordFile_ = server_.WriteOwnerOnly("admin.pw", "secret\n");
         server_.Write("acme.json", kDirectory);
     }
 
     void sameResultsAsTheDirectoryFile()
     {
         const QString sorted = server_.Write("sorted.req", Query(true));
-        const Outcome file = Run({"run", sorted, "--directory", server_.Path("acme.json")});
+        const LdapCliRun file = Run({"run", sorted, "--directory", server_.Path("acme.json")});
         QCOMPARE(file.status, 0);
-        const Outcome ldap = Run(QStringList{"run", sorted} + Ldap(passwordFile_));
+        const LdapCliRun ldap = Run(QStringList{"run", sorted} + Ldap(passwordFile_));
         QVERIFY2(ldap.status == 0, qPrintable(ldap.err));
         QCOMPARE(ldap.out, file.out);
         QCOMPARE(ldap.out, QByteArray("Contexte\tcn\tsn\ttelephoneNumber\r\n"
@@ -120,8 +105,8 @@ private slots:
 
         // Unsorted, the server's own order: the same lines.
         const QString unsorted = server_.Write("unsorted.req", Query(false));
-        const Outcome fileLines = Run({"run", unsorted, "--directory", server_.Path("acme.json")});
-        const Outcome ldapLines = Run(QStringList{"run", unsorted} + Ldap(passwordFile_));
+        const LdapCliRun fileLines = Run({"run", unsorted, "--directory", server_.Path("acme.json")});
+        const LdapCliRun ldapLines = Run(QStringList{"run", unsorted} + Ldap(passwordFile_));
         QCOMPARE(ldapLines.status, 0);
         QStringList expected = QString::fromUtf8(fileLines.out).split("\r\n");
         QStringList got = QString::fromUtf8(ldapLines.out).split("\r\n");
@@ -138,7 +123,7 @@ private slots:
                                                        "tls=none\n")
                                             .arg(server_.Uri())
                                             .toUtf8());
-        const Outcome run = Run({"run", server_.Write("q.req", Query(true)), "--client", ini, "--tree", "lab"});
+        const LdapCliRun run = Run({"run", server_.Write("q.req", Query(true)), "--client", ini, "--tree", "lab"});
         QVERIFY2(run.status == 0, qPrintable(run.err));
         QVERIFY(run.out.contains("jdoe\tDoe"));
     }
@@ -146,11 +131,10 @@ private slots:
     void refusalsStopTheRunWithoutOutput()
     {
         const QString query = server_.Write("r.req", Query(true));
-        const QString wrong = server_.Write("wrong.pw", "nope");
-        QVERIFY(chmod(wrong.toLocal8Bit().constData(), 0600) == 0);
+        const QString wrong = server_.WriteOwnerOnly("wrong.pw", "nope");
         const QString out = server_.Path("out.txt");
 
-        Outcome run = Run(QStringList{"run", query, "-o", out} + Ldap(wrong));
+        LdapCliRun run = Run(QStringList{"run", query, "-o", out} + Ldap(wrong));
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains("refused the bind as cn=admin,o=Acme: Invalid credentials"), qPrintable(run.err));
         QVERIFY(!QFile::exists(out));
@@ -164,6 +148,15 @@ private slots:
         run = Run(QStringList{"run", query, "-o", out, "--ldap", server_.Uri()});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains("StartTLS with"), qPrintable(run.err));
+
+        // A listing cut short by the server's limit is no short export.
+        run = Run({"run", query, "-o", out, "--ldap", server_.Uri(), "--no-tls"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("NWDSList Failed for Sales.Acme Error Code: -5004 "
+                                  "the server's size limit was reached: Size limit exceeded\n"),
+                 qPrintable(run.err));
+        QCOMPARE(run.err.count("NWDSList Failed"), 1);
+        QVERIFY(!QFile::exists(out));
 
         run = Run({"run", query, "--ldap", server_.Uri(), "--password-file", passwordFile_});
         QCOMPARE(run.status, 2);

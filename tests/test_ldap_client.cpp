@@ -53,11 +53,8 @@ private slots:
         if (!SlapdServer::Installed())
             QSKIP("slapd is not installed");
         QString error;
-        QVERIFY2(server_.Start("o=Acme", "cn=admin,o=Acme", "secret", {"core", "cosine", "inetorgperson"}, {},
-                               LdapFixture::Config(), LdapFixture::Ldif(), &error),
-                 qPrintable(error));
-        passwordFile_ = server_.Write("admin.pw", "secret\n");
-        QVERIFY(chmod(passwordFile_.toLocal8Bit().constData(), 0600) == 0);
+        QVERIFY2(LdapFixture::Start(server_, &error), qPrintable(error));
+        passwordFile_ = server_.WriteOwnerOnly("admin.pw", "secret\n");
     }
 
     void treeIdentityAndContexts()
@@ -70,6 +67,8 @@ private slots:
         QCOMPARE(nds.UserName, "admin.Acme");
         QCOMPARE(nds.CurrentContext, "Acme");
         QCOMPARE(nds.GetContainers(), QStringList({"..", "Sales", "Many"}));
+        // A listing of containers asks only for what it needs, and keeps nothing partial.
+        QCOMPARE(TNW4Object(nds, "Sales.Acme").GetValues("ou"), QStringList{"Sales"});
         QVERIFY(nds.ChangeContext("Sales.Acme"));
         QCOMPARE(nds.GetContainers(), QStringList({"..", "Staff"}));
         QVERIFY(nds.ChangeContext(".."));
@@ -156,6 +155,49 @@ private slots:
         QVERIFY(listed > 0);
     }
 
+    void limitsEndTheEnumerationWithTheirReport()
+    {
+        // Reached on the first page (cn=small) and after two pages (anonymous): the
+        // enumeration hands out what came before, then reports the limit and ends.
+        const auto enumerate = [this](const QString &bindDn, const QString &container, QStringList &found,
+                                      QStringList &reports) {
+            LdapServerConfig config = Admin();
+            config.bindDn = bindDn;
+            auto session = Open(config);
+            if (!session->client)
+                qFatal("%s", qPrintable(session->error));
+            const int32_t result = session->nds->EnumObjects(
+                container, true, 0,
+                [&](const QString &in, const TNDSObj &entry, int32_t, bool &) { found << entry.EntryName + "." + in; },
+                "inetOrgPerson");
+            reports = session->reports;
+            return result;
+        };
+        const QString sizeReport = "NWDSList Failed for Many.Acme\rError Code: -5004\r"
+                                   "the server's size limit was reached: Size limit exceeded";
+        QStringList found;
+        QStringList reports;
+        QCOMPARE(enumerate("cn=small,o=Acme", "Many.Acme", found, reports), LdapResult::ERR_LDAP_BASE - 4);
+        QCOMPARE(found.size(), LdapFixture::SmallLimit);
+        QCOMPARE(reports, QStringList{sizeReport});
+
+        // A nested level that fails ends the enclosing ones with one report.
+        found.clear();
+        QCOMPARE(enumerate({}, "Acme", found, reports), LdapResult::ERR_LDAP_BASE - 4);
+        QCOMPARE(found.filter(".Many.Acme").size(), LdapFixture::AnonymousLimit);
+        QCOMPARE(reports, QStringList{sizeReport});
+
+        // The candidates a search may examine: refused with the server's words.
+        found.clear();
+        const int32_t refused = enumerate("cn=unchecked,o=Acme", "Many.Acme", found, reports);
+        QVERIFY(refused != 0 && refused != -1);
+        QVERIFY(found.isEmpty());
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(
+            reports.front().startsWith(QStringLiteral("NWDSList Failed for Many.Acme\rError Code: %1\r").arg(refused)),
+            qPrintable(reports.front()));
+    }
+
     void readsValuesAsRecordsOfTheirSyntax()
     {
         auto session = Open(Admin());
@@ -198,8 +240,7 @@ private slots:
     void refusalsSayWhy()
     {
         LdapServerConfig wrong = Admin();
-        wrong.passwordFile = server_.Write("wrong.pw", "nope");
-        QVERIFY(chmod(wrong.passwordFile.toLocal8Bit().constData(), 0600) == 0);
+        wrong.passwordFile = server_.WriteOwnerOnly("wrong.pw", "nope");
         auto session = Open(wrong);
         QVERIFY(!session->client);
         QVERIFY2(session->error.contains("refused the bind as cn=admin,o=Acme"), qPrintable(session->error));

@@ -78,6 +78,10 @@ int Run(const CliArguments &arguments)
         discard();
         return kInterrupted;
     }
+    if (run.DirectoryFailed) {
+        discard();
+        return kFailure;
+    }
     if (run.WriteFailed || !(workbook ? workbook->Commit() : text->Commit())) {
         Complain(workbook ? workbook->Error() : text->Error());
         discard();

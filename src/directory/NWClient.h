@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 using NWDSCCODE = int32_t;
 using NWDSContextHandle = int32_t;
@@ -175,4 +176,16 @@ public:
     virtual NWDSCCODE NWCCGetPrimConnRef(NWCONN_HANDLE *connection) = 0;
     virtual NWDSCCODE NWCCScanConnRefs(uint32_t *scanIterator, NWCONN_HANDLE *connection) = 0;
     virtual NWDSCCODE NWCCGetConnRefInfo(NWCONN_HANDLE connection, uint32_t infoType, size_t size, void *buffer) = 0;
+
+    // Failures beyond the codes. What the server said about the last failing call when
+    // that call returned code (a limit it hit, its error text and diagnostic), taken by
+    // the asking; empty when the client has nothing to add.
+    virtual std::string TakeServerWords(NWDSCCODE code)
+    {
+        static_cast<void>(code);
+        return {};
+    }
+    // Whether the directory cannot be reached any more: the connection dropped and could
+    // not be made again, and every later call fails.
+    virtual bool Lost() const { return false; }
 };

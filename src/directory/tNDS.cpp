@@ -58,8 +58,16 @@ void tNDS::ReportError(int32_t code, const QString &text)
 {
     LastError = code;
     LastErrorText = text;
+    // A directory that cannot be reached any more is reported once, not at every call
+    // that fails after it.
+    if (lostReported_)
+        return;
+    lostReported_ = client_.Lost();
+    QString shown = text;
+    if (const std::string words = client_.TakeServerWords(code); !words.empty())
+        shown += QLatin1Char('\r') + QString::fromStdString(words);
     if (ShowErrors && hooks_.Reporter)
-        hooks_.Reporter(text);
+        hooks_.Reporter(shown);
 }
 
 void tNDS::PumpEvents() const

@@ -49,8 +49,13 @@ public:
     tNDS(const tNDS &) = delete;
     tNDS &operator=(const tNDS &) = delete;
 
-    // Records the code and the text; shows the text through the reporter while ShowErrors.
+    // Records the code and the text; shows the text through the reporter while ShowErrors,
+    // followed on a line of its own by what the server said about the failure when the
+    // client tells. Once the directory cannot be reached any more, only the first report
+    // is shown.
     void ReportError(int32_t code, const QString &text);
+    // Whether the directory cannot be reached any more: the work must stop.
+    bool Lost() const { return client_.Lost(); }
     // Lets pending window events run.
     void PumpEvents() const;
 
@@ -76,9 +81,11 @@ public:
     QStringList GetContainers();
 
     // Hands every object of className (every object when empty) below container to the
-    // callback, also in all sub-containers when recursive.
-    void EnumObjects(const QString &container, bool recursive, int32_t data, const tObjectCallback &callback,
-                     const QString &className);
+    // callback, also in all sub-containers when recursive. A listing that fails (a server
+    // limit hit, the directory lost) is reported ("NWDSList Failed for" the container) and
+    // ends the whole enumeration: the result is its code, 0 when nothing failed.
+    int32_t EnumObjects(const QString &container, bool recursive, int32_t data, const tObjectCallback &callback,
+                        const QString &className);
 
     // Schema catalogue. Each read reports a failing client call through ReportError and
     // ends there, keeping what it had added; the client's buffers are always freed.
@@ -114,6 +121,7 @@ private:
     NWClient &client_;
     DirectoryHooks hooks_;
     bool hasContext_ = false;
+    bool lostReported_ = false;
 };
 
 // The listing primitive. Result 0: a new entry is in the record. -1: the listing is

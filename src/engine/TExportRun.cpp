@@ -66,12 +66,14 @@ void TExportRun::RunExport()
     observer_.SetProgressVisible(false);
     try {
         if (!Cancelled) {
-            directory_.EnumObjects(
+            const int32_t failed = directory_.EnumObjects(
                 job_.context, job_.recursive, 0,
                 [this](const QString &container, const TNDSObj &entry, int32_t, bool &stop) {
                     CollectObject(container, entry, stop);
                 },
                 job_.className);
+            if (failed != 0 || directory_.Lost())
+                DirectoryFailed = Cancelled = true;
         }
         if (!Cancelled) {
             if (job_.sortbycn)
@@ -201,6 +203,11 @@ int TExportRun::ExportObjects()
         } catch (const std::bad_alloc &) {
             Line = QStringLiteral("erreur en lecture de %1").arg(name);
             rejected = false;
+        }
+        // The reads of a directory lost meanwhile failed: the line would lack their values.
+        if (directory_.Lost()) {
+            DirectoryFailed = Cancelled = true;
+            break;
         }
         if (!rejected) {
             EmitLine();

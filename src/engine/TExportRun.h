@@ -38,6 +38,10 @@ public:
     // Set, together with Cancelled, when the observer could not take a result line: what
     // was written is incomplete and the driver must not keep it as the result.
     bool WriteFailed = false;
+    // Set, together with Cancelled, when the directory stopped the run: a listing failed
+    // (a server limit hit, say) or the directory cannot be reached any more. The failure
+    // has been reported; no line follows it, and the driver must not keep the result.
+    bool DirectoryFailed = false;
 
 private:
     void CollectObject(const QString &container, const TNDSObj &entry, bool &stop);

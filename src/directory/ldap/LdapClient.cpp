@@ -106,13 +106,13 @@ const LdapSchema *LdapClient::SchemaOf(uint32_t tree, NWDSCCODE *code)
                                          attributes, false, nullptr, &result);
     if (status != LDAP_SUCCESS) {
         ldap_msgfree(result);
-        *code = LdapResult::ToDirectory(status);
+        *code = Failed(tree, status);
         return nullptr;
     }
     std::vector<std::string> objectClasses;
     std::vector<std::string> attributeTypes;
     LDAP *ld = connection.Handle();
-    for (LDAPMessage *at = ldap_first_entry(ld, result); at; at = ldap_next_entry(ld, at)) {
+    for (LDAPMessage *at = connection.FirstEntry(result); at; at = ldap_next_entry(ld, at)) {
         for (auto [name, into] :
              {std::pair{"objectClasses", &objectClasses}, std::pair{"attributeTypes", &attributeTypes}}) {
             berval **values = ldap_get_values_len(ld, at, name);
@@ -125,6 +125,41 @@ const LdapSchema *LdapClient::SchemaOf(uint32_t tree, NWDSCCODE *code)
     entry.schema = std::make_unique<LdapSchema>();
     entry.schema->Build(objectClasses, attributeTypes);
     return entry.schema.get();
+}
+
+// ---- failures
+
+NWDSCCODE LdapClient::Failed(uint32_t tree, int status)
+{
+    const NWDSCCODE code = LdapResult::ToDirectory(status);
+    const LdapConnection &connection = ConnectionOf(tree);
+    QString words = connection.Words(status);
+    if (connection.Lost())
+        words = connection.LostWords();
+    else if (const char *limit = LdapResult::LimitName(status))
+        words = QStringLiteral("the server's %1 was reached: %2").arg(QLatin1String(limit), words);
+    wordsCode_ = code;
+    words_ = words.toStdString();
+    return code;
+}
+
+std::string LdapClient::TakeServerWords(NWDSCCODE code)
+{
+    std::string words;
+    if (code == wordsCode_ && code != 0)
+        words.swap(words_);
+    wordsCode_ = 0;
+    words_.clear();
+    return words;
+}
+
+bool LdapClient::Lost() const
+{
+    for (const Tree &tree : trees_) {
+        if (tree.connection->Lost())
+            return true;
+    }
+    return false;
 }
 
 // ---- names
@@ -166,7 +201,6 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
     if (known == parts.size() && !LdapName::IsTyped({parts.back()}))
         return ERR_NO_SUCH_ENTRY; // not below a naming context
     LdapConnection &connection = ConnectionOf(tree);
-    LDAP *ld = connection.Handle();
     for (size_t index = known; index-- > 0;) {
         const std::vector<LdapName::Rdn> wanted(parts.begin() + std::ptrdiff_t(index), parts.end());
         if (LdapName::IsTyped({parts[index]})) {
@@ -181,7 +215,8 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
         const int status =
             connection.Search(base, LDAP_SCOPE_ONELEVEL, "(objectClass=*)", attributes, true, nullptr, &result);
         std::string found;
-        for (LDAPMessage *at = ldap_first_entry(ld, result); at && found.empty(); at = ldap_next_entry(ld, at)) {
+        LDAP *ld = connection.Handle();
+        for (LDAPMessage *at = connection.FirstEntry(result); at && found.empty(); at = ldap_next_entry(ld, at)) {
             char *childDn = ldap_get_dn(ld, at);
             std::vector<LdapName::Rdn> childParts;
             if (childDn && LdapName::ParseDn(childDn, childParts) && !childParts.empty() &&
@@ -191,7 +226,7 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
         }
         ldap_msgfree(result);
         if (found.empty())
-            return status == LDAP_SUCCESS ? ERR_NO_SUCH_ENTRY : LdapResult::ToDirectory(status);
+            return status == LDAP_SUCCESS ? ERR_NO_SUCH_ENTRY : Failed(tree, status);
         base = found;
         Remember(tree, wanted, base);
     }
@@ -212,7 +247,7 @@ NWDSCCODE LdapClient::Exists(uint32_t tree, const std::string &dn)
         ConnectionOf(tree).Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", attributes, true, nullptr, &result);
     ldap_msgfree(result);
     if (status != LDAP_SUCCESS)
-        return LdapResult::ToDirectory(status);
+        return Failed(tree, status);
     Remember(tree, parts, dn);
     return 0;
 }

@@ -37,8 +37,10 @@
 //   any entry that reports subordinates;
 // - values come in the records of their syntax (LdapValue); a value that cannot be
 //   converted gives ERR_SYNTAX_VIOLATION from NWDSComputeAttrValSize and NWDSGetAttrVal;
-// - reads of one object answer from the last objects read, fetched whole (all user
-//   attributes) on the first read; a listing starts afresh;
+// - listings of objects (not of containers only) fetch every entry whole (all user
+//   attributes) and keep what they fetched, within a bounded memory, until a listing
+//   starts that is not below an open one; reads of one object answer from there or from
+//   the last objects read, fetched whole on the first read;
 // - request and result buffers are those of the simulated client (one buffer type
 //   serves every client of a program).
 //
@@ -105,6 +107,11 @@ public:
     NWDSCCODE NWCCScanConnRefs(uint32_t *scanIterator, NWCONN_HANDLE *connection) override;
     NWDSCCODE NWCCGetConnRefInfo(NWCONN_HANDLE connection, uint32_t infoType, size_t size, void *buffer) override;
 
+    // The server's words on the last failure: the limit it hit, its error text and
+    // diagnostic message; for a lost server, why it could not be reached again.
+    std::string TakeServerWords(NWDSCCODE code) override;
+    bool Lost() const override;
+
 private:
     struct Tree {
         std::unique_ptr<LdapConnection> connection;
@@ -124,12 +131,16 @@ private:
     };
     struct Listing {
         uint32_t tree = 0;
+        bool whole = true; // the entries come with all their user attributes
         std::string dn;
         std::string cookie;
         bool started = false;
         bool more = true;
         std::deque<ListedEntry> pending;
         NWDSCCODE stopped = 0; // the failure that ends the listing once pending is handed out
+        size_t received = 0;   // entries the server sent for this search
+        size_t skip = 0;       // entries of a search started over that were listed before
+        uint32_t session = 0;  // the connection's session that gave the cookie
     };
     // One object as read: its attributes (schema indexes) with their values.
     struct ReadAttribute {
@@ -150,6 +161,9 @@ private:
     // The tree's schema, read from its subschema entry on first use; null with *code.
     const LdapSchema *SchemaOf(uint32_t tree, NWDSCCODE *code);
 
+    // The code of a failed LDAP operation on the tree, keeping the server's words on it.
+    NWDSCCODE Failed(uint32_t tree, int status);
+
     // Names.
     NWDSCCODE Resolve(uint32_t tree, const char *name, std::string &dn);
     NWDSCCODE ResolveParts(uint32_t tree, const std::vector<LdapName::Rdn> &parts, std::string &dn);
@@ -167,9 +181,17 @@ private:
                    bool containersOnly);
     NWDSCCODE FetchPage(Listing &listing);
     NWDSCCODE FetchTop(Listing &listing);
-    bool Listed(uint32_t tree, LDAPMessage *entry, ListedEntry &listed);
+    // The listed entry of a search's entry; one read whole is kept for the reads to come.
+    bool Listed(uint32_t tree, LDAPMessage *entry, bool whole, ListedEntry &listed);
+    // Whether dn lies below the entry of an open listing of the tree.
+    bool BelowOpenListing(uint32_t tree, const std::string &dn) const;
 
     // Reads.
+    static std::string ReadKey(uint32_t tree, const std::string &dn);
+    // The user attributes of a search's entry that the schema knows, with their values.
+    static void ReadOf(const LdapSchema &schema, LDAP *ld, LDAPMessage *found, ReadEntry &read);
+    // Keeps an entry read with its listing, while the memory for them allows.
+    void Prefetch(ReadEntry &&read);
     NWDSCCODE Fetch(uint32_t tree, const std::string &dn, const ReadEntry *&entry);
     static NWDSCCODE CheckBuffer(const Buf_T *buffer, Buf_T::Content content);
     NWDSCCODE CarriedValue(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, const void *area, bool peek,
@@ -181,6 +203,12 @@ private:
     std::map<int32_t, Listing> listings_;
     int32_t nextListing_ = 0;
     std::deque<ReadEntry> reads_;
+    // Entries read with their listings (ReadKey), and the memory they take.
+    std::unordered_map<std::string, ReadEntry> prefetched_;
+    size_t prefetchedBytes_ = 0;
     // Names handed out, by tree and key (LdapName::Key), with their DNs.
     std::unordered_map<std::string, std::string> names_;
+    // The words of the last failure and the code it gave.
+    NWDSCCODE wordsCode_ = 0;
+    std::string words_;
 };

@@ -15,7 +15,10 @@ constexpr int PageSize = 500;
 // the oldest is then dropped.
 constexpr size_t OpenListings = 256;
 
+// What a listing needs of each entry; a listing of objects takes them whole, so that the
+// reads that follow need not ask again.
 const char *const ListedAttributes[] = {"objectClass", "structuralObjectClass", "hasSubordinates", nullptr};
+const char *const WholeEntries[] = {LDAP_ALL_USER_ATTRIBUTES, "structuralObjectClass", "hasSubordinates", nullptr};
 
 void WriteText(uint8_t *&at, std::string_view text)
 {
@@ -44,7 +47,7 @@ std::vector<std::string> Values(LDAP *ld, LDAPMessage *entry, const char *name)
 
 } // namespace
 
-bool LdapClient::Listed(uint32_t tree, LDAPMessage *entry, ListedEntry &listed)
+bool LdapClient::Listed(uint32_t tree, LDAPMessage *entry, bool whole, ListedEntry &listed)
 {
     LDAP *ld = ConnectionOf(tree).Handle();
     char *dn = ldap_get_dn(ld, entry);
@@ -82,27 +85,51 @@ bool LdapClient::Listed(uint32_t tree, LDAPMessage *entry, ListedEntry &listed)
     const auto subordinates = Values(ld, entry, "hasSubordinates");
     listed.container = (base >= 0 && (schema->Classes()[size_t(base)].flags & DS_CONTAINER_CLASS)) ||
                        (!subordinates.empty() && subordinates.front() == "TRUE");
+    if (whole && schema) {
+        ReadEntry read;
+        read.tree = tree;
+        read.dn = listed.dn;
+        ReadOf(*schema, ld, entry, read);
+        Prefetch(std::move(read));
+    }
     return true;
+}
+
+bool LdapClient::BelowOpenListing(uint32_t tree, const std::string &dn) const
+{
+    std::vector<LdapName::Rdn> parts;
+    if (!LdapName::ParseDn(dn, parts))
+        return false;
+    for (const auto &[id, open] : listings_) {
+        std::vector<LdapName::Rdn> top;
+        if (open.tree != tree || !LdapName::ParseDn(open.dn, top) || top.size() >= parts.size())
+            continue;
+        const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.size()), parts.end());
+        if (LdapName::Key(suffix) == LdapName::Key(top))
+            return true;
+    }
+    return false;
 }
 
 NWDSCCODE LdapClient::FetchTop(Listing &listing)
 {
     LdapConnection &connection = ConnectionOf(listing.tree);
-    LDAP *ld = connection.Handle();
     listing.more = false;
-    for (const std::string &dn : connection.NamingContexts()) {
+    const std::vector<std::string> namingContexts = connection.NamingContexts();
+    for (const std::string &dn : namingContexts) {
         LDAPMessage *result = nullptr;
-        const int status =
-            connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", ListedAttributes, false, nullptr, &result);
-        for (LDAPMessage *at = ldap_first_entry(ld, result); at; at = ldap_next_entry(ld, at)) {
+        const int status = connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)",
+                                             listing.whole ? WholeEntries : ListedAttributes, false, nullptr, &result);
+        LDAP *ld = connection.Handle();
+        for (LDAPMessage *at = connection.FirstEntry(result); at; at = ldap_next_entry(ld, at)) {
             ListedEntry listed;
-            if (Listed(listing.tree, at, listed))
+            if (Listed(listing.tree, at, listing.whole, listed))
                 listing.pending.push_back(std::move(listed));
         }
         ldap_msgfree(result);
         // A naming context that cannot be read is no subordinate to show.
         if (status != LDAP_SUCCESS && status != LDAP_NO_SUCH_OBJECT && status != LDAP_INSUFFICIENT_ACCESS) {
-            listing.stopped = LdapResult::ToDirectory(status);
+            listing.stopped = Failed(listing.tree, status);
             break;
         }
     }
@@ -114,28 +141,54 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
     if (listing.dn.empty())
         return FetchTop(listing);
     LdapConnection &connection = ConnectionOf(listing.tree);
-    LDAP *ld = connection.Handle();
-    LDAPControl *page = nullptr;
-    if (connection.Pages()) {
-        berval cookie{ber_len_t(listing.cookie.size()), listing.cookie.data()};
-        if (ldap_create_page_control(ld, PageSize, listing.started ? &cookie : nullptr, 0, &page) != LDAP_SUCCESS)
-            return ERR_NOT_ENOUGH_MEMORY;
-    }
-    listing.started = true;
-    LDAPControl *controls[] = {page, nullptr};
+    int status = LDAP_SUCCESS;
     LDAPMessage *result = nullptr;
-    const int status = connection.Search(listing.dn, LDAP_SCOPE_ONELEVEL, "(objectClass=*)", ListedAttributes, false,
-                                         page ? controls : nullptr, &result);
-    if (page)
-        ldap_control_free(page);
-    for (LDAPMessage *at = ldap_first_entry(ld, result); at; at = ldap_next_entry(ld, at)) {
+    bool paged = false;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        bool continued = listing.started && !listing.cookie.empty();
+        if (continued && listing.session != connection.Session()) {
+            // The connection was made again since the last page: the new one knows
+            // nothing of the paged search, which starts over past the entries listed.
+            listing.cookie.clear();
+            listing.skip = listing.received;
+            listing.received = 0;
+            continued = false;
+        }
+        const uint32_t session = connection.Session();
+        LDAPControl *page = nullptr;
+        if (connection.Pages()) {
+            berval cookie{ber_len_t(listing.cookie.size()), listing.cookie.data()};
+            if (ldap_create_page_control(connection.Handle(), PageSize, continued ? &cookie : nullptr, 0, &page) !=
+                LDAP_SUCCESS)
+                return ERR_NOT_ENOUGH_MEMORY;
+        }
+        paged = page != nullptr;
+        listing.started = true;
+        LDAPControl *controls[] = {page, nullptr};
+        status = connection.Search(listing.dn, LDAP_SCOPE_ONELEVEL, "(objectClass=*)",
+                                   listing.whole ? WholeEntries : ListedAttributes, false, page ? controls : nullptr,
+                                   &result);
+        if (page)
+            ldap_control_free(page);
+        if (!continued || connection.Session() == session)
+            break;
+        ldap_msgfree(result); // the page asked with a cookie of the dropped connection
+        result = nullptr;
+    }
+    LDAP *ld = connection.Handle();
+    for (LDAPMessage *at = connection.FirstEntry(result); at; at = ldap_next_entry(ld, at)) {
+        ++listing.received;
+        if (listing.skip > 0) {
+            --listing.skip;
+            continue;
+        }
         ListedEntry listed;
-        if (Listed(listing.tree, at, listed))
+        if (Listed(listing.tree, at, listing.whole, listed))
             listing.pending.push_back(std::move(listed));
     }
     listing.more = false;
     listing.cookie.clear();
-    if (status == LDAP_SUCCESS && page && result) {
+    if (status == LDAP_SUCCESS && paged && result) {
         LDAPControl **returned = nullptr;
         if (ldap_parse_result(ld, result, nullptr, nullptr, nullptr, nullptr, &returned, 0) == LDAP_SUCCESS &&
             returned) {
@@ -145,6 +198,7 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
                 if (ldap_parse_pageresponse_control(ld, response, &estimate, &cookie) == LDAP_SUCCESS) {
                     if (cookie.bv_val && cookie.bv_len > 0) {
                         listing.cookie.assign(cookie.bv_val, cookie.bv_len);
+                        listing.session = connection.Session();
                         listing.more = true;
                     }
                     ber_memfree(cookie.bv_val);
@@ -155,7 +209,7 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
     }
     ldap_msgfree(result);
     if (status != LDAP_SUCCESS)
-        listing.stopped = LdapResult::ToDirectory(status);
+        listing.stopped = Failed(listing.tree, status);
     return 0;
 }
 
@@ -183,9 +237,15 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
     if (id == -1) {
         Listing listing;
         listing.tree = found->tree;
+        listing.whole = !containersOnly;
         if (const NWDSCCODE result = Resolve(found->tree, object, listing.dn); result != 0)
             return result;
-        reads_.clear(); // a new run reads afresh
+        // A new run reads afresh; the listings of its sub-containers keep what it listed.
+        reads_.clear();
+        if (!BelowOpenListing(found->tree, listing.dn)) {
+            prefetched_.clear();
+            prefetchedBytes_ = 0;
+        }
         if (listings_.size() >= OpenListings)
             listings_.erase(listings_.begin());
         id = nextListing_;

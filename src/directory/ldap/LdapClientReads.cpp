@@ -6,6 +6,7 @@
 
 #include <ldap.h>
 
+#include <strings.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -17,6 +18,9 @@ namespace {
 
 // Objects kept as read: a reader reads one object's attributes one after the other.
 constexpr size_t KeptObjects = 8;
+// The values kept from listings at most, counted with what each costs besides its bytes.
+constexpr size_t PrefetchBytes = size_t(96) << 20;
+constexpr size_t PrefetchOverhead = 48;
 // What a result buffer carries for a value that cannot be converted.
 constexpr uint32_t NotConverted = UINT32_MAX;
 // NWDSOpenStream: opening for writing.
@@ -30,42 +34,24 @@ void WriteU32(uint8_t *&at, uint32_t value)
 
 } // namespace
 
-NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, const ReadEntry *&entry)
+std::string LdapClient::ReadKey(uint32_t tree, const std::string &dn)
 {
-    for (const ReadEntry &kept : reads_) {
-        if (kept.tree == tree && kept.dn == dn) {
-            entry = &kept;
-            return 0;
-        }
-    }
-    NWDSCCODE code = 0;
-    const LdapSchema *schema = SchemaOf(tree, &code);
-    if (!schema)
-        return code;
-    LdapConnection &connection = ConnectionOf(tree);
-    LDAP *ld = connection.Handle();
-    const char *attributes[] = {LDAP_ALL_USER_ATTRIBUTES, nullptr};
-    LDAPMessage *result = nullptr;
-    const int status = connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", attributes, false, nullptr, &result);
-    if (status != LDAP_SUCCESS) {
-        ldap_msgfree(result);
-        return LdapResult::ToDirectory(status);
-    }
-    LDAPMessage *found = ldap_first_entry(ld, result);
-    if (!found) {
-        ldap_msgfree(result);
-        return ERR_NO_SUCH_ENTRY;
-    }
-    ReadEntry read;
-    read.tree = tree;
-    read.dn = dn;
+    return std::to_string(tree) + '\n' + dn;
+}
+
+void LdapClient::ReadOf(const LdapSchema &schema, LDAP *ld, LDAPMessage *found, ReadEntry &read)
+{
     BerElement *position = nullptr;
     for (char *name = ldap_first_attribute(ld, found, &position); name;
          name = ldap_next_attribute(ld, found, position)) {
         // Options (";binary", ";lang-fr") name the same attribute.
         std::string description(name);
         ldap_memfree(name);
-        const int32_t index = schema->FindAttribute(description.substr(0, description.find(';')));
+        const std::string type = description.substr(0, description.find(';'));
+        // What a listing asks for besides the user attributes is not the object's.
+        if (strcasecmp(type.c_str(), "structuralObjectClass") == 0 || strcasecmp(type.c_str(), "hasSubordinates") == 0)
+            continue;
+        const int32_t index = schema.FindAttribute(type);
         if (index < 0)
             continue;
         berval **values = ldap_get_values_len(ld, found, description.c_str());
@@ -81,6 +67,55 @@ NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, const ReadEntr
         ldap_value_free_len(values);
     }
     ber_free(position, 0);
+}
+
+void LdapClient::Prefetch(ReadEntry &&read)
+{
+    size_t bytes = PrefetchOverhead + read.dn.size();
+    for (const ReadAttribute &attribute : read.attributes) {
+        for (const std::string &value : attribute.values)
+            bytes += PrefetchOverhead + value.size();
+    }
+    if (prefetchedBytes_ + bytes > PrefetchBytes)
+        return; // read again when asked for
+    std::string key = ReadKey(read.tree, read.dn);
+    if (prefetched_.insert_or_assign(std::move(key), std::move(read)).second)
+        prefetchedBytes_ += bytes;
+}
+
+NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, const ReadEntry *&entry)
+{
+    for (const ReadEntry &kept : reads_) {
+        if (kept.tree == tree && kept.dn == dn) {
+            entry = &kept;
+            return 0;
+        }
+    }
+    if (const auto listed = prefetched_.find(ReadKey(tree, dn)); listed != prefetched_.end()) {
+        entry = &listed->second;
+        return 0;
+    }
+    NWDSCCODE code = 0;
+    const LdapSchema *schema = SchemaOf(tree, &code);
+    if (!schema)
+        return code;
+    LdapConnection &connection = ConnectionOf(tree);
+    const char *attributes[] = {LDAP_ALL_USER_ATTRIBUTES, nullptr};
+    LDAPMessage *result = nullptr;
+    const int status = connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", attributes, false, nullptr, &result);
+    if (status != LDAP_SUCCESS) {
+        ldap_msgfree(result);
+        return Failed(tree, status);
+    }
+    LDAPMessage *found = connection.FirstEntry(result);
+    if (!found) {
+        ldap_msgfree(result);
+        return ERR_NO_SUCH_ENTRY;
+    }
+    ReadEntry read;
+    read.tree = tree;
+    read.dn = dn;
+    ReadOf(*schema, connection.Handle(), found, read);
     ldap_msgfree(result);
     if (reads_.size() >= KeptObjects)
         reads_.pop_front();

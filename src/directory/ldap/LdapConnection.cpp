@@ -78,12 +78,24 @@ std::unique_ptr<LdapConnection> LdapConnection::Open(const LdapServerConfig &con
         return nullptr;
     }
     connection->tree_ = config.tree.isEmpty() ? host.toUpper() : config.tree;
-    const QString server = config.uri;
-    if (ldap_initialize(&connection->ld_, config.uri.toUtf8().constData()) != LDAP_SUCCESS) {
-        *error = QStringLiteral("%1 is no usable server address").arg(server);
+    connection->config_ = config;
+    connection->prompt_ = prompt;
+    if (!connection->Establish(error))
         return nullptr;
+    return connection;
+}
+
+bool LdapConnection::Establish(QString *error)
+{
+    const LdapServerConfig &config = config_;
+    const QString host = HostOf(config.uri);
+    const QString server = config.uri;
+    if (ldap_initialize(&ld_, config.uri.toUtf8().constData()) != LDAP_SUCCESS) {
+        ld_ = nullptr;
+        *error = QStringLiteral("%1 is no usable server address").arg(server);
+        return false;
     }
-    LDAP *ld = connection->ld_;
+    LDAP *ld = ld_;
     const int version = LDAP_VERSION3;
     ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
     ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
@@ -100,14 +112,16 @@ std::unique_ptr<LdapConnection> LdapConnection::Open(const LdapServerConfig &con
         if (result != LDAP_OPT_SUCCESS) {
             *error = QStringLiteral("TLS cannot be set up for %1 (certificate authorities %2): %3")
                          .arg(server, config.caFile.isEmpty() ? QStringLiteral("of the system") : config.caFile,
-                              connection->Words(result));
-            return nullptr;
+                              Words(result));
+            return false;
         }
     }
     if (config.tls == LdapServerConfig::Tls::StartTls) {
         if (const int result = ldap_start_tls_s(ld, nullptr, nullptr); result != LDAP_SUCCESS) {
-            *error = QStringLiteral("StartTLS with %1 failed: %2").arg(server, connection->Words(result));
-            return nullptr;
+            *error = QStringLiteral("StartTLS with %1 failed: %2").arg(server, Words(result));
+            if (result == LDAP_CONNECT_ERROR)
+                *error += QStringLiteral("; ") + CertificateHint();
+            return false;
         }
     }
 
@@ -116,19 +130,19 @@ std::unique_ptr<LdapConnection> LdapConnection::Open(const LdapServerConfig &con
             *error = QStringLiteral("no password is sent to %1 without TLS: it is not a loopback address; "
                                     "use ldaps:// or StartTLS")
                          .arg(server);
-            return nullptr;
+            return false;
         }
         QByteArray password;
         if (!config.passwordFile.isEmpty()) {
             if (!LdapPassword::ReadFile(config.passwordFile, &password, error))
-                return nullptr;
-        } else if (const auto given = prompt
-                                          ? prompt(QStringLiteral("Password for %1 on %2: ").arg(config.bindDn, server))
-                                          : std::nullopt) {
+                return false;
+        } else if (const auto given =
+                       prompt_ ? prompt_(QStringLiteral("Password for %1 on %2: ").arg(config.bindDn, server))
+                               : std::nullopt) {
             password = *given;
         } else {
             *error = QStringLiteral("no password for %1 on %2: give a password file").arg(config.bindDn, server);
-            return nullptr;
+            return false;
         }
         berval credentials{ber_len_t(password.size()), password.data()};
         const QByteArray dn = config.bindDn.toUtf8();
@@ -137,35 +151,35 @@ std::unique_ptr<LdapConnection> LdapConnection::Open(const LdapServerConfig &con
         Forget(password);
         if (result != LDAP_SUCCESS) {
             if (result == LDAP_SERVER_DOWN || result == LDAP_CONNECT_ERROR || result == LDAP_TIMEOUT)
-                *error = QStringLiteral("the directory server %1 cannot be reached: %2")
-                             .arg(server, connection->Words(result));
+                *error = Unreachable(result);
             else
                 *error = QStringLiteral("the directory server %1 refused the bind as %2: %3")
-                             .arg(server, config.bindDn, connection->Words(result));
-            return nullptr;
+                             .arg(server, config.bindDn, Words(result));
+            return false;
         }
-        connection->boundDn_ = dn.toStdString();
+        boundDn_ = dn.toStdString();
     }
-    if (!connection->ReadRootEntry(config, error))
-        return nullptr;
-    return connection;
+    return ReadRootEntry(config, error);
 }
 
 bool LdapConnection::ReadRootEntry(const LdapServerConfig &config, QString *error)
 {
     const char *attributes[] = {"namingContexts", "subschemaSubentry", "supportedControl", nullptr};
     LDAPMessage *result = nullptr;
-    const int code = Search("", LDAP_SCOPE_BASE, "(objectClass=*)", attributes, false, nullptr, &result);
+    namingContexts_.clear();
+    subschemaDn_.clear();
+    pages_ = false;
+    const int code = SearchOnce("", LDAP_SCOPE_BASE, "(objectClass=*)", attributes, false, nullptr, &result);
     if (code != LDAP_SUCCESS) {
         if (result)
             ldap_msgfree(result);
         if (code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR || code == LDAP_TIMEOUT)
-            *error = QStringLiteral("the directory server %1 cannot be reached: %2").arg(config.uri, Words(code));
+            *error = Unreachable(code);
         else
             *error = QStringLiteral("the root entry of %1 cannot be read: %2").arg(config.uri, Words(code));
         return false;
     }
-    for (LDAPMessage *entry = ldap_first_entry(ld_, result); entry; entry = ldap_next_entry(ld_, entry)) {
+    for (LDAPMessage *entry = FirstEntry(result); entry; entry = ldap_next_entry(ld_, entry)) {
         for (const char *name : {"namingContexts", "subschemaSubentry", "supportedControl"}) {
             berval **values = ldap_get_values_len(ld_, entry, name);
             for (int i = 0; values && values[i]; ++i) {
@@ -187,10 +201,70 @@ bool LdapConnection::ReadRootEntry(const LdapServerConfig &config, QString *erro
     return true;
 }
 
-int LdapConnection::Search(const std::string &base, int scope, const char *filter, const char *const *attributes,
-                           bool attributesOnly, LDAPControl **controls, LDAPMessage **result)
+int LdapConnection::SearchOnce(const std::string &base, int scope, const char *filter, const char *const *attributes,
+                               bool attributesOnly, LDAPControl **controls, LDAPMessage **result)
 {
     *result = nullptr;
     return ldap_search_ext_s(ld_, base.c_str(), scope, filter, const_cast<char **>(attributes), attributesOnly ? 1 : 0,
                              controls, nullptr, nullptr, LDAP_NO_LIMIT, result);
+}
+
+int LdapConnection::Search(const std::string &base, int scope, const char *filter, const char *const *attributes,
+                           bool attributesOnly, LDAPControl **controls, LDAPMessage **result)
+{
+    *result = nullptr;
+    if (lost_)
+        return LDAP_SERVER_DOWN;
+    int status = SearchOnce(base, scope, filter, attributes, attributesOnly, controls, result);
+    if (!Dropped(status))
+        return status;
+    // The connection dropped: it is made again once; when that fails too, the server is
+    // lost for good and every later search fails at once.
+    ldap_msgfree(*result);
+    *result = nullptr;
+    if (Reconnect()) {
+        status = SearchOnce(base, scope, filter, attributes, attributesOnly, controls, result);
+        if (!Dropped(status))
+            return status;
+        ldap_msgfree(*result);
+        *result = nullptr;
+        lostWords_ = Unreachable(status);
+    }
+    lost_ = true;
+    return LDAP_SERVER_DOWN;
+}
+
+QString LdapConnection::CertificateHint() const
+{
+    return QStringLiteral("the server's certificate must verify against the certificate authorities %1 and name "
+                          "the host %2")
+        .arg(config_.caFile.isEmpty() ? QStringLiteral("of the system") : config_.caFile, HostOf(config_.uri));
+}
+
+QString LdapConnection::Unreachable(int result) const
+{
+    QString text = QStringLiteral("the directory server %1 cannot be reached: %2").arg(config_.uri, Words(result));
+    // Over ldaps:// a certificate that does not verify looks the same to the library.
+    if (config_.tls == LdapServerConfig::Tls::Ldaps)
+        text += QStringLiteral("; ") + CertificateHint();
+    return text;
+}
+
+bool LdapConnection::Dropped(int status)
+{
+    return status == LDAP_SERVER_DOWN || status == LDAP_CONNECT_ERROR;
+}
+
+bool LdapConnection::Reconnect()
+{
+    if (ld_)
+        ldap_unbind_ext_s(ld_, nullptr, nullptr);
+    ld_ = nullptr;
+    ++session_;
+    return Establish(&lostWords_);
+}
+
+LDAPMessage *LdapConnection::FirstEntry(LDAPMessage *result) const
+{
+    return result && ld_ ? ldap_first_entry(ld_, result) : nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,10 +40,20 @@ public:
     bool Pages() const { return pages_; }
 
     // A synchronous search; the result's code. *result is set also on failure (the
-    // entries of a search stopped by a limit) and is freed by the caller.
+    // entries of a search stopped by a limit) and is freed by the caller. A connection
+    // that dropped is made again once and the search repeated; when that fails, the
+    // server is lost (LDAP_SERVER_DOWN, now and for every later search). The handle may
+    // change: take Handle() after the search.
     int Search(const std::string &base, int scope, const char *filter, const char *const *attributes,
                bool attributesOnly, LDAPControl **controls, LDAPMessage **result);
     LDAP *Handle() const { return ld_; }
+    // The first entry of a search's result; null also when there is no result.
+    LDAPMessage *FirstEntry(LDAPMessage *result) const;
+    // Changes each time the connection is made again.
+    uint32_t Session() const { return session_; }
+    // Whether the server was lost, and why.
+    bool Lost() const { return lost_; }
+    const QString &LostWords() const { return lostWords_; }
 
     // The server's words on a failure: the text of the result code and the diagnostic
     // message the server or the library left.
@@ -50,7 +61,23 @@ public:
 
 private:
     LdapConnection() = default;
+    // Connects, sets TLS up, binds and reads the root entry; false with *error.
+    bool Establish(QString *error);
     bool ReadRootEntry(const LdapServerConfig &config, QString *error);
+    int SearchOnce(const std::string &base, int scope, const char *filter, const char *const *attributes,
+                   bool attributesOnly, LDAPControl **controls, LDAPMessage **result);
+    static bool Dropped(int status);
+    // What a TLS failure asks of the server's certificate.
+    QString CertificateHint() const;
+    // "the directory server … cannot be reached", with the library's words on result.
+    QString Unreachable(int result) const;
+    bool Reconnect();
+
+    LdapServerConfig config_;
+    LdapPasswordPrompt prompt_;
+    uint32_t session_ = 0;
+    bool lost_ = false;
+    QString lostWords_;
 
     LDAP *ld_ = nullptr;
     QString tree_;

@@ -29,4 +29,19 @@ NWDSCCODE ToDirectory(int ldapResult)
     return ldapResult > 0 ? ERR_LDAP_BASE - ldapResult : ERR_LDAP_CLIENT_BASE + ldapResult;
 }
 
+const char *LimitName(int ldapResult)
+{
+    switch (ldapResult) {
+    case LDAP_SIZELIMIT_EXCEEDED:
+        return "size limit";
+    case LDAP_TIMELIMIT_EXCEEDED:
+        return "time limit";
+    case LDAP_ADMINLIMIT_EXCEEDED:
+        return "administrative limit";
+    default:
+        break;
+    }
+    return nullptr;
+}
+
 } // namespace LdapResult

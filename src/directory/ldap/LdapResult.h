@@ -21,5 +21,8 @@ constexpr NWDSCCODE ERR_LDAP_BASE = -5000;
 constexpr NWDSCCODE ERR_LDAP_CLIENT_BASE = -5100;
 
 NWDSCCODE ToDirectory(int ldapResult);
+// "size limit", "time limit" or "administrative limit" for the results of a server
+// limit hit; null for any other result.
+const char *LimitName(int ldapResult);
 
 } // namespace LdapResult

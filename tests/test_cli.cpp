@@ -8,8 +8,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <csignal>
 
 namespace {
@@ -97,6 +104,57 @@ public:
 private:
     QTemporaryDir folder_;
 };
+
+// A named pipe held open for reading and never read: a writer blocks once it is full.
+struct PipeNobodyReads {
+    explicit PipeNobodyReads(const QString &name) : path(name)
+    {
+        if (::mkfifo(path.toLocal8Bit().constData(), 0600) != 0)
+            qFatal("cannot make the pipe %s", qPrintable(path));
+        reader = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+    }
+    ~PipeNobodyReads() { ::close(reader); }
+    PipeNobodyReads(const PipeNobodyReads &) = delete;
+    PipeNobodyReads &operator=(const PipeNobodyReads &) = delete;
+
+    // Whether the pipe filled up within a minute, as full as whole writes leave it and
+    // for a while: its writer is then blocked.
+    bool WaitUntilFull() const
+    {
+        const int capacity = ::fcntl(reader, F_GETPIPE_SZ);
+        int last = -1;
+        int still = 0;
+        for (int waited = 0; waited < 60000; waited += 10) {
+            int held = 0;
+            ::ioctl(reader, FIONREAD, &held);
+            still = held == last ? still + 1 : 0;
+            last = held;
+            if (held >= capacity - PIPE_BUF && still >= 30)
+                return true;
+            QThread::msleep(10);
+        }
+        return false;
+    }
+
+    QString path;
+    int reader = -1;
+};
+
+// The fixture directory with 50,000 more users, in an organizational unit Many.
+QString ManyUsers(const Cli &cli)
+{
+    QByteArray users;
+    for (int i = 0; i < 50000; ++i)
+        users += QStringLiteral(R"({"name":"CN=u%1","class":"User","values":{"CN":["u%1"]}},)").arg(i).toUtf8();
+    users.chop(1);
+    QFile fixture(kDirectory);
+    if (!fixture.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(kDirectory));
+    QByteArray json = fixture.readAll();
+    json.replace(R"({ "name": "CN=admin")", "{\"name\":\"OU=Many\",\"class\":\"Organizational Unit\",\"children\":[" +
+                                                users + "]},\n{ \"name\": \"CN=admin\"");
+    return cli.Write("many.json", json);
+}
 
 } // namespace
 
@@ -458,17 +516,7 @@ private slots:
     {
         Cli cli;
         // A directory large enough that the run is still going when the signal comes.
-        QByteArray users;
-        for (int i = 0; i < 50000; ++i)
-            users += QStringLiteral(R"({"name":"CN=u%1","class":"User","values":{"CN":["u%1"]}},)").arg(i).toUtf8();
-        users.chop(1);
-        QFile fixture(kDirectory);
-        QVERIFY(fixture.open(QIODevice::ReadOnly));
-        QByteArray json = fixture.readAll();
-        json.replace(R"({ "name": "CN=admin")",
-                     "{\"name\":\"OU=Many\",\"class\":\"Organizational Unit\",\"children\":[" + users +
-                         "]},\n{ \"name\": \"CN=admin\"");
-        const QString directory = cli.Write("many.json", json);
+        const QString directory = ManyUsers(cli);
         const QString out = cli.Path("out.txt");
         QProcess process;
         process.setReadChannel(QProcess::StandardError);
@@ -480,10 +528,74 @@ private slots:
         while (!reports.contains("broken.Sales.Acme") && process.waitForReadyRead(60000))
             reports += process.readAllStandardError();
         QVERIFY(reports.contains("broken.Sales.Acme"));
+        // A pid of 0 would signal the whole process group, the test's own included.
+        QVERIFY(process.processId() > 0);
         ::kill(pid_t(process.processId()), SIGINT);
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 130);
         QVERIFY(!QFile::exists(out));
+    }
+
+    void secondInterruptEndsABlockedRunAtOnce()
+    {
+        Cli cli;
+        const QString query = cli.Write("q.req", Query());
+        // Standard output is a pipe that is never read: the run blocks once it is full.
+        const PipeNobodyReads pipe(cli.Path("pipe"));
+        QProcess process;
+        process.setStandardOutputFile(pipe.path);
+        process.start(VELTRANE_CLI, {"run", query, "--directory", ManyUsers(cli)});
+        QVERIFY(process.waitForStarted());
+        QVERIFY(pipe.WaitUntilFull());
+        const pid_t pid = pid_t(process.processId());
+        QVERIFY(pid > 0);
+        ::kill(pid, SIGINT);
+        QTest::qWait(100);
+        ::kill(pid, SIGINT);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 130);
+    }
+
+    void interruptWhileAFileIsRead()
+    {
+        Cli cli;
+        // Nobody writes to the pipe: opening the query file blocks until the signal.
+        const QString pipe = cli.Path("query.req");
+        QCOMPARE(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+        QProcess process;
+        process.start(VELTRANE_CLI, {"sql", pipe, "-o", cli.Path("out.sql")});
+        QVERIFY(process.waitForStarted());
+        // Time to start and block in the open.
+        QTest::qWait(1000);
+        const pid_t pid = pid_t(process.processId());
+        QVERIFY(pid > 0);
+        ::kill(pid, SIGTERM);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 130);
+        QVERIFY(!QFile::exists(cli.Path("out.sql")));
+    }
+
+    void interruptWhileOutputIsWritten()
+    {
+        Cli cli;
+        QStringList properties;
+        QStringList filters;
+        for (int i = 0; i < 10000; ++i) {
+            properties << QStringLiteral("Property %1").arg(i);
+            filters << "op=3|tip=1|v1=value|disp=1";
+        }
+        const QString query = cli.Write("q.req", Query({}, properties, filters));
+        const PipeNobodyReads pipe(cli.Path("pipe"));
+        QProcess process;
+        process.setStandardOutputFile(pipe.path);
+        process.start(VELTRANE_CLI, {"sql", query});
+        QVERIFY(process.waitForStarted());
+        QVERIFY(pipe.WaitUntilFull());
+        const pid_t pid = pid_t(process.processId());
+        QVERIFY(pid > 0);
+        ::kill(pid, SIGINT);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 130);
     }
 };
 

@@ -51,13 +51,12 @@ private slots:
         QTest::addColumn<QString>("place");
         QTest::addColumn<QString>("fault");
 
-        const auto row = [](const char *name, const QByteArray &json, const char *place, const char *fault) {
-            QTest::newRow(name) << json << QString::fromUtf8(place) << QString::fromUtf8(fault);
+        const auto row = [](const char *name, const QByteArray &json, const QString &place, const QString &fault) {
+            QTest::newRow(name) << json << place << fault;
         };
         // Rows whose text is the children of O=Acme.
-        const auto child = [&row](const char *name, const QByteArray &children, const char *place, const char *fault) {
-            row(name, Document(children), place, fault);
-        };
+        const auto child = [&row](const char *name, const QByteArray &children, const QString &place,
+                                  const QString &fault) { row(name, Document(children), place, fault); };
         row("empty", "  ", "", "the file is empty");
         row("not closed", "{", "", "a member name is expected");
         row("no trees", "{}", "", "the file has no \"trees\"");
@@ -143,6 +142,17 @@ private slots:
             "the fault has no \"result\"");
         row("fault from 0", Document({}, R"("faults": [{"function": "NWDSRead", "result": -1, "from": 0}], )"),
             "fault 1", "\"from\" must be from 1 to 4294967295");
+        // Long names are cut in messages: 255 bytes and a two-byte letter do not fit in
+        // 256, so the cut comes before the letter.
+        const QByteArray longName = QByteArray(255, 'n') + "\xC3\xA9" + QByteArray(100000, 'n');
+        const QString cut = QString(255, QLatin1Char('n')) + QStringLiteral("...");
+        child("long attribute name cut", User("\"" + longName + "\": [\"x\"]"), "attribute \"" + cut + "\"",
+              "is not defined");
+        row("long member name cut", Document({}, {}, "\"" + longName + "\": 1, "), "",
+            "unknown member \"" + cut + "\"");
+        row("long function name cut",
+            Document({}, "\"faults\": [{\"function\": \"" + longName + "\", \"result\": -1}], "),
+            "tree \"ACME\", fault 1", "\"" + cut + "\" is not a function");
         row("empty batch of a call without batches",
             Document({}, R"("faults": [{"function": "NWDSGetAttrVal", "emptyBatch": true}], )"), "fault 1",
             "an empty batch needs a function that reads in batches");

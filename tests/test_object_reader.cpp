@@ -172,6 +172,22 @@ private slots:
         QCOMPARE(directory->NDS->LastError, code);
     }
 
+    void readFaultOfOneAttributeSparesTheObject()
+    {
+        const auto directory = Fixture();
+        QVERIFY(directory->AddFault(QStringLiteral("NWDSRead"), -641, 1, Jdoe, QStringLiteral("title")));
+        TNW4Object object(*directory->NDS, Jdoe);
+        QCOMPARE(object.Attributes().size(), 5);
+        QCOMPARE(object.CommonName, QStringLiteral("jdoe"));
+        QVERIFY(object.HasAttribute(QStringLiteral("Title")));
+        QCOMPARE(directory->Reports, QStringList());
+        QCOMPARE(object.GetValues(QStringLiteral("Surname")), QStringList{"Doe"});
+        QStringList lines;
+        QCOMPARE(int(object.ReadValues(QStringLiteral("Title"), lines)), 0);
+        QCOMPARE(directory->Reports, QStringList{"While reading attribute Title for object jdoe.Acme. NWDSRead "
+                                                 "Failed\rError Code: -641"});
+    }
+
     void eventsRunDuringReads()
     {
         const auto directory = Fixture();

@@ -336,6 +336,9 @@ void TestQueryFile::failedLoadsChangeNothing_data()
         << "[options]\nclass=User\nnbproperties=2147483647\n[Properties]\n0=CN\n2147483646=CN\n"
         << int(TQueryStatus::FileError) << "Nombre de propriétés hors limites (2147483647) dans ";
     QTest::newRow("unreadable file") << "" << int(TQueryStatus::FileError) << "Ne peut lire ";
+    const QString start = QStringLiteral("[options]\nclass=User\nnbproperties=1\n[Properties]\n0=CN\n;");
+    QTest::newRow("file over 16 MiB") << start + QString(16 * 1024 * 1024 + 1 - start.size(), QLatin1Char('x'))
+                                      << int(TQueryStatus::FileError) << "Ne peut lire %1 : le fichier dépasse 16 Mo";
 }
 
 void TestQueryFile::failedLoadsChangeNothing()
@@ -347,7 +350,9 @@ void TestQueryFile::failedLoadsChangeNothing()
     const QString path = dir.filePath(QStringLiteral("bad.REQ"));
     if (!file.isEmpty())
         QVERIFY(WriteBytes(path, file.toUtf8()));
-    if (message.endsWith(QLatin1Char(' ')))
+    if (message.contains(QLatin1String("%1")))
+        message = message.arg(path);
+    else if (message.endsWith(QLatin1Char(' ')))
         message += path;
 
     // The window applies a load only when it succeeds; nothing half-read comes back.

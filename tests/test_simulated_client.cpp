@@ -873,6 +873,20 @@ private slots:
         QCOMPARE(ReadAll(context_, "jdoe.Sales.Acme", "Login Disabled").texts.size(), 3);
     }
 
+    void readFaultOfAnAttributeFailsOnlyTheReadsNamingIt()
+    {
+        DirectoryFault fault;
+        fault.function = QStringLiteral("NWDSRead");
+        fault.attribute = QStringLiteral("surname");
+        fault.result = -641;
+        QVERIFY(client_->AddFault(fault));
+        QCOMPARE(ReadAll(context_, "jdoe.Sales.Acme", "Surname").result, -641);
+        QCOMPARE(ReadAll(context_, "jdoe.Sales.Acme", "CN").texts, QStringList{"jdoe"});
+        const Values all = ReadAll(context_, "jdoe.Sales.Acme", nullptr);
+        QCOMPARE(all.result, 0);
+        QVERIFY(all.texts.contains(QStringLiteral("Doe")));
+    }
+
     void faultsFromTheFile()
     {
         QCOMPARE(ReadAll(context_, "CN=broken.O=Acme", "CN").result, ERR_NO_SUCH_ENTRY);

@@ -1,12 +1,15 @@
 #include "directory/LocaleFormats.h"
 #include "query/ReadSqlQuery.h"
 #include "query/SqlText.h"
+#include "query/TSqlReader.h"
 #include "query/TSqlTokenizer.h"
 
 #include "FakeQuerySchema.h"
 #include "QueryText.h"
 
+#include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -201,6 +204,15 @@ void TestSqlReader::errors_data()
                                     << "La classe \"" + cut + "\" n'est pas definie dans votre shéma !";
     QTest::newRow("long property cut") << "SELECT " + longName + " FROM User" << int(TQueryStatus::SqlSchemaError)
                                        << "la classe \"User\" ne contient pas la propriété \"" + cut + "\"";
+    const int syntax = TQueryStatus::SqlSyntaxError;
+    const QString tooMany = QStringLiteral("Trop de propriétés et de conditions (plus de 100000) à la ligne 2");
+    QTest::newRow("too many columns") << "SELECT CN" + QStringLiteral(", CN").repeated(TSqlReader::MaxRows - 1) +
+                                             "\n, CN FROM User"
+                                      << syntax << tooMany;
+    QString conditions = QStringLiteral("SELECT CN FROM User WHERE CN = 'a'");
+    for (int i = 1; i < TSqlReader::MaxRows; ++i)
+        conditions += QStringLiteral(" AND P%1 = 'a'").arg(i);
+    QTest::newRow("too many conditions") << conditions + "\nAND Last = 'a'" << syntax << tooMany;
 }
 
 void TestSqlReader::errors()
@@ -228,6 +240,16 @@ void TestSqlReader::files()
     const TSqlQuery legacy = ReadSqlQuery(QStringLiteral(VELTRANE_TEST_DATA "/legacy-1252.SQL"), schema);
     QVERIFY2(legacy.status.IsOk(), qPrintable(legacy.status.message));
     QCOMPARE(DescribeRows(legacy.rows), QStringLiteral("CN|6|2|été €||String|oui"));
+
+    QTemporaryDir dir;
+    const QString large = dir.filePath(QStringLiteral("large.SQL"));
+    QFile file(large);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("SELECT CN FROM User\n") > 0 && file.resize(64 * 1024 * 1024 + 1));
+    file.close();
+    const TSqlQuery tooLarge = ReadSqlQuery(large, schema);
+    QCOMPARE(tooLarge.status.kind, TQueryStatus::FileError);
+    QCOMPARE(tooLarge.status.message, QStringLiteral("Ne peut lire %1 : le fichier dépasse 64 Mo").arg(large));
 
     const QString missing = QStringLiteral(VELTRANE_TEST_DATA "/no-such-file.SQL");
     const TSqlQuery unreadable = ReadSqlQuery(missing, schema);

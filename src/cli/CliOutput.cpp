@@ -1,9 +1,32 @@
 #include "cli/CliOutput.h"
 
+#include "cli/CliInterrupt.h"
+
+#include <QFileInfo>
+
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+namespace {
+
+// The named temporary file that file writes into, which an interrupt must remove; empty
+// when it has none (an unnamed one disappears with the process).
+QString TemporaryName(const QSaveFile &file)
+{
+    char target[4096];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(file.handle());
+    const ssize_t size = readlink(link.constData(), target, sizeof target - 1);
+    if (size <= 0)
+        return {};
+    const QString name = QString::fromLocal8Bit(target, size);
+    if (name.endsWith(QLatin1String(" (deleted)")) || name == QFileInfo(file.fileName()).canonicalFilePath())
+        return {};
+    return name;
+}
+
+} // namespace
 
 CliOutput::CliOutput(const QString &path, TResultsEncoding encoding) : path_(path), encoder_(encoding) {}
 
@@ -22,6 +45,7 @@ bool CliOutput::Open()
         file_.reset();
         return false;
     }
+    CliInterrupt::SetPendingFile(TemporaryName(*file_));
     return true;
 }
 
@@ -79,6 +103,7 @@ bool CliOutput::Commit()
         return false;
     }
     file_.reset();
+    CliInterrupt::SetPendingFile({});
     return true;
 }
 
@@ -87,5 +112,6 @@ void CliOutput::Discard()
     if (file_) {
         file_->cancelWriting();
         file_.reset();
+        CliInterrupt::SetPendingFile({});
     }
 }

@@ -1,5 +1,7 @@
 #include "cli/CliPasswordPrompt.h"
 
+#include "cli/CliInterrupt.h"
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -17,6 +19,7 @@ std::optional<QByteArray> Ask(const QString &prompt)
         termios quiet = saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         tcsetattr(tty, TCSAFLUSH, &quiet);
+        CliInterrupt::SetTerminalToRestore(tty, saved);
     }
     const QByteArray text = prompt.toUtf8();
     const bool asked = write(tty, text.constData(), size_t(text.size())) == text.size();
@@ -30,8 +33,10 @@ std::optional<QByteArray> Ask(const QString &prompt)
         }
         line.append(c);
     }
-    if (terminal)
+    if (terminal) {
         tcsetattr(tty, TCSAFLUSH, &saved);
+        CliInterrupt::SetTerminalToRestore(-1, saved);
+    }
     if (asked)
         (void)!write(tty, "\n", 1);
     close(tty);

@@ -71,7 +71,9 @@ int Run(const CliArguments &arguments)
         if (CliInterrupt::Requested())
             run.Cancelled = true;
     });
+    CliInterrupt::SetDeferred(true);
     run.RunExport();
+    CliInterrupt::SetDeferred(false);
     connection.SetEventPump({});
     observer.ReportCounters();
     if (CliInterrupt::Requested()) {

@@ -24,6 +24,10 @@ const QString PropertiesSection = QStringLiteral("Properties");
 // than read index by index.
 constexpr qint64 MaxStoredProperties = 100000;
 
+// Twice a file of that many properties with their condition sections; held in memory,
+// a larger file would take gigabytes.
+constexpr qint64 MaxQueryFileBytes = 16 * 1024 * 1024;
+
 QString FilterSection(int index)
 {
     return QStringLiteral("Filter") + QString::number(index);
@@ -119,9 +123,12 @@ TQueryFileLoad ReadQueryProfile(const TProfileFile &profile, const TQueryDefinit
 
 TQueryFileLoad LoadQueryFile(const QString &path, const TQueryDefinition &current, TQuerySchema &schema)
 {
-    const std::optional<QByteArray> bytes = WholeFile::Read(path);
+    bool tooLarge = false;
+    const std::optional<QByteArray> bytes = WholeFile::Read(path, MaxQueryFileBytes, &tooLarge);
     if (!bytes)
-        return Failure(TQueryStatus::FileError, QStringLiteral("Ne peut lire %1").arg(path));
+        return Failure(TQueryStatus::FileError,
+                       tooLarge ? QStringLiteral("Ne peut lire %1 : le fichier dépasse 16 Mo").arg(path)
+                                : QStringLiteral("Ne peut lire %1").arg(path));
     TQueryFileLoad loaded =
         ReadQueryProfile(TProfileFile::FromText(TextDecoding::DecodeFileText(*bytes)), current, schema);
     // The file's contents are refused: the message names the file.
@@ -177,7 +184,7 @@ TQueryFileSave SaveQueryFile(const QString &path, const TQueryDefinition &query)
     TProfileFile profile;
     if (QFile::exists(path)) {
         // What the file holds beyond this query must survive the save.
-        const std::optional<QByteArray> bytes = WholeFile::Read(path);
+        const std::optional<QByteArray> bytes = WholeFile::Read(path, MaxQueryFileBytes);
         if (!bytes) {
             saved.status = cannotWrite(path);
             return saved;

@@ -42,8 +42,9 @@ struct TQueryFileSave {
 TQueryFileLoad ReadQueryProfile(const TProfileFile &profile, const TQueryDefinition &current, TQuerySchema &schema);
 
 // Loads the query file at path (UTF-8, or Windows-1252 when not valid UTF-8); see
-// ReadQueryProfile. An unreadable file gives FileError "Ne peut lire <path>"; a
-// FileError of its contents ends with " dans <path>".
+// ReadQueryProfile. An unreadable file gives FileError "Ne peut lire <path>", a file of
+// more than 16 MiB "Ne peut lire <path> : le fichier dépasse 16 Mo"; a FileError of its
+// contents ends with " dans <path>".
 TQueryFileLoad LoadQueryFile(const QString &path, const TQueryDefinition &current, TQuerySchema &schema);
 
 // Writes the query into profile key by key: the options, then the Properties section

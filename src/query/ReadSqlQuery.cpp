@@ -6,12 +6,24 @@
 #include "query/TextDecoding.h"
 #include "query/WholeFile.h"
 
+namespace {
+
+// Far more than a text of as many rows as the reader takes; held in memory, a larger
+// text would take gigabytes.
+constexpr qint64 MaxSqlFileBytes = 64 * 1024 * 1024;
+
+} // namespace
+
 TSqlQuery ReadSqlQuery(const QString &fileName, TQuerySchema &schema)
 {
-    const std::optional<QByteArray> bytes = WholeFile::Read(fileName);
+    bool tooLarge = false;
+    const std::optional<QByteArray> bytes = WholeFile::Read(fileName, MaxSqlFileBytes, &tooLarge);
     if (!bytes) {
         TSqlQuery failed;
-        failed.status = TQueryStatus::Error(TQueryStatus::FileError, QStringLiteral("Ne peut lire %1").arg(fileName));
+        failed.status =
+            TQueryStatus::Error(TQueryStatus::FileError,
+                                tooLarge ? QStringLiteral("Ne peut lire %1 : le fichier dépasse 64 Mo").arg(fileName)
+                                         : QStringLiteral("Ne peut lire %1").arg(fileName));
         return failed;
     }
     return ReadSqlText(TextDecoding::DecodeFileText(*bytes), schema);

@@ -22,7 +22,8 @@ struct TSqlQuery {
 };
 
 // Reads the SQL text file at fileName (UTF-8, or Windows-1252 when not valid UTF-8)
-// and checks its class and properties with schema; see ReadSqlText.
+// and checks its class and properties with schema; see ReadSqlText. A file of more
+// than 64 MiB is refused with FileError "Ne peut lire <path> : le fichier dépasse 64 Mo".
 TSqlQuery ReadSqlQuery(const QString &fileName, TQuerySchema &schema);
 
 // Reads an SQL text as BuildSqlText writes it, and the variants its clause readers

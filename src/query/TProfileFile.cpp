@@ -1,7 +1,6 @@
 #include "query/TProfileFile.h"
 
 #include <QIODevice>
-#include <QStringList>
 
 #include <algorithm>
 #include <optional>
@@ -86,19 +85,21 @@ TProfileFile TProfileFile::FromText(const QString &text)
 {
     TProfileFile profile;
     profile.sections.push_back(Section{});
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
-    for (QString &line : lines) {
+    // A line end after the last line does not start another one.
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = text.size();
+        QString line = text.mid(start, end - start);
+        start = end + 1;
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (const auto name = HeaderName(line)) {
-            profile.AddSection(Section{*name, true, {Line{line, {}}}, {}});
+            profile.AddSection(Section{*name, true, {Line{line, false}}});
             continue;
         }
-        Section &section = profile.sections.back();
-        const QString key = KeyOf(line);
-        AddLine(section, section.lines.size(), Line{line, key});
+        const size_t section = profile.sections.size() - 1;
+        profile.AddLine(section, profile.sections[section].lines.size(), line, KeyOf(line));
     }
     return profile;
 }
@@ -112,39 +113,40 @@ void TProfileFile::AddSection(Section section)
 }
 
 // Only blank lines follow the place a line is inserted at, so no indexed key moves.
-void TProfileFile::AddLine(Section &section, size_t at, Line line)
+void TProfileFile::AddLine(size_t section, size_t at, const QString &text, const QString &key)
 {
-    if (!line.key.isEmpty()) {
-        const QString folded = Folded(line.key);
-        if (!section.keyLines.contains(folded))
-            section.keyLines.insert(folded, at);
-    }
-    section.lines.insert(section.lines.begin() + qsizetype(at), std::move(line));
+    if (!key.isEmpty())
+        IndexKey(SectionKey{section, Folded(key)}, at);
+    std::vector<Line> &lines = sections[section].lines;
+    lines.insert(lines.begin() + qsizetype(at), Line{text, !key.isEmpty()});
 }
 
-void TProfileFile::IndexSections()
+// The first line of a key counts.
+void TProfileFile::IndexKey(SectionKey key, size_t line)
 {
-    sectionIndex.clear();
-    for (size_t i = 0; i < sections.size(); ++i) {
-        const QString folded = Folded(sections[i].name);
-        if (sections[i].hasHeader && !sectionIndex.contains(folded))
-            sectionIndex.insert(folded, i);
-    }
+    if (!keyLines.contains(key))
+        keyLines.insert(std::move(key), line);
+}
+
+std::optional<size_t> TProfileFile::FindSectionIndex(const QString &name) const
+{
+    const auto found = sectionIndex.constFind(Folded(name));
+    return found == sectionIndex.cend() ? std::nullopt : std::optional<size_t>(*found);
 }
 
 const TProfileFile::Section *TProfileFile::FindSection(const QString &name) const
 {
-    const auto found = sectionIndex.constFind(Folded(name));
-    return found == sectionIndex.cend() ? nullptr : &sections[*found];
+    const std::optional<size_t> found = FindSectionIndex(name);
+    return found ? &sections[*found] : nullptr;
 }
 
 const TProfileFile::Line *TProfileFile::FindKey(const QString &section, const QString &key) const
 {
-    const Section *found = FindSection(section);
+    const std::optional<size_t> found = FindSectionIndex(section);
     if (!found)
         return nullptr;
-    const auto line = found->keyLines.constFind(Folded(key));
-    return line == found->keyLines.cend() ? nullptr : &found->lines[*line];
+    const auto line = keyLines.constFind(SectionKey{*found, Folded(key)});
+    return line == keyLines.cend() ? nullptr : &sections[*found].lines[*line];
 }
 
 QString TProfileFile::ReadString(const QString &section, const QString &key, const QString &def) const
@@ -178,10 +180,10 @@ int TProfileFile::LastIndexKey(const QString &section) const
     if (!found)
         return last;
     for (const Line &line : found->lines) {
-        const bool canonical =
-            AllDigits(line.key, 10) && (line.key.size() == 1 || line.key.front() != QLatin1Char('0'));
+        const QString key = line.hasKey ? KeyOf(line.text) : QString();
+        const bool canonical = AllDigits(key, 10) && (key.size() == 1 || key.front() != QLatin1Char('0'));
         bool ok = false;
-        const int index = canonical ? line.key.toInt(&ok) : -1;
+        const int index = canonical ? key.toInt(&ok) : -1;
         if (ok && index > last)
             last = index;
     }
@@ -201,17 +203,18 @@ void TProfileFile::WriteString(const QString &section, const QString &key, const
     if (sections.empty())
         sections.push_back(Section{});
     if (!FindSection(section))
-        AddSection(Section{section, true, {Line{QLatin1Char('[') + section + QLatin1Char(']'), {}}}, {}});
-    Section &target = sections[sectionIndex.value(Folded(section))];
-    if (const auto found = target.keyLines.constFind(Folded(key)); found != target.keyLines.cend()) {
-        target.lines[*found] = Line{text, key};
+        AddSection(Section{section, true, {Line{QLatin1Char('[') + section + QLatin1Char(']'), false}}});
+    const size_t index = *FindSectionIndex(section);
+    Section &target = sections[index];
+    if (const auto found = keyLines.constFind(SectionKey{index, Folded(key)}); found != keyLines.cend()) {
+        target.lines[*found] = Line{text, true};
         return;
     }
     // After the last line that is not blank, so that blank lines keep separating sections.
     size_t insertAt = target.lines.size();
     while (insertAt > (target.hasHeader ? 1u : 0u) && target.lines[insertAt - 1].text.trimmed().isEmpty())
         --insertAt;
-    AddLine(target, insertAt, Line{text, key});
+    AddLine(index, insertAt, text, key);
 }
 
 void TProfileFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -227,9 +230,19 @@ void TProfileFile::WriteBool(const QString &section, const QString &key, bool va
 void TProfileFile::EraseSection(const QString &section)
 {
     const QString folded = Folded(section);
-    std::erase_if(sections,
-                  [&](const Section &candidate) { return candidate.hasHeader && Folded(candidate.name) == folded; });
-    IndexSections();
+    if (!sectionIndex.remove(folded))
+        return;
+    // An erased section stays as an empty place, so that no other section's index moves.
+    for (size_t i = 0; i < sections.size(); ++i) {
+        Section &candidate = sections[i];
+        if (!candidate.hasHeader || Folded(candidate.name) != folded)
+            continue;
+        for (const Line &line : candidate.lines) {
+            if (line.hasKey)
+                keyLines.remove(SectionKey{i, Folded(KeyOf(line.text))});
+        }
+        candidate = Section{};
+    }
 }
 
 QString TProfileFile::ToText() const

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QIODevice;
@@ -60,21 +61,30 @@ public:
 private:
     struct Line {
         QString text;
-        QString key; // empty for lines that are not key=value lines
+        bool hasKey = false; // a key=value line
     };
     struct Section {
         QString name; // empty and headerless for the lines before the first section
         bool hasHeader = false;
-        std::vector<Line> lines;         // header line included when hasHeader
-        QHash<QString, size_t> keyLines; // case-folded key -> its first line
+        std::vector<Line> lines; // header line included when hasHeader
+    };
+    // A key of one section: one index for all sections, since a table per section
+    // costs more than the few lines most sections hold.
+    struct SectionKey {
+        size_t section;
+        QString folded;
+        bool operator==(const SectionKey &other) const = default;
+        friend size_t qHash(const SectionKey &key, size_t seed) { return qHashMulti(seed, key.section, key.folded); }
     };
 
     const Section *FindSection(const QString &name) const;
+    std::optional<size_t> FindSectionIndex(const QString &name) const;
     const Line *FindKey(const QString &section, const QString &key) const;
     void AddSection(Section section);
-    static void AddLine(Section &section, size_t at, Line line);
-    void IndexSections();
+    void AddLine(size_t section, size_t at, const QString &text, const QString &key);
+    void IndexKey(SectionKey key, size_t line);
 
     std::vector<Section> sections;
     QHash<QString, size_t> sectionIndex; // case-folded name -> first section with a header
+    QHash<SectionKey, size_t> keyLines;  // section and case-folded key -> its first line
 };

@@ -37,14 +37,15 @@ bool TSqlReader::ParseSelect()
     const QString message = QStringLiteral("erreur dans SELECT ");
     QString name;
     const auto addColumn = [this](const QString &column) {
-        AddRow(column.trimmed(), tCondition(opAucune, dtString, QString(), QString(), QString(), true));
+        return AddRow(column.trimmed(), tCondition(opAucune, dtString, QString(), QString(), QString(), true));
     };
     for (;;) {
         const TSqlWord word = Current();
         if (state == Start && word == TSqlWord::Select) {
             state = ExpectColumn;
         } else if (state == ExpectColumn && word == TSqlWord::Word) {
-            addColumn(tokenizer.TokenText());
+            if (!addColumn(tokenizer.TokenText()))
+                return false;
             state = ColumnRead;
         } else if (state == ExpectColumn && word == TSqlWord::OpenBracket) {
             if (!tokenizer.ReadBracketedName(name))
@@ -52,7 +53,8 @@ bool TSqlReader::ParseSelect()
             state = InBrackets;
             continue; // the closing bracket is now the current token
         } else if (state == InBrackets && word == TSqlWord::CloseBracket) {
-            addColumn(name);
+            if (!addColumn(name))
+                return false;
             state = ColumnRead;
         } else if (state == ColumnRead && word == TSqlWord::Comma) {
             state = ExpectColumn;
@@ -160,7 +162,8 @@ bool TSqlReader::ParseWhere()
         } else if (state == AfterIs && word == TSqlWord::Not) {
             transit(AfterIsNot, "IS NOT");
         } else if ((state == AfterIs || state == AfterIsNot) && word == TSqlWord::Null) {
-            ApplyCondition(property, opText, QStringLiteral("NULL"));
+            if (!ApplyCondition(property, opText, QStringLiteral("NULL")))
+                return false;
             state = ConditionDone;
         } else if (state == AfterLess && word == TSqlWord::Greater) {
             transit(AfterLessGreater, "<>");
@@ -169,7 +172,8 @@ bool TSqlReader::ParseWhere()
         } else if (state == AfterGreater && word == TSqlWord::Equal) {
             transit(AfterGreaterEqual, ">=");
         } else if (expectsValue(state) && word == TSqlWord::Word) {
-            ApplyCondition(property, opText, tokenizer.TokenText());
+            if (!ApplyCondition(property, opText, tokenizer.TokenText()))
+                return false;
             state = ConditionDone;
         } else if (expectsValue(state) && word == TSqlWord::Quote) {
             if (!tokenizer.ReadQuotedValue(value))
@@ -177,7 +181,8 @@ bool TSqlReader::ParseWhere()
             state = InQuotes;
             continue; // the closing quote is now the current token
         } else if (state == InQuotes && word == TSqlWord::Quote) {
-            ApplyCondition(property, opText, value);
+            if (!ApplyCondition(property, opText, value))
+                return false;
             state = ConditionDone;
         } else if (state == ConditionDone && word == TSqlWord::And) {
             state = ExpectProperty;
@@ -222,7 +227,7 @@ bool TSqlReader::ParseOrderBy()
     }
 }
 
-void TSqlReader::ApplyCondition(const QString &property, const QString &opText, QString value)
+bool TSqlReader::ApplyCondition(const QString &property, const QString &opText, QString value)
 {
     const QString key = property.trimmed();
     uint8_t code = OperatorFromSQL(opText);
@@ -246,19 +251,27 @@ void TSqlReader::ApplyCondition(const QString &property, const QString &opText, 
             row.v1 = value;
         }
         row.matched = true;
-        return;
+        return true;
     }
     if (code == opInferieurOuEgal && !named.rows.empty() && rows.Condition(named.rows.back()).op == opSuperieurOuEgal) {
         tCondition &row = rows.Condition(named.rows.back());
         row.op = opEntre;
         row.v2 = value;
-        return;
+        return true;
     }
-    AddRow(key, tCondition(code, dtString, value, QString(), QString(), false));
+    return AddRow(key, tCondition(code, dtString, value, QString(), QString(), false));
 }
 
-void TSqlReader::AddRow(const QString &property, const tCondition &condition)
+bool TSqlReader::AddRow(const QString &property, const tCondition &condition)
 {
+    if (rows.Count() >= MaxRows) {
+        status = TQueryStatus::Error(TQueryStatus::SqlSyntaxError,
+                                     QStringLiteral("Trop de propriétés et de conditions (plus de %1) à la ligne %2")
+                                         .arg(MaxRows)
+                                         .arg(tokenizer.Line()));
+        return false;
+    }
     rowsByName[property].rows.push_back(rows.Count());
     rows.Add(property, condition);
+    return true;
 }

@@ -16,11 +16,16 @@
 class TSqlReader
 {
 public:
+    // Far more rows than any class has properties: a text asking for more is refused
+    // rather than held in memory row by row.
+    static constexpr int MaxRows = 100000;
+
     explicit TSqlReader(const QString &text);
 
     // Reads the whole text. False on the first error, which Status() then describes: a
-    // tokenizer error (it wins over the clause error it may cause), or the clause's
-    // message followed by the text of the token at fault.
+    // tokenizer error (it wins over the clause error it may cause), more than MaxRows
+    // rows (SqlSyntaxError, naming the line), or the clause's message followed by the
+    // text of the token at fault.
     bool Read();
 
     const TQueryStatus &Status() const { return status; }
@@ -37,9 +42,10 @@ private:
 
     TSqlWord Current() const;
     bool Fail(const QString &clauseMessage);
-    // Applies one complete WHERE condition to the rows.
-    void ApplyCondition(const QString &property, const QString &opText, QString value);
-    void AddRow(const QString &property, const tCondition &condition);
+    // Applies one complete WHERE condition to the rows; false when a row would be one
+    // too many.
+    bool ApplyCondition(const QString &property, const QString &opText, QString value);
+    bool AddRow(const QString &property, const tCondition &condition);
 
     // The rows of one property name, in order, and the first of them no condition has
     // been applied to yet (rows are only appended and only ever become matched).

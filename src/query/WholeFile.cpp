@@ -5,14 +5,23 @@
 
 namespace WholeFile {
 
-std::optional<QByteArray> Read(const QString &path)
+std::optional<QByteArray> Read(const QString &path, qint64 maxBytes, bool *tooLarge)
 {
+    if (tooLarge)
+        *tooLarge = false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = file.readAll();
+    // One byte more than allowed tells a file that is too large, also one whose size
+    // is not known beforehand (a pipe).
+    QByteArray bytes = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
+    if (bytes.size() > maxBytes) {
+        if (tooLarge)
+            *tooLarge = true;
+        return std::nullopt;
+    }
     return bytes;
 }
 

@@ -11,8 +11,9 @@ class QIODevice;
 // Files are read in one piece and written whole or not at all.
 namespace WholeFile {
 
-// The bytes of the file at path; nothing when it cannot be opened or read.
-std::optional<QByteArray> Read(const QString &path);
+// The bytes of the file at path; nothing when it cannot be opened or read, or when it
+// holds more than maxBytes bytes (then *tooLarge is set, when given).
+std::optional<QByteArray> Read(const QString &path, qint64 maxBytes, bool *tooLarge = nullptr);
 
 // Creates or replaces the file at path with what write puts on the device it is given,
 // through a temporary file beside it that is renamed over the old one only when write

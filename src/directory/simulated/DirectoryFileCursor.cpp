@@ -64,10 +64,19 @@ std::string DirectoryFileCursor::Name(std::string_view what, size_t maxBytes)
 
 std::string DirectoryFileCursor::Quoted(std::string_view text)
 {
+    std::string_view shown = text;
+    if (text.size() > MaxQuotedBytes) {
+        size_t cut = MaxQuotedBytes;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+        shown = text.substr(0, cut);
+    }
     std::string quoted;
-    quoted.reserve(text.size() + 2);
+    quoted.reserve(shown.size() + 5);
     quoted.push_back('"');
-    quoted.append(text);
+    quoted.append(shown);
+    if (shown.size() < text.size())
+        quoted.append("...");
     quoted.push_back('"');
     return quoted;
 }

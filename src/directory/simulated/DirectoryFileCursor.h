@@ -46,7 +46,10 @@ public:
     // A text of 1 to maxBytes bytes without a zero character.
     std::string Name(std::string_view what, size_t maxBytes);
 
-    // The text between double quotes, as messages quote names.
+    // The text between double quotes, as messages quote names. A text longer than
+    // MaxQuotedBytes is cut there (at the start of a character) and ends with "...", so
+    // that a hostile file cannot make a message of megabytes.
+    static constexpr size_t MaxQuotedBytes = 256;
     static std::string Quoted(std::string_view text);
 
     Place place;

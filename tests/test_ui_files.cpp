@@ -4,11 +4,14 @@
 #include "GuiHelpers.h"
 
 #include "query/QueryFile.h"
+#include "ui/TQtPrompts.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -307,6 +310,30 @@ private slots:
         QVERIFY(w.prompts.Texts("error").constLast().startsWith(
             QStringLiteral("Ne peut écrire dans %1: ").arg(folder.filePath("missing/out.txt"))));
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void theFileTypeChosenGivesTheNameItsExtension()
+    {
+        QTemporaryDir folder;
+        TQtPrompts prompts;
+        TPrompts::FileRequest request;
+        request.filter = QStringLiteral("Fichiers textes (*.TXT)|*.TXT|Classeur Excel (*.xlsx)|*.xlsx|Tous (*.*)|*.*");
+        request.defaultSuffix = QStringLiteral("TXT");
+        request.folder = folder.path();
+        const auto save = [&](const QString &filter) {
+            QTimer::singleShot(0, [&] {
+                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                if (!filter.isEmpty())
+                    emit dialog->filterSelected(filter);
+                dialog->selectFile(QStringLiteral("book"));
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            return prompts.SaveFile(nullptr, request).value_or(QString());
+        };
+        QCOMPARE(save(QString()), folder.filePath("book.TXT"));
+        QCOMPARE(save(QStringLiteral("Classeur Excel (*.xlsx)")), folder.filePath("book.xlsx"));
+        QCOMPARE(save(QStringLiteral("Tous (*.*)")), folder.filePath("book.TXT"));
     }
 
     void theFormulaGuardAndEncodingAreTheQuerysOwn()

@@ -8,6 +8,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -34,6 +35,13 @@ std::optional<QString> RunFileDialog(QWidget *parent, const TPrompts::FileReques
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilter(QtFilter(request.filter));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // A name typed without an extension takes the one of the file type chosen, so that
+    // choosing "Classeur Excel (*.xlsx)" saves a workbook.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString &filter) {
+        static const QRegularExpression onePattern(QStringLiteral("\\(\\*\\.(\\w+)\\)$"));
+        const QRegularExpressionMatch match = onePattern.match(filter);
+        dialog.setDefaultSuffix(match.hasMatch() ? match.captured(1) : request.defaultSuffix);
+    });
     dialog.setDirectory(request.folder);
     if (!request.overwritePrompt)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -126,7 +126,15 @@ void TForm1::FormCreate(const TDirectorySource &source)
         QCoreApplication::processEvents();
         sincePump_.start();
     });
-    const TDirectoryStatus status = connection_->Open(source);
+    // A server's bind password that no password file gives is asked in a dialog.
+    TDirectorySource withPrompt = source;
+    if (!withPrompt.passwordPrompt) {
+        withPrompt.passwordPrompt = [this](const QString &prompt) -> std::optional<QByteArray> {
+            const std::optional<QString> password = prompts_.Password(this, prompt);
+            return password ? std::optional<QByteArray>(password->toUtf8()) : std::nullopt;
+        };
+    }
+    const TDirectoryStatus status = connection_->Open(withPrompt);
     if (!status.IsOk() && !status.message.isEmpty())
         prompts_.Report(this, status.message);
     if (Directory())

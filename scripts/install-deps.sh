@@ -3,7 +3,7 @@
 # slapd is installed for the LDAP tests only: its package is told to skip its own
 # configuration and never to start the system's service; the tests start their own.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev clang-format ccache pkg-config libldap-dev slapd ldap-utils openssl poppler-utils libxlsxwriter-dev python3-openpyxl)
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev clang-format ccache pkg-config libldap-dev slapd ldap-utils openssl poppler-utils libxlsxwriter-dev zlib1g-dev python3-openpyxl)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

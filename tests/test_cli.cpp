@@ -57,6 +57,12 @@ QByteArray Query(const QStringList &options = {}, const QStringList &properties 
     return lines.join("\r\n").toUtf8() + "\r\n";
 }
 
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QByteArray Lines(const QStringList &lines)
 {
     QByteArray text;
@@ -460,6 +466,57 @@ private slots:
         QVERIFY(full.err.contains("Ne peut écrire dans"));
         QVERIFY(!QFile::exists(out));
         QCOMPARE(QDir(cli.Path(".")).entryList({"big.txt*"}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // Every output of -o, written while no file may grow past N bytes: for each N
+    // below the output's size the run fails naming the file and leaves the earlier file
+    // whole, with nothing beside it; from that size on it writes the whole output.
+    void everyOutputSurvivesAFullDisk()
+    {
+        Cli cli;
+        const QString query = cli.Write("q.req", Query({"fieldsonfirstline=1"}, QStringList(300, "CN"), {"op=1"}));
+        const QString sql = cli.Write("q.sql", "SELECT CN,Surname\r\nFROM User\r\nWHERE CN IS NOT NULL\r\n");
+        const QList<QStringList> commands = {{"run", query, "--directory", kDirectory},
+                                             {"run", query, "--directory", kDirectory, "--format", "xlsx"},
+                                             {"sql", query},
+                                             {"ctl", query},
+                                             {"from-sql", sql, "--directory", kDirectory}};
+        const QByteArray old = "earlier contents\r\n";
+        for (const QStringList &command : commands) {
+            const bool workbook = command.contains("xlsx");
+            const QString out = cli.Path(workbook ? "out.xlsx" : "out.txt");
+            QCOMPARE(cli.Run(command + QStringList{"-o", out}).status, 0);
+            const qint64 size = QFileInfo(out).size();
+            const QByteArray whole = ReadAll(out);
+            const QList<QStringList> cells =
+                workbook ? SheetTexts(ReadWorkbook(out).at(0).toObject()) : QList<QStringList>();
+            // Every small limit, then a sixteenth of the output at a time and one byte short.
+            QList<qint64> limits = {size - 1};
+            for (qint64 limit = 0; limit < size - 1; limit += (limit < 16 ? 1 : std::max<qint64>(size / 16, 1)))
+                limits << limit;
+            for (const qint64 limit : limits) {
+                cli.Write(QFileInfo(out).fileName(), old);
+                const Outcome full = cli.Run(command + QStringList{"-o", out},
+                                             QStringLiteral("trap '' XFSZ; prlimit --pid $$ --fsize=%1:;").arg(limit));
+                const QByteArray where = command.first().toUtf8() + " " + QByteArray::number(limit);
+                QVERIFY2(full.status == 1, where);
+                QVERIFY2(full.err.contains("Ne peut écrire dans " + out), qPrintable(full.err));
+                QVERIFY2(ReadAll(out) == old, where);
+                QVERIFY2(QDir(cli.Path(".")).entryList({"*out*"}, QDir::Files | QDir::Hidden) ==
+                             QStringList{QFileInfo(out).fileName()},
+                         where + " " +
+                             QDir(cli.Path(".")).entryList({"*out*"}, QDir::Files | QDir::Hidden).join(' ').toUtf8());
+            }
+            const Outcome fits = cli.Run(
+                command + QStringList{"-o", out},
+                QStringLiteral("trap '' XFSZ; prlimit --pid $$ --fsize=%1:;").arg(workbook ? 100 * size : size));
+            QVERIFY2(fits.status == 0, qPrintable(command.join(' ') + fits.err));
+            if (workbook)
+                QCOMPARE(SheetTexts(ReadWorkbook(out).at(0).toObject()), cells);
+            else
+                QCOMPARE(ReadAll(out), whole);
+            QFile::remove(out);
+        }
     }
 
     void treesAreSwitched()

@@ -12,7 +12,10 @@ TQueryStatus WriteResultsFile(const QString &path, const QStringList &lines, TRe
             return TQueryStatus::Error(TQueryStatus::FileError, encoder.Error());
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Qt 6.4 commits even when the final flush wrote only part of the buffer (a full
+    // disk, a file size limit), so the flush is checked first; the file not committed
+    // is removed.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         return TQueryStatus::Error(TQueryStatus::FileError,
                                    QStringLiteral("Ne peut écrire dans %1: %2").arg(path, file.errorString()));
     return {};

@@ -1,5 +1,7 @@
 #include "workbook/TWorkbookWriter.h"
 
+#include "workbook/ZipPartsCheck.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -213,6 +215,11 @@ bool TWorkbookWriter::Commit()
     const lxw_error closed = workbook_close(workbook_);
     workbook_ = nullptr;
     if (!Check(closed)) {
+        Discard();
+        return false;
+    }
+    if (!ZipPartsAreWhole(temporary_->fileName())) {
+        Fail(QStringLiteral("Ne peut écrire dans %1").arg(path_));
         Discard();
         return false;
     }

@@ -8,6 +8,7 @@
 #include "directory/ldap/LdapResult.h"
 #include "directory/tNDS.h"
 
+#include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -45,6 +46,17 @@ class TestLdapClient : public QObject
             session->nds = std::make_unique<tNDS>(
                 *session->client, DirectoryHooks{[s = session.get()](const QString &text) { s->reports << text; }, {}});
         return session;
+    }
+
+    // Replaces the values of attribute of the entry dn on the server.
+    bool Replace(const char *dn, const char *attribute, const char *value) const
+    {
+        QProcess modify;
+        modify.start("ldapmodify", {"-x", "-H", server_.Uri(), "-D", "cn=admin,o=Acme", "-w", "secret"});
+        modify.write(
+            QStringLiteral("dn: %1\nchangetype: modify\nreplace: %2\n%2: %3\n").arg(dn, attribute, value).toUtf8());
+        modify.closeWriteChannel();
+        return modify.waitForFinished() && modify.exitStatus() == QProcess::NormalExit && modify.exitCode() == 0;
     }
 
 private slots:
@@ -226,6 +238,25 @@ private slots:
         QCOMPARE(missing.CommonName, "");
         QCOMPARE(nds.LastError, ERR_NO_SUCH_ENTRY);
         QCOMPARE(session->reports.size(), 1);
+    }
+
+    void aNewListingReadsAfresh()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        const auto list = [&nds] {
+            nds.EnumObjects(
+                "Sales.Acme", false, 0, [](const QString &, const TNDSObj &, int32_t, bool &) {}, "inetOrgPerson");
+        };
+        QCOMPARE(TNW4Object(nds, "jdoe.Sales.Acme").GetFirstValue("givenName"), "John");
+        QVERIFY(Replace("cn=jdoe,ou=Sales,o=Acme", "givenName", "Jack"));
+        // What was read serves the reads until the next listing, which reads afresh.
+        QCOMPARE(TNW4Object(nds, "jdoe.Sales.Acme").GetFirstValue("givenName"), "John");
+        list();
+        QCOMPARE(TNW4Object(nds, "jdoe.Sales.Acme").GetFirstValue("givenName"), "Jack");
+        QVERIFY(Replace("cn=jdoe,ou=Sales,o=Acme", "givenName", "John"));
+        QVERIFY(session->reports.isEmpty());
     }
 
     void typelessNamesResolveWithoutAListing()

@@ -107,6 +107,18 @@ private slots:
         QCOMPARE(QString::fromStdString(parts[0][0].value), "x\\");
     }
 
+    void keysIgnoreLetterCaseBeyondAscii()
+    {
+        const auto key = [](const char *dotted) {
+            std::vector<Rdn> parts;
+            return LdapName::ParseDotted(dotted, parts) ? LdapName::Key(parts) : std::string("?");
+        };
+        QCOMPARE(key("CN=JDoe.O=ACME"), key("jdoe.acme"));
+        QCOMPARE(key("CN=ÉCOLE.O=Acme"), key("école.acme"));
+        QCOMPARE(key("JÉRÔME.Acme"), key("jérôme.ACME"));
+        QVERIFY(key("jdoe.Acme") != key("jdoe2.Acme"));
+    }
+
     void refusesWhatIsNoDn()
     {
         std::vector<Rdn> parts;

@@ -10,7 +10,7 @@ namespace {
 
 // The handle NWDSCreateContext returns on failure is never a context.
 constexpr size_t UnusableSlot = size_t(ERR_CONTEXT_CREATION) - 1;
-// Names remembered at most; past that the memory starts afresh.
+// Names remembered at most in each generation, the latest and the one before.
 constexpr size_t RememberedNames = 200000;
 
 bool ReadKeyText(const void *value, std::string_view &text)
@@ -47,17 +47,22 @@ std::unique_ptr<LdapClient> LdapClient::Connect(const std::vector<LdapServerConf
             return nullptr;
         client->trees_.push_back(std::move(tree));
     }
-    for (uint32_t tree = 0; tree < client->trees_.size(); ++tree) {
-        const LdapConnection &connection = *client->trees_[tree].connection;
+    client->RememberContexts();
+    return client;
+}
+
+void LdapClient::RememberContexts()
+{
+    for (uint32_t tree = 0; tree < trees_.size(); ++tree) {
+        const LdapConnection &connection = *trees_[tree].connection;
         std::vector<LdapName::Rdn> parts;
         for (const std::string &dn : connection.NamingContexts()) {
             if (LdapName::ParseDn(dn, parts))
-                client->Remember(tree, parts, dn);
+                Remember(tree, parts, dn);
         }
         if (LdapName::ParseDn(connection.BaseDn(), parts))
-            client->Remember(tree, parts, connection.BaseDn());
+            Remember(tree, parts, connection.BaseDn());
     }
-    return client;
 }
 
 LdapClient::~LdapClient() = default;
@@ -166,9 +171,24 @@ bool LdapClient::Lost() const
 
 void LdapClient::Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts, const std::string &dn)
 {
-    if (names_.size() >= RememberedNames)
+    if (names_.size() >= RememberedNames) {
+        // The names handed out last stay known while the next ones come (a reader reads
+        // the entries of a batch after it is listed); the naming contexts always do.
+        olderNames_ = std::move(names_);
         names_.clear();
+        RememberContexts();
+    }
     names_.insert_or_assign(TreeKey(tree, LdapName::Key(parts)), dn);
+}
+
+const std::string *LdapClient::Known(uint32_t tree, const std::vector<LdapName::Rdn> &parts) const
+{
+    const std::string key = TreeKey(tree, LdapName::Key(parts));
+    if (const auto found = names_.find(key); found != names_.end())
+        return &found->second;
+    if (const auto found = olderNames_.find(key); found != olderNames_.end())
+        return &found->second;
+    return nullptr;
 }
 
 NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn)
@@ -183,8 +203,8 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
 {
     if (LdapName::ToDn(parts, dn))
         return 0;
-    if (const auto known = names_.find(TreeKey(tree, LdapName::Key(parts))); known != names_.end()) {
-        dn = known->second;
+    if (const std::string *known = Known(tree, parts)) {
+        dn = *known;
         return 0;
     }
     // The closest container already known, then each part below it.
@@ -192,9 +212,9 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
     std::string base;
     for (size_t start = 1; start < parts.size(); ++start) {
         const std::vector<LdapName::Rdn> suffix(parts.begin() + std::ptrdiff_t(start), parts.end());
-        if (const auto found = names_.find(TreeKey(tree, LdapName::Key(suffix))); found != names_.end()) {
+        if (const std::string *found = Known(tree, suffix)) {
             known = start;
-            base = found->second;
+            base = *found;
             break;
         }
     }
@@ -239,7 +259,7 @@ NWDSCCODE LdapClient::Exists(uint32_t tree, const std::string &dn)
     std::vector<LdapName::Rdn> parts;
     if (!LdapName::ParseDn(dn, parts))
         return ERR_NO_SUCH_ENTRY;
-    if (parts.empty() || names_.count(TreeKey(tree, LdapName::Key(parts))))
+    if (parts.empty() || Known(tree, parts))
         return 0;
     const char *attributes[] = {LDAP_NO_ATTRS, nullptr};
     LDAPMessage *result = nullptr;
@@ -252,16 +272,20 @@ NWDSCCODE LdapClient::Exists(uint32_t tree, const std::string &dn)
     return 0;
 }
 
-std::string LdapClient::HandedOut(const Context &context, const std::string &dn)
+LdapClient::NameTop LdapClient::TopOf(const Context &context)
 {
-    std::vector<LdapName::Rdn> parts;
-    if (!LdapName::ParseDn(dn, parts))
-        return dn;
-    std::vector<LdapName::Rdn> top;
-    if (!context.nameContext.empty() && LdapName::ParseDn(context.nameContext, top) && top.size() < parts.size()) {
-        const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.size()), parts.end());
-        if (LdapName::Key(suffix) == LdapName::Key(top))
-            parts.resize(parts.size() - top.size());
+    NameTop top;
+    if (!context.nameContext.empty() && LdapName::ParseDn(context.nameContext, top.parts))
+        top.key = LdapName::Key(top.parts);
+    return top;
+}
+
+std::string LdapClient::HandedOut(const Context &context, const NameTop &top, std::vector<LdapName::Rdn> parts)
+{
+    if (!top.parts.empty() && top.parts.size() < parts.size()) {
+        const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.parts.size()), parts.end());
+        if (LdapName::Key(suffix) == top.key)
+            parts.resize(parts.size() - top.parts.size());
     }
     return LdapName::DottedOf(parts, Typeless(context));
 }

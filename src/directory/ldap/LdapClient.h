@@ -168,9 +168,19 @@ private:
     NWDSCCODE Resolve(uint32_t tree, const char *name, std::string &dn);
     NWDSCCODE ResolveParts(uint32_t tree, const std::vector<LdapName::Rdn> &parts, std::string &dn);
     void Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts, const std::string &dn);
-    // The dotted name of dn relative to the context's name context (full when it is not
-    // below it), typed or typeless as the context asks.
-    std::string HandedOut(const Context &context, const std::string &dn);
+    // Remembers every tree's naming contexts and default context.
+    void RememberContexts();
+    // The DN of a name handed out; null when it is not remembered.
+    const std::string *Known(uint32_t tree, const std::vector<LdapName::Rdn> &parts) const;
+    // The context's name context as parts, with their key (LdapName::Key).
+    struct NameTop {
+        std::vector<LdapName::Rdn> parts;
+        std::string key;
+    };
+    static NameTop TopOf(const Context &context);
+    // The dotted name of a DN's parts relative to the context's name context, top (full
+    // when it is not below it), typed or typeless as the context asks.
+    std::string HandedOut(const Context &context, const NameTop &top, std::vector<LdapName::Rdn> parts);
     static NWDSCCODE CopyOut(std::string_view text, char *area, size_t size);
     NWDSCCODE CopyDotted(const Context &context, const std::string &dn, char *area, size_t size);
     // An entry that exists: known, or found by a base search.
@@ -188,11 +198,22 @@ private:
 
     // Reads.
     static std::string ReadKey(uint32_t tree, const std::string &dn);
-    // The user attributes of a search's entry that the schema knows, with their values.
-    static void ReadOf(const LdapSchema &schema, LDAP *ld, LDAPMessage *found, ReadEntry &read);
+    // What a search's entry tells of its class.
+    struct EntryClasses {
+        std::string structural;           // structuralObjectClass
+        std::vector<std::string> classes; // objectClass
+        bool subordinates = false;        // hasSubordinates is TRUE
+    };
+    // One pass over a search's entry: its DN, its classes, and into read (when not null)
+    // the user attributes the schema knows with their values. False when it has no DN.
+    static bool ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn,
+                          EntryClasses &classes, ReadEntry *read);
     // Keeps an entry read with its listing, while the memory for them allows.
     void Prefetch(ReadEntry &&read);
     NWDSCCODE Fetch(uint32_t tree, const std::string &dn, const ReadEntry *&entry);
+    // The object named as handed in, resolved and fetched; the last one is kept, as a
+    // reader reads one object's attributes one call after the other.
+    NWDSCCODE FetchNamed(uint32_t tree, const char *object, const ReadEntry *&entry);
     static NWDSCCODE CheckBuffer(const Buf_T *buffer, Buf_T::Content content);
     NWDSCCODE CarriedValue(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, const void *area, bool peek,
                            std::span<const uint8_t> &carried);
@@ -206,8 +227,17 @@ private:
     // Entries read with their listings (ReadKey), and the memory they take.
     std::unordered_map<std::string, ReadEntry> prefetched_;
     size_t prefetchedBytes_ = 0;
-    // Names handed out, by tree and key (LdapName::Key), with their DNs.
+    // The last object FetchNamed found; entry is null once reads_ or prefetched_ change.
+    struct LastRead {
+        uint32_t tree = 0;
+        std::string name;
+        const ReadEntry *entry = nullptr;
+    };
+    LastRead lastRead_;
+    // Names handed out, by tree and key (LdapName::Key), with their DNs: the latest, and
+    // the ones before them, kept while the latest fill up.
     std::unordered_map<std::string, std::string> names_;
+    std::unordered_map<std::string, std::string> olderNames_;
     // The words of the last failure and the code it gave.
     NWDSCCODE wordsCode_ = 0;
     std::string words_;

@@ -35,42 +35,32 @@ void WriteU32(uint8_t *&at, uint32_t value)
     at += sizeof value;
 }
 
-std::vector<std::string> Values(LDAP *ld, LDAPMessage *entry, const char *name)
-{
-    std::vector<std::string> values;
-    berval **found = ldap_get_values_len(ld, entry, name);
-    for (int i = 0; found && found[i]; ++i)
-        values.emplace_back(found[i]->bv_val, found[i]->bv_len);
-    ldap_value_free_len(found);
-    return values;
-}
-
 } // namespace
 
 bool LdapClient::Listed(uint32_t tree, LDAPMessage *entry, bool whole, ListedEntry &listed)
 {
     LDAP *ld = ConnectionOf(tree).Handle();
-    char *dn = ldap_get_dn(ld, entry);
-    if (!dn)
-        return false;
-    listed.dn = dn;
-    ldap_memfree(dn);
     NWDSCCODE code = 0;
     const LdapSchema *schema = SchemaOf(tree, &code);
+    EntryClasses classes;
+    ReadEntry read;
+    read.tree = tree;
+    if (!ScanEntry(schema, ld, entry, listed.dn, classes, whole && schema ? &read : nullptr))
+        return false;
     // The structural class: as the server names it, else the one among the entry's
     // classes that no other structural class of the entry derives from.
     int32_t base = -1;
-    if (const auto structural = Values(ld, entry, "structuralObjectClass"); !structural.empty() && schema)
-        base = schema->FindClass(structural.front());
+    if (!classes.structural.empty() && schema)
+        base = schema->FindClass(classes.structural);
     if (base < 0 && schema) {
-        std::vector<int32_t> classes;
-        for (const std::string &name : Values(ld, entry, "objectClass")) {
+        std::vector<int32_t> effective;
+        for (const std::string &name : classes.classes) {
             const int32_t index = schema->FindClass(name);
             if (index >= 0 && (schema->Classes()[size_t(index)].flags & DS_EFFECTIVE_CLASS))
-                classes.push_back(index);
+                effective.push_back(index);
         }
-        for (const int32_t candidate : classes) {
-            const bool derived = std::any_of(classes.begin(), classes.end(), [&](int32_t other) {
+        for (const int32_t candidate : effective) {
+            const bool derived = std::any_of(effective.begin(), effective.end(), [&](int32_t other) {
                 const auto &supers = schema->Classes()[size_t(other)].lists[LdapSchema::SuperClasses];
                 return std::find(supers.begin(), supers.end(), schema->Classes()[size_t(candidate)].name) !=
                        supers.end();
@@ -82,14 +72,10 @@ bool LdapClient::Listed(uint32_t tree, LDAPMessage *entry, bool whole, ListedEnt
         }
     }
     listed.baseClass = base >= 0 ? schema->Classes()[size_t(base)].name : std::string();
-    const auto subordinates = Values(ld, entry, "hasSubordinates");
-    listed.container = (base >= 0 && (schema->Classes()[size_t(base)].flags & DS_CONTAINER_CLASS)) ||
-                       (!subordinates.empty() && subordinates.front() == "TRUE");
+    listed.container =
+        (base >= 0 && (schema->Classes()[size_t(base)].flags & DS_CONTAINER_CLASS)) || classes.subordinates;
     if (whole && schema) {
-        ReadEntry read;
-        read.tree = tree;
         read.dn = listed.dn;
-        ReadOf(*schema, ld, entry, read);
         Prefetch(std::move(read));
     }
     return true;
@@ -242,6 +228,7 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
             return result;
         // A new run reads afresh; the listings of its sub-containers keep what it listed.
         reads_.clear();
+        lastRead_.entry = nullptr;
         if (!BelowOpenListing(found->tree, listing.dn)) {
             prefetched_.clear();
             prefetchedBytes_ = 0;
@@ -265,6 +252,7 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
     }
     uint32_t entries = 0;
     bool full = false;
+    const NameTop top = TopOf(*found);
     while (!full) {
         if (listing.pending.empty()) {
             if (!listing.more || listing.stopped != 0)
@@ -275,9 +263,10 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         const ListedEntry &entry = listing.pending.front();
         if (!containersOnly || entry.container) {
             std::vector<LdapName::Rdn> parts;
-            if (LdapName::ParseDn(entry.dn, parts))
+            const bool parsed = LdapName::ParseDn(entry.dn, parts);
+            if (parsed)
                 Remember(found->tree, parts, entry.dn);
-            const std::string name = HandedOut(*found, entry.dn);
+            const std::string name = parsed ? HandedOut(*found, top, std::move(parts)) : entry.dn;
             const size_t size = 5 * sizeof(uint32_t) + 2 * sizeof(uint16_t) + name.size() + entry.baseClass.size();
             uint8_t *at = name.size() < MAX_DN_BYTES ? out.Append(size) : nullptr;
             if (!at) {

@@ -32,6 +32,12 @@ void WriteU32(uint8_t *&at, uint32_t value)
     at += sizeof value;
 }
 
+// Whether type is name in any letter case.
+bool Named(std::string_view type, const char *name)
+{
+    return type.size() == std::strlen(name) && strncasecmp(type.data(), name, type.size()) == 0;
+}
+
 } // namespace
 
 std::string LdapClient::ReadKey(uint32_t tree, const std::string &dn)
@@ -39,34 +45,52 @@ std::string LdapClient::ReadKey(uint32_t tree, const std::string &dn)
     return std::to_string(tree) + '\n' + dn;
 }
 
-void LdapClient::ReadOf(const LdapSchema &schema, LDAP *ld, LDAPMessage *found, ReadEntry &read)
+bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn,
+                           EntryClasses &classes, ReadEntry *read)
 {
     BerElement *position = nullptr;
-    for (char *name = ldap_first_attribute(ld, found, &position); name;
-         name = ldap_next_attribute(ld, found, position)) {
+    berval name{};
+    if (ldap_get_dn_ber(ld, found, &position, &name) != LDAP_SUCCESS || !name.bv_val) {
+        ber_free(position, 0);
+        return false;
+    }
+    dn.assign(name.bv_val, name.bv_len);
+    berval description{};
+    berval *values = nullptr;
+    while (ldap_get_attribute_ber(ld, found, position, &description, &values) == LDAP_SUCCESS && description.bv_val) {
         // Options (";binary", ";lang-fr") name the same attribute.
-        std::string description(name);
-        ldap_memfree(name);
-        const std::string type = description.substr(0, description.find(';'));
+        std::string_view type(description.bv_val, description.bv_len);
+        type = type.substr(0, type.find(';'));
+        const bool any = values && values[0].bv_val;
         // What a listing asks for besides the user attributes is not the object's.
-        if (strcasecmp(type.c_str(), "structuralObjectClass") == 0 || strcasecmp(type.c_str(), "hasSubordinates") == 0)
-            continue;
-        const int32_t index = schema.FindAttribute(type);
-        if (index < 0)
-            continue;
-        berval **values = ldap_get_values_len(ld, found, description.c_str());
-        auto attribute =
-            std::find_if(read.attributes.begin(), read.attributes.end(),
-                         [index](const ReadAttribute &known) { return known.attribute == uint32_t(index); });
-        if (attribute == read.attributes.end()) {
-            read.attributes.push_back({uint32_t(index), {}});
-            attribute = read.attributes.end() - 1;
+        if (Named(type, "structuralObjectClass")) {
+            if (any)
+                classes.structural.assign(values[0].bv_val, values[0].bv_len);
+        } else if (Named(type, "hasSubordinates")) {
+            classes.subordinates = any && std::string_view(values[0].bv_val, values[0].bv_len) == "TRUE";
+        } else {
+            if (Named(type, "objectClass")) {
+                for (size_t i = 0; any && values[i].bv_val; ++i)
+                    classes.classes.emplace_back(values[i].bv_val, values[i].bv_len);
+            }
+            const int32_t index = read && schema ? schema->FindAttribute(type) : -1;
+            if (index >= 0) {
+                auto attribute =
+                    std::find_if(read->attributes.begin(), read->attributes.end(),
+                                 [index](const ReadAttribute &known) { return known.attribute == uint32_t(index); });
+                if (attribute == read->attributes.end()) {
+                    read->attributes.push_back({uint32_t(index), {}});
+                    attribute = read->attributes.end() - 1;
+                }
+                for (size_t i = 0; any && values[i].bv_val; ++i)
+                    attribute->values.emplace_back(values[i].bv_val, values[i].bv_len);
+            }
         }
-        for (int i = 0; values && values[i]; ++i)
-            attribute->values.emplace_back(values[i]->bv_val, values[i]->bv_len);
-        ldap_value_free_len(values);
+        ber_memfree(values);
+        values = nullptr;
     }
     ber_free(position, 0);
+    return true;
 }
 
 void LdapClient::Prefetch(ReadEntry &&read)
@@ -79,6 +103,7 @@ void LdapClient::Prefetch(ReadEntry &&read)
     if (prefetchedBytes_ + bytes > PrefetchBytes)
         return; // read again when asked for
     std::string key = ReadKey(read.tree, read.dn);
+    lastRead_.entry = nullptr;
     if (prefetched_.insert_or_assign(std::move(key), std::move(read)).second)
         prefetchedBytes_ += bytes;
 }
@@ -114,13 +139,32 @@ NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, const ReadEntr
     }
     ReadEntry read;
     read.tree = tree;
+    std::string named;
+    EntryClasses classes;
+    ScanEntry(schema, connection.Handle(), found, named, classes, &read);
     read.dn = dn;
-    ReadOf(*schema, connection.Handle(), found, read);
     ldap_msgfree(result);
-    if (reads_.size() >= KeptObjects)
+    if (reads_.size() >= KeptObjects) {
         reads_.pop_front();
+        lastRead_.entry = nullptr;
+    }
     reads_.push_back(std::move(read));
     entry = &reads_.back();
+    return 0;
+}
+
+NWDSCCODE LdapClient::FetchNamed(uint32_t tree, const char *object, const ReadEntry *&entry)
+{
+    if (lastRead_.entry && lastRead_.tree == tree && lastRead_.name == object) {
+        entry = lastRead_.entry;
+        return 0;
+    }
+    std::string dn;
+    if (const NWDSCCODE result = Resolve(tree, object, dn); result != 0)
+        return result;
+    if (const NWDSCCODE result = Fetch(tree, dn, entry); result != 0)
+        return result;
+    lastRead_ = {tree, object, entry};
     return 0;
 }
 
@@ -136,11 +180,8 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
         return ERR_INVALID_REQUEST;
     if (!allAttrs && (attrNames->content != Buf_T::Content::Request || attrNames->operation != DSV_READ))
         return ERR_BAD_VERB;
-    std::string dn;
-    if (const NWDSCCODE result = Resolve(found->tree, object, dn); result != 0)
-        return result;
     const ReadEntry *entry = nullptr;
-    if (const NWDSCCODE result = Fetch(found->tree, dn, entry); result != 0)
+    if (const NWDSCCODE result = FetchNamed(found->tree, object, entry); result != 0)
         return result;
     NWDSCCODE code = 0;
     const LdapSchema &schema = *SchemaOf(found->tree, &code);
@@ -337,11 +378,8 @@ NWDSCCODE LdapClient::NWDSOpenStream(NWDSContextHandle context, const char *obje
         return ERR_BAD_CONTEXT;
     if (!object || !attribute || !fileHandle || (flags & DS_WRITE_STREAM))
         return ERR_INVALID_REQUEST;
-    std::string dn;
-    if (const NWDSCCODE result = Resolve(found->tree, object, dn); result != 0)
-        return result;
     const ReadEntry *entry = nullptr;
-    if (const NWDSCCODE result = Fetch(found->tree, dn, entry); result != 0)
+    if (const NWDSCCODE result = FetchNamed(found->tree, object, entry); result != 0)
         return result;
     NWDSCCODE code = 0;
     const int32_t index = SchemaOf(found->tree, &code)->FindAttribute(attribute);

@@ -1,5 +1,7 @@
 #include "directory/ldap/LdapName.h"
 
+#include "directory/ldap/LdapCaseFold.h"
+
 #include <QString>
 
 #include <ldap.h>
@@ -238,8 +240,7 @@ std::string Key(const std::vector<Rdn> &parts)
 {
     if (parts.empty())
         return {};
-    const std::string typeless = DottedOf(parts, true);
-    return QString::fromUtf8(typeless.data(), qsizetype(typeless.size())).toCaseFolded().toStdString();
+    return LdapCaseFold::Folded(DottedOf(parts, true));
 }
 
 } // namespace LdapName

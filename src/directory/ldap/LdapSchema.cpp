@@ -1,9 +1,8 @@
 #include "directory/ldap/LdapSchema.h"
 
 #include "directory/NWClient.h"
+#include "directory/ldap/LdapCaseFold.h"
 #include "directory/ldap/LdapSyntaxes.h"
-
-#include <QString>
 
 #include <ldap.h>
 #include <ldap_schema.h>
@@ -80,20 +79,15 @@ void AppendNew(std::vector<std::string> &list, const std::string &item)
 
 } // namespace
 
-std::string LdapSchema::Fold(std::string_view name)
-{
-    return QString::fromUtf8(name.data(), qsizetype(name.size())).toCaseFolded().toStdString();
-}
-
 int32_t LdapSchema::FindAttribute(std::string_view name) const
 {
-    const auto found = attributeIndex_.find(Fold(name));
+    const auto found = attributeIndex_.find(LdapCaseFold::Folded(name));
     return found == attributeIndex_.end() ? -1 : int32_t(found->second);
 }
 
 int32_t LdapSchema::FindClass(std::string_view name) const
 {
-    const auto found = classIndex_.find(Fold(name));
+    const auto found = classIndex_.find(LdapCaseFold::Folded(name));
     return found == classIndex_.end() ? -1 : int32_t(found->second);
 }
 
@@ -124,16 +118,16 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
             raw.ndsSyntax = std::atoi(syntaxes.front().c_str());
         ldap_attributetype_free(type);
         const size_t index = rawAttributes.size();
-        rawAttributeIndex.emplace(Fold(raw.oid), index);
+        rawAttributeIndex.emplace(LdapCaseFold::Folded(raw.oid), index);
         for (const std::string &name : raw.names)
-            rawAttributeIndex.emplace(Fold(name), index);
+            rawAttributeIndex.emplace(LdapCaseFold::Folded(name), index);
         rawAttributes.push_back(std::move(raw));
     }
     // The syntax and equality rule, from the super types where the type has none.
     const auto inherited = [&](const RawAttribute &start, std::string RawAttribute::*field) {
         const RawAttribute *at = &start;
         for (int depth = 0; at && (at->*field).empty() && !at->sup.empty() && depth < MaxDepth; ++depth) {
-            const auto sup = rawAttributeIndex.find(Fold(at->sup));
+            const auto sup = rawAttributeIndex.find(LdapCaseFold::Folded(at->sup));
             at = sup == rawAttributeIndex.end() ? nullptr : &rawAttributes[sup->second];
         }
         return at ? at->*field : std::string();
@@ -151,10 +145,10 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
                                                       equality.empty() ? nullptr : equality.c_str());
         }
         const uint32_t index = uint32_t(attributes_.size());
-        attributeIndex_.emplace(Fold(attribute.name), index);
-        attributeIndex_.emplace(Fold(raw.oid), index);
+        attributeIndex_.emplace(LdapCaseFold::Folded(attribute.name), index);
+        attributeIndex_.emplace(LdapCaseFold::Folded(raw.oid), index);
         for (const std::string &name : raw.names)
-            attributeIndex_.emplace(Fold(name), index);
+            attributeIndex_.emplace(LdapCaseFold::Folded(name), index);
         attributes_.push_back(std::move(attribute));
     }
 
@@ -187,18 +181,18 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
     }
     std::unordered_map<std::string, size_t> rawClassIndex;
     for (size_t i = 0; i < rawClasses.size(); ++i) {
-        rawClassIndex.emplace(Fold(rawClasses[i].oid), i);
+        rawClassIndex.emplace(LdapCaseFold::Folded(rawClasses[i].oid), i);
         for (const std::string &name : rawClasses[i].names)
-            rawClassIndex.emplace(Fold(name), i);
+            rawClassIndex.emplace(LdapCaseFold::Folded(name), i);
     }
     for (const RawClass &raw : rawClasses) {
         Class definition;
         definition.ldapName = raw.names.empty() ? raw.oid : raw.names.front();
         definition.name = raw.ndsName.empty() ? definition.ldapName : raw.ndsName;
-        classIndex_.emplace(Fold(definition.name), uint32_t(classes_.size()));
-        classIndex_.emplace(Fold(raw.oid), uint32_t(classes_.size()));
+        classIndex_.emplace(LdapCaseFold::Folded(definition.name), uint32_t(classes_.size()));
+        classIndex_.emplace(LdapCaseFold::Folded(raw.oid), uint32_t(classes_.size()));
         for (const std::string &name : raw.names)
-            classIndex_.emplace(Fold(name), uint32_t(classes_.size()));
+            classIndex_.emplace(LdapCaseFold::Folded(name), uint32_t(classes_.size()));
         classes_.push_back(std::move(definition));
     }
     const auto attributeName = [&](const std::string &ldap) {
@@ -216,7 +210,7 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
         std::vector<size_t> chain{c};
         for (size_t i = 0; i < chain.size() && chain.size() < MaxDepth; ++i) {
             for (const std::string &sup : rawClasses[chain[i]].sups) {
-                const auto found = rawClassIndex.find(Fold(sup));
+                const auto found = rawClassIndex.find(LdapCaseFold::Folded(sup));
                 if (found != rawClassIndex.end() && std::find(chain.begin(), chain.end(), found->second) == chain.end())
                     chain.push_back(found->second);
             }

@@ -43,8 +43,6 @@ public:
     int32_t FindClass(std::string_view name) const;
 
 private:
-    static std::string Fold(std::string_view name);
-
     std::vector<Attribute> attributes_;
     std::vector<Class> classes_;
     std::unordered_map<std::string, uint32_t> attributeIndex_;

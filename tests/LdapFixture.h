@@ -6,6 +6,7 @@
 // page) and cn=unchecked (a limit on the candidates a search may examine).
 
 #include "SlapdServer.h"
+#include "directory/ldap/LdapServerConfig.h"
 
 #include <QByteArray>
 #include <QString>
@@ -56,6 +57,19 @@ inline bool Start(SlapdServer &server, QString *error)
 {
     return server.Start("o=Acme", "cn=admin,o=Acme", "secret", {"core", "cosine", "inetorgperson"}, {}, Config(),
                         Ldif(), error);
+}
+
+// The tree ACME on server, bound as the root name over plain LDAP (a loopback address),
+// its password from passwordFile (empty: the prompt).
+inline LdapServerConfig Admin(const SlapdServer &server, const QString &passwordFile = {})
+{
+    LdapServerConfig config;
+    config.tree = "ACME";
+    config.uri = server.Uri();
+    config.bindDn = "cn=admin,o=Acme";
+    config.passwordFile = passwordFile;
+    config.tls = LdapServerConfig::Tls::None;
+    return config;
 }
 
 } // namespace LdapFixture

@@ -20,16 +20,7 @@ class TestLdapClient : public QObject
     SlapdServer server_;
     QString passwordFile_;
 
-    LdapServerConfig Admin() const
-    {
-        LdapServerConfig config;
-        config.tree = "ACME";
-        config.uri = server_.Uri();
-        config.bindDn = "cn=admin,o=Acme";
-        config.passwordFile = passwordFile_;
-        config.tls = LdapServerConfig::Tls::None;
-        return config;
-    }
+    LdapServerConfig Admin() const { return LdapFixture::Admin(server_, passwordFile_); }
 
     struct Session {
         std::unique_ptr<LdapClient> client;

@@ -12,13 +12,8 @@ class TestUiLdap : public QObject
 
     TDirectorySource Server() const
     {
-        LdapServerConfig config;
-        config.tree = "ACME";
-        config.uri = server_.Uri();
-        config.bindDn = "cn=admin,o=Acme";
-        config.tls = LdapServerConfig::Tls::None;
         TDirectorySource source;
-        source.ldapServers = {config};
+        source.ldapServers = {LdapFixture::Admin(server_)};
         return source;
     }
 

@@ -38,7 +38,7 @@ int main(int argc, char **argv)
         return 1;
     }
     int reports = 0;
-    tNDS directory(*client, DirectoryHooks{[&reports](const QString &) { ++reports; }, [] {}});
+    tNDS directory(*client, DirectoryHooks{[&reports](const QString &) { ++reports; }, [] {}, {}});
 
     QStringList names;
     names.reserve(wanted);

@@ -34,7 +34,7 @@ struct LastTextPrompts : TPrompts {
     QString last;
     void Error(QWidget *, const QString &text) override { last = text; }
     void Info(QWidget *, const QString &text) override { last = text; }
-    void Report(QWidget *, const QString &text) override { last = text; }
+    void Report(QWidget *, const QString &text, const QString &) override { last = text; }
     void Message(QWidget *, const QString &text) override { last = text; }
     Answer Question(QWidget *, const QString &) override { return Answer::No; }
     std::optional<QString> OpenFile(QWidget *, const FileRequest &) override { return std::nullopt; }

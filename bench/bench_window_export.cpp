@@ -60,7 +60,7 @@ struct SilentPrompts : TPrompts {
     int shown = 0;
     void Error(QWidget *, const QString &text) override { Show(text); }
     void Info(QWidget *, const QString &text) override { Show(text); }
-    void Report(QWidget *, const QString &text) override { Show(text); }
+    void Report(QWidget *, const QString &text, const QString &) override { Show(text); }
     void Message(QWidget *, const QString &text) override { Show(text); }
     Answer Question(QWidget *, const QString &) override { return Answer::No; }
     std::optional<QString> OpenFile(QWidget *, const FileRequest &) override { return std::nullopt; }

@@ -38,6 +38,6 @@ private:
     {
         if (Client)
             NDS = std::make_unique<tNDS>(
-                *Client, DirectoryHooks{[this](const QString &text) { Reports << text; }, [this] { ++Pumps; }});
+                *Client, DirectoryHooks{[this](const QString &text) { Reports << text; }, [this] { ++Pumps; }, {}});
     }
 };

@@ -20,15 +20,19 @@ public:
     struct Shown {
         QString kind;
         QString text;
+        QString detail; // a report's server words
     };
 
-    void Error(QWidget *, const QString &text) override { shown.append({QStringLiteral("error"), text}); }
-    void Info(QWidget *, const QString &text) override { shown.append({QStringLiteral("info"), text}); }
-    void Report(QWidget *, const QString &text) override { shown.append({QStringLiteral("report"), text}); }
-    void Message(QWidget *, const QString &text) override { shown.append({QStringLiteral("message"), text}); }
+    void Error(QWidget *, const QString &text) override { shown.append({QStringLiteral("error"), text, {}}); }
+    void Info(QWidget *, const QString &text) override { shown.append({QStringLiteral("info"), text, {}}); }
+    void Report(QWidget *, const QString &text, const QString &serverWords) override
+    {
+        shown.append({QStringLiteral("report"), text, serverWords});
+    }
+    void Message(QWidget *, const QString &text) override { shown.append({QStringLiteral("message"), text, {}}); }
     Answer Question(QWidget *, const QString &text) override
     {
-        shown.append({QStringLiteral("question"), text});
+        shown.append({QStringLiteral("question"), text, {}});
         return Take(answers, Answer::Cancel);
     }
     std::optional<QString> OpenFile(QWidget *, const FileRequest &request) override
@@ -62,7 +66,7 @@ public:
     }
     std::optional<QString> Password(QWidget *, const QString &prompt) override
     {
-        shown.append({QStringLiteral("password"), prompt});
+        shown.append({QStringLiteral("password"), prompt, {}});
         return Take(passwords, std::optional<QString>());
     }
 

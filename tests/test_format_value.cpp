@@ -116,7 +116,7 @@ Area BackLink(const char *name)
 struct Fixture {
     StubClient client;
     QStringList reports;
-    tNDS directory{client, DirectoryHooks{[this](const QString &text) { reports << text; }, {}}};
+    tNDS directory{client, DirectoryHooks{[this](const QString &text) { reports << text; }, {}, {}}};
 };
 
 } // namespace

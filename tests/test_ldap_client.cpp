@@ -35,19 +35,34 @@ class TestLdapClient : public QObject
         session->client = LdapClient::Connect({config}, {}, &session->error);
         if (session->client)
             session->nds = std::make_unique<tNDS>(
-                *session->client, DirectoryHooks{[s = session.get()](const QString &text) { s->reports << text; }, {}});
+                *session->client,
+                DirectoryHooks{[s = session.get()](const QString &text) { s->reports << text; }, {}, {}});
         return session;
+    }
+
+    // Lists the users of Sales.Acme, as a run does before it reads them.
+    static void ListSales(tNDS &nds)
+    {
+        nds.EnumObjects(
+            "Sales.Acme", false, 0, [](const QString &, const TNDSObj &, int32_t, bool &) {}, "inetOrgPerson");
+    }
+
+    // Runs an LDAP tool of the server's (ldapmodify, ldapadd, ldapdelete) on input as
+    // the root name; whether it succeeded.
+    bool Tool(const char *tool, const QString &input) const
+    {
+        QProcess process;
+        process.start(tool, {"-x", "-H", server_.Uri(), "-D", "cn=admin,o=Acme", "-w", "secret"});
+        process.write(input.toUtf8());
+        process.closeWriteChannel();
+        return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     }
 
     // Replaces the values of attribute of the entry dn on the server.
     bool Replace(const char *dn, const char *attribute, const char *value) const
     {
-        QProcess modify;
-        modify.start("ldapmodify", {"-x", "-H", server_.Uri(), "-D", "cn=admin,o=Acme", "-w", "secret"});
-        modify.write(
-            QStringLiteral("dn: %1\nchangetype: modify\nreplace: %2\n%2: %3\n").arg(dn, attribute, value).toUtf8());
-        modify.closeWriteChannel();
-        return modify.waitForFinished() && modify.exitStatus() == QProcess::NormalExit && modify.exitCode() == 0;
+        return Tool("ldapmodify",
+                    QStringLiteral("dn: %1\nchangetype: modify\nreplace: %2\n%2: %3\n").arg(dn, attribute, value));
     }
 
 private slots:
@@ -236,17 +251,80 @@ private slots:
         auto session = Open(Admin());
         QVERIFY2(session->client, qPrintable(session->error));
         tNDS &nds = *session->nds;
-        const auto list = [&nds] {
-            nds.EnumObjects(
-                "Sales.Acme", false, 0, [](const QString &, const TNDSObj &, int32_t, bool &) {}, "inetOrgPerson");
-        };
         QCOMPARE(TNW4Object(nds, "jdoe.Sales.Acme").GetFirstValue("givenName"), "John");
         QVERIFY(Replace("cn=jdoe,ou=Sales,o=Acme", "givenName", "Jack"));
         // What was read serves the reads until the next listing, which reads afresh.
         QCOMPARE(TNW4Object(nds, "jdoe.Sales.Acme").GetFirstValue("givenName"), "John");
-        list();
+        ListSales(nds);
         QCOMPARE(TNW4Object(nds, "jdoe.Sales.Acme").GetFirstValue("givenName"), "Jack");
         QVERIFY(Replace("cn=jdoe,ou=Sales,o=Acme", "givenName", "John"));
+        QVERIFY(session->reports.isEmpty());
+    }
+
+    void aRunsReadsComeWithItsListingAndEndWithIt()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        nds.ExpectReads({"CN", "Surname"}, false);
+        ListSales(nds);
+        TNW4Object first(nds, "jdoe.Sales.Acme");
+        QCOMPARE(first.GetFirstValue("sn"), "Doe");
+        // A second run reads other properties: its listing fetches them.
+        nds.ExpectReads({"CN", "telephoneNumber"}, false);
+        ListSales(nds);
+        TNW4Object second(nds, "jdoe.Sales.Acme");
+        QCOMPARE(second.GetValues("telephoneNumber"), QStringList({"+1 555 0100", "+1 555 0101"}));
+        // Once the run is over, an object shows all its attributes again.
+        nds.ExpectReads({}, false);
+        TNW4Object after(nds, "jdoe.Sales.Acme");
+        QCOMPARE(after.GetFirstValue("givenName"), "John");
+        QCOMPARE(after.GetFirstValue("sn"), "Doe");
+        QVERIFY(session->reports.isEmpty());
+    }
+
+    void aRunThatDescendsFindsWhatLiesBelowAnyEntry()
+    {
+        // jdoe's class is no container class, but an entry lies below it.
+        QVERIFY(Tool("ldapadd", "dn: cn=helper,cn=jdoe,ou=Sales,o=Acme\nobjectClass: inetOrgPerson\ncn: helper\n"
+                                "sn: Helper\n"));
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        QStringList found;
+        nds.ExpectReads({"CN"}, true);
+        nds.EnumObjects(
+            "Sales.Acme", true, 0,
+            [&](const QString &container, const TNDSObj &entry, int32_t, bool &) {
+                found << entry.EntryName + "." + container;
+            },
+            "inetOrgPerson");
+        nds.ExpectReads({}, false);
+        QVERIFY(Tool("ldapdelete", "cn=helper,cn=jdoe,ou=Sales,o=Acme\n"));
+        QVERIFY2(found.contains("helper.jdoe.Sales.Acme"), qPrintable(found.join('|')));
+        QVERIFY(session->reports.isEmpty());
+    }
+
+    void aListingLeftEarlyLeavesTheNextWhole()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        const auto count = [&nds](bool stopAtOnce) {
+            int found = 0;
+            nds.EnumObjects(
+                "Many.Acme", false, 0,
+                [&](const QString &, const TNDSObj &, int32_t, bool &stop) {
+                    ++found;
+                    stop = stopAtOnce;
+                },
+                "inetOrgPerson");
+            return found;
+        };
+        // The first listing stops with its next page asked for and never taken.
+        QCOMPARE(count(true), 1);
+        QCOMPARE(count(false), LdapFixture::ManyUsers);
+        QCOMPARE(count(false), LdapFixture::ManyUsers);
         QVERIFY(session->reports.isEmpty());
     }
 

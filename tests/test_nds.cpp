@@ -71,7 +71,7 @@ struct Recorder {
     QStringList reports;
     DirectoryHooks Hooks()
     {
-        return {[this](const QString &text) { reports.append(text); }, {}};
+        return {[this](const QString &text) { reports.append(text); }, {}, {}};
     }
 };
 

@@ -848,7 +848,7 @@ private slots:
         fault.result = result;
         QVERIFY(client_->AddFault(fault));
         QStringList reports;
-        tNDS directory(*client_, DirectoryHooks{[&reports](const QString &text) { reports << text; }, {}});
+        tNDS directory(*client_, DirectoryHooks{[&reports](const QString &text) { reports << text; }, {}, {}});
         QCOMPARE(directory.LastError, lastError);
         QCOMPARE(directory.ClassDefs != nullptr, hasContext);
         QCOMPARE(reports.size(), 1);

@@ -3,6 +3,10 @@
 
 #include "GuiHelpers.h"
 #include "LdapFixture.h"
+#include "ui/TExportForm.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 class TestUiLdap : public QObject
 {
@@ -50,6 +54,41 @@ private slots:
         QCOMPARE(prompts.Texts("report").size(), 1);
         QVERIFY(!form.Directory());
         QCOMPARE(form.ClassListBox->count(), 0);
+    }
+
+    void aLimitTheServerHitsIsOneBoxWithTheServersWordsAsDetail()
+    {
+        QTemporaryDir folder;
+        const QString query = folder.filePath("many.req");
+        QFile file(query);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[options]\r\nclass=inetOrgPerson\r\ncontext=Many.Acme\r\nrecursive=0\r\nsortbycn=0\r\n"
+                   "nbproperties=1\r\n[Properties]\r\n0=cn\r\n[Filter0]\r\nop=0\r\n");
+        file.close();
+        TDirectorySource source = Server();
+        source.ldapServers.front().bindDn = "cn=small,o=Acme";
+        ScriptedPrompts prompts;
+        prompts.passwords.push_back(QStringLiteral("secret"));
+        QApplication::setApplicationName(QStringLiteral("Veltrane"));
+        TForm1 form(prompts, source);
+        TExportForm exportForm(prompts);
+        exportForm.SetStartDelay(0);
+        exportForm.SetProgressInterval(0);
+        form.SetDialogs(nullptr, &exportForm);
+        form.LoadQueryFile(query);
+        for (int page = 0; page < 3; ++page)
+            form.NextBtnClick();
+        form.FinishBtnClick();
+        QList<ScriptedPrompts::Shown> reports;
+        for (const ScriptedPrompts::Shown &shown : prompts.shown) {
+            if (shown.kind == "report")
+                reports.append(shown);
+        }
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports.constFirst().text, QStringLiteral("NWDSList Failed for Many.Acme\rError Code: -5004"));
+        QCOMPARE(reports.constFirst().detail,
+                 QStringLiteral("the server's size limit was reached: Size limit exceeded"));
+        QCOMPARE(form.Memo1->toPlainText(), QString());
     }
 };
 

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using NWDSCCODE = int32_t;
 using NWDSContextHandle = int32_t;
@@ -188,4 +189,14 @@ public:
     // Whether the directory cannot be reached any more: the connection dropped and could
     // not be made again, and every later call fails.
     virtual bool Lost() const { return false; }
+    // What a run will read of the objects it lists, until it says so again with no
+    // attributes: those attributes, by the directory's names, and whether it descends
+    // into containers. A client may fetch them with its listings and answer the run's
+    // reads from there; an object read with all its attributes then shows only those of
+    // them that it has. Ignored by default.
+    virtual void ExpectReads(const std::vector<std::string> &attributes, bool descends)
+    {
+        static_cast<void>(attributes);
+        static_cast<void>(descends);
+    }
 };

@@ -14,6 +14,15 @@ TDirectorySource TDirectorySource::FromClientConfig()
 }
 
 TDirectoryConnection::TDirectoryConnection(std::function<void(const QString &)> reporter)
+    : reporter_([reporter = std::move(reporter)](const QString &text, const QString &serverWords) {
+          if (reporter)
+              reporter(serverWords.isEmpty() ? text : text + QLatin1Char('\r') + serverWords);
+      })
+{
+}
+
+TDirectoryConnection::TDirectoryConnection(
+    std::function<void(const QString &text, const QString &serverWords)> reporter)
     : reporter_(std::move(reporter))
 {
 }
@@ -40,9 +49,9 @@ TDirectoryStatus TDirectoryConnection::Open(const TDirectorySource &source)
     if (!client_)
         return {TDirectoryStatus::Unavailable, error};
     DirectoryHooks hooks;
-    hooks.Reporter = [this](const QString &text) {
+    hooks.WordsReporter = [this](const QString &text, const QString &serverWords) {
         if (reporter_)
-            reporter_(text);
+            reporter_(text, serverWords);
     };
     hooks.EventPump = [this] {
         if (pump_)

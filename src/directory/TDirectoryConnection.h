@@ -52,7 +52,10 @@ struct TDirectoryStatus {
 class TDirectoryConnection
 {
 public:
+    // The reporter takes each report with the server's words as its last line.
     explicit TDirectoryConnection(std::function<void(const QString &)> reporter);
+    // The reporter takes each report and the server's words on it apart.
+    explicit TDirectoryConnection(std::function<void(const QString &text, const QString &serverWords)> reporter);
     ~TDirectoryConnection();
     TDirectoryConnection(const TDirectoryConnection &) = delete;
     TDirectoryConnection &operator=(const TDirectoryConnection &) = delete;
@@ -70,7 +73,7 @@ public:
     tNDS *Directory() const { return directory_.get(); }
 
 private:
-    std::function<void(const QString &)> reporter_;
+    std::function<void(const QString &text, const QString &serverWords)> reporter_;
     std::function<void()> pump_;
     std::unique_ptr<NWClient> client_;
     std::unique_ptr<tNDS> directory_;

@@ -63,11 +63,13 @@ void tNDS::ReportError(int32_t code, const QString &text)
     if (lostReported_)
         return;
     lostReported_ = client_.Lost();
-    QString shown = text;
-    if (const std::string words = client_.TakeServerWords(code); !words.empty())
-        shown += QLatin1Char('\r') + QString::fromStdString(words);
-    if (ShowErrors && hooks_.Reporter)
-        hooks_.Reporter(shown);
+    const QString words = QString::fromStdString(client_.TakeServerWords(code));
+    if (!ShowErrors)
+        return;
+    if (hooks_.WordsReporter)
+        hooks_.WordsReporter(text, words);
+    else if (hooks_.Reporter)
+        hooks_.Reporter(words.isEmpty() ? text : text + QLatin1Char('\r') + words);
 }
 
 void tNDS::PumpEvents() const
@@ -193,4 +195,13 @@ QStringList tNDS::GetContainers()
             containers.append(listing.EntryName);
     }
     return containers;
+}
+
+void tNDS::ExpectReads(const QStringList &attributes, bool descends)
+{
+    std::vector<std::string> names;
+    names.reserve(size_t(attributes.size()));
+    for (const QString &attribute : attributes)
+        names.push_back(attribute.toStdString());
+    client_.ExpectReads(names, descends);
 }

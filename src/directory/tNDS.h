@@ -56,6 +56,9 @@ public:
     void ReportError(int32_t code, const QString &text);
     // Whether the directory cannot be reached any more: the work must stop.
     bool Lost() const { return client_.Lost(); }
+    // Tells the client what a run will read of the objects it lists (NWClient::ExpectReads);
+    // no attributes: the run is over.
+    void ExpectReads(const QStringList &attributes, bool descends);
     // Lets pending window events run.
     void PumpEvents() const;
 

@@ -61,6 +61,12 @@ void TExportRun::RunExport()
     directory_.PumpEvents();
 
     Found.Clear();
+    // The client may fetch with its listings what the run reads: each object's CN and
+    // the properties of the rows.
+    QStringList reads{QStringLiteral("CN")};
+    for (const TExportJob::Row &row : job_.rows)
+        reads.append(row.property);
+    directory_.ExpectReads(reads, job_.recursive);
     observer_.SetBusy(true);
     observer_.SetProgressPosition(0);
     observer_.SetProgressVisible(false);
@@ -90,10 +96,12 @@ void TExportRun::RunExport()
         }
     } catch (...) {
         Found.Clear();
+        directory_.ExpectReads({}, false);
         observer_.SetBusy(false);
         throw;
     }
     Found.Clear();
+    directory_.ExpectReads({}, false);
     observer_.SetBusy(false);
 }
 

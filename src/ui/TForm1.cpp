@@ -117,7 +117,8 @@ void TForm1::FormCreate(const TDirectorySource &source)
 
     // The connection reports through the prompts; its start-up failures are shown and
     // the window opens all the same.
-    connection_ = std::make_unique<TDirectoryConnection>([this](const QString &text) { prompts_.Report(this, text); });
+    connection_ = std::make_unique<TDirectoryConnection>(
+        [this](const QString &text, const QString &serverWords) { prompts_.Report(this, text, serverWords); });
     // Letting events through after every object and property read would cost more than
     // the reads; a few dozen times a second keeps the window live and Cancel prompt.
     connection_->SetEventPump([this] {
@@ -136,7 +137,7 @@ void TForm1::FormCreate(const TDirectorySource &source)
     }
     const TDirectoryStatus status = connection_->Open(withPrompt);
     if (!status.IsOk() && !status.message.isEmpty())
-        prompts_.Report(this, status.message);
+        prompts_.Report(this, status.message, {});
     if (Directory())
         schema_ = std::make_unique<TDirectorySchema>(*Directory());
 

@@ -30,8 +30,9 @@ public:
     virtual void Error(QWidget *parent, const QString &text) = 0;
     // The information box (one OK button).
     virtual void Info(QWidget *parent, const QString &text) = 0;
-    // A report of the directory (a message box with one OK button).
-    virtual void Report(QWidget *parent, const QString &text) = 0;
+    // A report of the directory (a message box with one OK button), with the server's
+    // words on it as the box's detail (none when empty).
+    virtual void Report(QWidget *parent, const QString &text, const QString &serverWords) = 0;
     // A plain message box with one OK button.
     virtual void Message(QWidget *parent, const QString &text) = 0;
     // A confirmation box with Yes, No and Cancel.

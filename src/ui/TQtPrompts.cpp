@@ -64,9 +64,12 @@ void TQtPrompts::Info(QWidget *parent, const QString &text)
     QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
 }
 
-void TQtPrompts::Report(QWidget *parent, const QString &text)
+void TQtPrompts::Report(QWidget *parent, const QString &text, const QString &serverWords)
 {
-    QMessageBox::warning(parent, QApplication::applicationDisplayName(), text);
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    if (!serverWords.isEmpty())
+        box.setDetailedText(serverWords);
+    box.exec();
 }
 
 void TQtPrompts::Message(QWidget *parent, const QString &text)

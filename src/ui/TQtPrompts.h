@@ -8,7 +8,7 @@ class TQtPrompts : public TPrompts
 public:
     void Error(QWidget *parent, const QString &text) override;
     void Info(QWidget *parent, const QString &text) override;
-    void Report(QWidget *parent, const QString &text) override;
+    void Report(QWidget *parent, const QString &text, const QString &serverWords) override;
     void Message(QWidget *parent, const QString &text) override;
     Answer Question(QWidget *parent, const QString &text) override;
     std::optional<QString> OpenFile(QWidget *parent, const FileRequest &request) override;

@@ -23,7 +23,7 @@ tNDS &Directory()
             std::abort();
         return demo;
     }();
-    static tNDS directory(*client, DirectoryHooks{[](const QString &) {}, {}});
+    static tNDS directory(*client, DirectoryHooks{[](const QString &) {}, {}, {}});
     return directory;
 }
 

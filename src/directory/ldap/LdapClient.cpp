@@ -12,6 +12,8 @@ namespace {
 constexpr size_t UnusableSlot = size_t(ERR_CONTEXT_CREATION) - 1;
 // Names remembered at most in each generation, the latest and the one before.
 constexpr size_t RememberedNames = 200000;
+// The memory that entries read with their listings may take.
+constexpr size_t PrefetchBytes = size_t(128) << 20;
 
 bool ReadKeyText(const void *value, std::string_view &text)
 {
@@ -64,6 +66,8 @@ void LdapClient::RememberContexts()
             Remember(tree, parts, connection.BaseDn());
     }
 }
+
+LdapClient::LdapClient() : prefetched_(PrefetchBytes) {}
 
 LdapClient::~LdapClient() = default;
 

@@ -2,9 +2,13 @@
 
 #include "directory/NWClient.h"
 #include "directory/ldap/LdapConnection.h"
+#include "directory/ldap/LdapEntryBlock.h"
+#include "directory/ldap/LdapEntryStore.h"
+#include "directory/ldap/LdapEntryView.h"
 #include "directory/ldap/LdapName.h"
 #include "directory/ldap/LdapSchema.h"
 #include "directory/ldap/LdapServerConfig.h"
+#include "directory/simulated/BufferPool.h"
 #include "directory/simulated/DirectoryBuffer.h"
 
 #include <QString>
@@ -111,11 +115,19 @@ public:
     // diagnostic message; for a lost server, why it could not be reached again.
     std::string TakeServerWords(NWDSCCODE code) override;
     bool Lost() const override;
+    void ExpectReads(const std::vector<std::string> &attributes, bool descends) override;
 
 private:
+    // What listings of objects ask for while a run says what it reads (ExpectReads).
+    struct Request {
+        std::vector<std::string> names;       // LDAP names
+        std::vector<const char *> attributes; // the names', then null
+        std::vector<bool> kept;               // by schema index: the attributes the run reads
+    };
     struct Tree {
         std::unique_ptr<LdapConnection> connection;
-        std::unique_ptr<LdapSchema> schema; // read on first use
+        std::unique_ptr<LdapSchema> schema;     // read on first use
+        std::shared_ptr<const Request> request; // made on first use
     };
     struct Context {
         bool open = false;
@@ -131,7 +143,8 @@ private:
     };
     struct Listing {
         uint32_t tree = 0;
-        bool whole = true; // the entries come with all their user attributes
+        bool whole = true;                      // the entries come with their values
+        std::shared_ptr<const Request> request; // which values; null: all user attributes
         std::string dn;
         std::string cookie;
         bool started = false;
@@ -141,19 +154,16 @@ private:
         size_t received = 0;   // entries the server sent for this search
         size_t skip = 0;       // entries of a search started over that were listed before
         uint32_t session = 0;  // the connection's session that gave the cookie
+        int sent = -1;         // the message of the next page, asked for ahead
     };
-    // One object as read: its attributes (schema indexes) with their values.
-    struct ReadAttribute {
-        uint32_t attribute = 0;
-        std::vector<std::string> values;
-    };
+    // One object as read on its own: its attributes (schema indexes) with their values.
     struct ReadEntry {
         uint32_t tree = 0;
         std::string dn;
-        std::vector<ReadAttribute> attributes;
+        std::string block; // LdapEntryBlock
     };
 
-    LdapClient() = default;
+    LdapClient();
     Context *Find(NWDSContextHandle handle);
     NWDSContextHandle OpenContext(const Context &settings);
     bool Typeless(const Context &context) const { return (context.flags & DCV_TYPELESS_NAMES) != 0; }
@@ -190,9 +200,16 @@ private:
     NWDSCCODE List(NWDSContextHandle context, const char *object, int32_t *iterationHandle, Buf_T *subordinates,
                    bool containersOnly);
     NWDSCCODE FetchPage(Listing &listing);
+    // Drops an open listing, abandoning the page asked for ahead.
+    void CloseListing(std::map<int32_t, Listing>::iterator listing);
     NWDSCCODE FetchTop(Listing &listing);
-    // The listed entry of a search's entry; one read whole is kept for the reads to come.
-    bool Listed(uint32_t tree, LDAPMessage *entry, bool whole, ListedEntry &listed);
+    // The listed entry of a search's entry; the values of one read whole are kept for
+    // the reads to come.
+    bool Listed(const Listing &listing, LDAPMessage *entry, ListedEntry &listed);
+    // What a listing of objects asks of each entry: the request of the run's reads, null
+    // (all user attributes) when no run said what it reads.
+    std::shared_ptr<const Request> RequestOf(uint32_t tree);
+    static const char *const *AttributesOf(const Listing &listing);
     // Whether dn lies below the entry of an open listing of the tree.
     bool BelowOpenListing(uint32_t tree, const std::string &dn) const;
 
@@ -204,40 +221,46 @@ private:
         std::vector<std::string> classes; // objectClass
         bool subordinates = false;        // hasSubordinates is TRUE
     };
-    // One pass over a search's entry: its DN, its classes, and into read (when not null)
-    // the user attributes the schema knows with their values. False when it has no DN.
+    // One pass over a search's entry: its DN, its classes, and into block (when not null)
+    // the user attributes the schema knows with their values, those kept only when kept
+    // is not null. False when it has no DN.
     static bool ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn,
-                          EntryClasses &classes, ReadEntry *read);
-    // Keeps an entry read with its listing, while the memory for them allows.
-    void Prefetch(ReadEntry &&read);
-    NWDSCCODE Fetch(uint32_t tree, const std::string &dn, const ReadEntry *&entry);
-    // The object named as handed in, resolved and fetched; the last one is kept, as a
-    // reader reads one object's attributes one call after the other.
-    NWDSCCODE FetchNamed(uint32_t tree, const char *object, const ReadEntry *&entry);
+                          EntryClasses &classes, LdapEntryBlock *block, const std::vector<bool> *kept = nullptr);
+    NWDSCCODE Fetch(uint32_t tree, const std::string &dn, std::string_view &block);
+    // The object named as handed in, resolved, fetched and taken apart; the last one is
+    // kept, as a reader reads one object's attributes one call after the other.
+    NWDSCCODE FetchNamed(uint32_t tree, const char *object, const LdapEntryView *&entry);
     static NWDSCCODE CheckBuffer(const Buf_T *buffer, Buf_T::Content content);
     NWDSCCODE CarriedValue(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, const void *area, bool peek,
                            std::span<const uint8_t> &carried);
     static NWDSCCODE PutName(Buf_T &buffer, const char *name);
 
     std::vector<Tree> trees_;
+    BufferPool buffers_;
     std::vector<Context> contexts_; // handle = index + 1
     std::map<int32_t, Listing> listings_;
     int32_t nextListing_ = 0;
     std::deque<ReadEntry> reads_;
-    // Entries read with their listings (ReadKey), and the memory they take.
-    std::unordered_map<std::string, ReadEntry> prefetched_;
-    size_t prefetchedBytes_ = 0;
-    // The last object FetchNamed found; entry is null once reads_ or prefetched_ change.
+    // Entries read with their listings, by ReadKey.
+    LdapEntryStore prefetched_;
+    // The block of the entry being scanned.
+    LdapEntryBlock scanned_;
+    // The last object FetchNamed found, taken apart; not valid once the block it lies
+    // in goes (reads_ drops it, or prefetched_ is cleared).
     struct LastRead {
+        bool valid = false;
         uint32_t tree = 0;
         std::string name;
-        const ReadEntry *entry = nullptr;
+        LdapEntryView entry;
     };
     LastRead lastRead_;
     // Names handed out, by tree and key (LdapName::Key), with their DNs: the latest, and
     // the ones before them, kept while the latest fill up.
     std::unordered_map<std::string, std::string> names_;
     std::unordered_map<std::string, std::string> olderNames_;
+    // What the run under way reads (ExpectReads).
+    std::vector<std::string> expected_;
+    bool expectedDescends_ = false;
     // The words of the last failure and the code it gave.
     NWDSCCODE wordsCode_ = 0;
     std::string words_;

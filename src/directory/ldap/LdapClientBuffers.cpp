@@ -32,7 +32,7 @@ NWDSCCODE LdapClient::NWDSAllocBuf(size_t size, Buf_T **buffer)
     if (!buffer || size == 0)
         return ERR_INVALID_REQUEST;
     try {
-        *buffer = new Buf_T(size);
+        *buffer = buffers_.Allocate(size);
     } catch (const std::bad_alloc &) {
         *buffer = nullptr;
         return ERR_NOT_ENOUGH_MEMORY;
@@ -42,7 +42,7 @@ NWDSCCODE LdapClient::NWDSAllocBuf(size_t size, Buf_T **buffer)
 
 NWDSCCODE LdapClient::NWDSFreeBuf(Buf_T *buffer)
 {
-    delete buffer;
+    buffers_.Free(buffer);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -19,6 +20,13 @@ constexpr size_t OpenListings = 256;
 // reads that follow need not ask again.
 const char *const ListedAttributes[] = {"objectClass", "structuralObjectClass", "hasSubordinates", nullptr};
 const char *const WholeEntries[] = {LDAP_ALL_USER_ATTRIBUTES, "structuralObjectClass", "hasSubordinates", nullptr};
+
+// The paged-results control asking for the page after cookie (the first when null).
+bool PageControl(LdapConnection &connection, std::string *cookie, LDAPControl **page)
+{
+    berval value{ber_len_t(cookie ? cookie->size() : 0), cookie ? cookie->data() : nullptr};
+    return ldap_create_page_control(connection.Handle(), PageSize, cookie ? &value : nullptr, 0, page) == LDAP_SUCCESS;
+}
 
 void WriteText(uint8_t *&at, std::string_view text)
 {
@@ -37,15 +45,17 @@ void WriteU32(uint8_t *&at, uint32_t value)
 
 } // namespace
 
-bool LdapClient::Listed(uint32_t tree, LDAPMessage *entry, bool whole, ListedEntry &listed)
+bool LdapClient::Listed(const Listing &listing, LDAPMessage *entry, ListedEntry &listed)
 {
+    const uint32_t tree = listing.tree;
+    const bool whole = listing.whole;
     LDAP *ld = ConnectionOf(tree).Handle();
     NWDSCCODE code = 0;
     const LdapSchema *schema = SchemaOf(tree, &code);
     EntryClasses classes;
-    ReadEntry read;
-    read.tree = tree;
-    if (!ScanEntry(schema, ld, entry, listed.dn, classes, whole && schema ? &read : nullptr))
+    scanned_.Clear();
+    if (!ScanEntry(schema, ld, entry, listed.dn, classes, whole && schema ? &scanned_ : nullptr,
+                   listing.request ? &listing.request->kept : nullptr))
         return false;
     // The structural class: as the server names it, else the one among the entry's
     // classes that no other structural class of the entry derives from.
@@ -74,11 +84,61 @@ bool LdapClient::Listed(uint32_t tree, LDAPMessage *entry, bool whole, ListedEnt
     listed.baseClass = base >= 0 ? schema->Classes()[size_t(base)].name : std::string();
     listed.container =
         (base >= 0 && (schema->Classes()[size_t(base)].flags & DS_CONTAINER_CLASS)) || classes.subordinates;
-    if (whole && schema) {
-        read.dn = listed.dn;
-        Prefetch(std::move(read));
-    }
+    // Past the memory allowed, an entry is read again when asked for.
+    if (whole && schema)
+        prefetched_.Keep(ReadKey(tree, listed.dn), scanned_.Bytes());
     return true;
+}
+
+std::shared_ptr<const LdapClient::Request> LdapClient::RequestOf(uint32_t tree)
+{
+    NWDSCCODE code = 0;
+    const LdapSchema *schema = expected_.empty() ? nullptr : SchemaOf(tree, &code);
+    if (!schema)
+        return nullptr;
+    std::shared_ptr<const Request> &made = trees_[tree].request;
+    if (!made) {
+        auto request = std::make_shared<Request>();
+        request->kept.assign(schema->Attributes().size(), false);
+        for (const std::string &name : expected_) {
+            const int32_t index = schema->FindAttribute(name);
+            if (index < 0 || request->kept[size_t(index)])
+                continue;
+            request->kept[size_t(index)] = true;
+            request->names.push_back(schema->Attributes()[size_t(index)].ldapName);
+        }
+        // What the listing itself needs: the class, and for a run that descends, whether
+        // an entry has subordinates.
+        request->names.emplace_back("objectClass");
+        request->names.emplace_back("structuralObjectClass");
+        if (expectedDescends_)
+            request->names.emplace_back("hasSubordinates");
+        for (const std::string &name : request->names)
+            request->attributes.push_back(name.c_str());
+        request->attributes.push_back(nullptr);
+        made = std::move(request);
+    }
+    return made;
+}
+
+const char *const *LdapClient::AttributesOf(const Listing &listing)
+{
+    if (!listing.whole)
+        return ListedAttributes;
+    return listing.request ? listing.request->attributes.data() : WholeEntries;
+}
+
+void LdapClient::ExpectReads(const std::vector<std::string> &attributes, bool descends)
+{
+    expected_ = attributes;
+    expectedDescends_ = descends;
+    for (Tree &tree : trees_)
+        tree.request.reset();
+    // What was fetched for a run that is over holds only what it read.
+    if (attributes.empty()) {
+        prefetched_.Clear();
+        lastRead_.valid = false;
+    }
 }
 
 bool LdapClient::BelowOpenListing(uint32_t tree, const std::string &dn) const
@@ -104,12 +164,12 @@ NWDSCCODE LdapClient::FetchTop(Listing &listing)
     const std::vector<std::string> namingContexts = connection.NamingContexts();
     for (const std::string &dn : namingContexts) {
         LDAPMessage *result = nullptr;
-        const int status = connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)",
-                                             listing.whole ? WholeEntries : ListedAttributes, false, nullptr, &result);
+        const int status =
+            connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", AttributesOf(listing), false, nullptr, &result);
         LDAP *ld = connection.Handle();
         for (LDAPMessage *at = connection.FirstEntry(result); at; at = ldap_next_entry(ld, at)) {
             ListedEntry listed;
-            if (Listed(listing.tree, at, listing.whole, listed))
+            if (Listed(listing, at, listed))
                 listing.pending.push_back(std::move(listed));
         }
         ldap_msgfree(result);
@@ -130,7 +190,13 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
     int status = LDAP_SUCCESS;
     LDAPMessage *result = nullptr;
     bool paged = false;
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    if (listing.sent >= 0) {
+        // The page asked for ahead; when the connection dropped meanwhile, it is asked
+        // for again below.
+        const int sent = std::exchange(listing.sent, -1);
+        paged = listing.session == connection.Session() && connection.Receive(sent, &status, &result);
+    }
+    for (int attempt = 0; attempt < 2 && !paged; ++attempt) {
         bool continued = listing.started && !listing.cookie.empty();
         if (continued && listing.session != connection.Session()) {
             // The connection was made again since the last page: the new one knows
@@ -142,36 +208,22 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
         }
         const uint32_t session = connection.Session();
         LDAPControl *page = nullptr;
-        if (connection.Pages()) {
-            berval cookie{ber_len_t(listing.cookie.size()), listing.cookie.data()};
-            if (ldap_create_page_control(connection.Handle(), PageSize, continued ? &cookie : nullptr, 0, &page) !=
-                LDAP_SUCCESS)
-                return ERR_NOT_ENOUGH_MEMORY;
-        }
-        paged = page != nullptr;
+        if (connection.Pages() && !PageControl(connection, continued ? &listing.cookie : nullptr, &page))
+            return ERR_NOT_ENOUGH_MEMORY;
         listing.started = true;
         LDAPControl *controls[] = {page, nullptr};
-        status = connection.Search(listing.dn, LDAP_SCOPE_ONELEVEL, "(objectClass=*)",
-                                   listing.whole ? WholeEntries : ListedAttributes, false, page ? controls : nullptr,
-                                   &result);
+        status = connection.Search(listing.dn, LDAP_SCOPE_ONELEVEL, "(objectClass=*)", AttributesOf(listing), false,
+                                   page ? controls : nullptr, &result);
         if (page)
             ldap_control_free(page);
-        if (!continued || connection.Session() == session)
+        if (!continued || connection.Session() == session) {
+            paged = page != nullptr;
             break;
+        }
         ldap_msgfree(result); // the page asked with a cookie of the dropped connection
         result = nullptr;
     }
     LDAP *ld = connection.Handle();
-    for (LDAPMessage *at = connection.FirstEntry(result); at; at = ldap_next_entry(ld, at)) {
-        ++listing.received;
-        if (listing.skip > 0) {
-            --listing.skip;
-            continue;
-        }
-        ListedEntry listed;
-        if (Listed(listing.tree, at, listing.whole, listed))
-            listing.pending.push_back(std::move(listed));
-    }
     listing.more = false;
     listing.cookie.clear();
     if (status == LDAP_SUCCESS && paged && result) {
@@ -193,10 +245,38 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
             ldap_controls_free(returned);
         }
     }
+    // The next page is asked for before this one is taken apart: the server makes it
+    // ready meanwhile.
+    if (listing.more) {
+        LDAPControl *page = nullptr;
+        if (PageControl(connection, &listing.cookie, &page)) {
+            LDAPControl *controls[] = {page, nullptr};
+            listing.sent =
+                connection.Send(listing.dn, LDAP_SCOPE_ONELEVEL, "(objectClass=*)", AttributesOf(listing), controls);
+            ldap_control_free(page);
+        }
+    }
+    for (LDAPMessage *at = connection.FirstEntry(result); at; at = ldap_next_entry(ld, at)) {
+        ++listing.received;
+        if (listing.skip > 0) {
+            --listing.skip;
+            continue;
+        }
+        ListedEntry listed;
+        if (Listed(listing, at, listed))
+            listing.pending.push_back(std::move(listed));
+    }
     ldap_msgfree(result);
     if (status != LDAP_SUCCESS)
         listing.stopped = Failed(listing.tree, status);
     return 0;
+}
+
+void LdapClient::CloseListing(std::map<int32_t, Listing>::iterator listing)
+{
+    if (listing->second.sent >= 0 && listing->second.session == ConnectionOf(listing->second.tree).Session())
+        ConnectionOf(listing->second.tree).Abandon(listing->second.sent);
+    listings_.erase(listing);
 }
 
 NWDSCCODE LdapClient::NWDSList(NWDSContextHandle context, const char *object, int32_t *iterationHandle,
@@ -224,17 +304,17 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         Listing listing;
         listing.tree = found->tree;
         listing.whole = !containersOnly;
+        if (listing.whole)
+            listing.request = RequestOf(found->tree);
         if (const NWDSCCODE result = Resolve(found->tree, object, listing.dn); result != 0)
             return result;
         // A new run reads afresh; the listings of its sub-containers keep what it listed.
         reads_.clear();
-        lastRead_.entry = nullptr;
-        if (!BelowOpenListing(found->tree, listing.dn)) {
-            prefetched_.clear();
-            prefetchedBytes_ = 0;
-        }
+        lastRead_.valid = false;
+        if (!BelowOpenListing(found->tree, listing.dn))
+            prefetched_.Clear();
         if (listings_.size() >= OpenListings)
-            listings_.erase(listings_.begin());
+            CloseListing(listings_.begin());
         id = nextListing_;
         nextListing_ = nextListing_ == INT32_MAX ? 0 : nextListing_ + 1;
         listings_.insert_or_assign(id, std::move(listing));
@@ -247,7 +327,7 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
     out.Start(Buf_T::Content::Entries);
     out.tree = int32_t(found->tree);
     if (out.Size() < sizeof(uint32_t)) {
-        listings_.erase(open);
+        CloseListing(open);
         return ERR_INSUFFICIENT_BUFFER;
     }
     uint32_t entries = 0;
@@ -292,15 +372,15 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
                 return 0;
             }
             const NWDSCCODE stopped = listing.stopped;
-            listings_.erase(open);
+            CloseListing(open);
             return stopped;
         }
-        listings_.erase(open);
+        CloseListing(open);
         *iterationHandle = -1;
         return 0;
     }
     if (entries == 0 && full) {
-        listings_.erase(open);
+        CloseListing(open);
         return ERR_INSUFFICIENT_BUFFER;
     }
     *iterationHandle = id;

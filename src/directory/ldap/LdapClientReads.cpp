@@ -18,9 +18,6 @@ namespace {
 
 // Objects kept as read: a reader reads one object's attributes one after the other.
 constexpr size_t KeptObjects = 8;
-// The values kept from listings at most, counted with what each costs besides its bytes.
-constexpr size_t PrefetchBytes = size_t(96) << 20;
-constexpr size_t PrefetchOverhead = 48;
 // What a result buffer carries for a value that cannot be converted.
 constexpr uint32_t NotConverted = UINT32_MAX;
 // NWDSOpenStream: opening for writing.
@@ -46,7 +43,7 @@ std::string LdapClient::ReadKey(uint32_t tree, const std::string &dn)
 }
 
 bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn,
-                           EntryClasses &classes, ReadEntry *read)
+                           EntryClasses &classes, LdapEntryBlock *block, const std::vector<bool> *kept)
 {
     BerElement *position = nullptr;
     berval name{};
@@ -73,17 +70,11 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
                 for (size_t i = 0; any && values[i].bv_val; ++i)
                     classes.classes.emplace_back(values[i].bv_val, values[i].bv_len);
             }
-            const int32_t index = read && schema ? schema->FindAttribute(type) : -1;
-            if (index >= 0) {
-                auto attribute =
-                    std::find_if(read->attributes.begin(), read->attributes.end(),
-                                 [index](const ReadAttribute &known) { return known.attribute == uint32_t(index); });
-                if (attribute == read->attributes.end()) {
-                    read->attributes.push_back({uint32_t(index), {}});
-                    attribute = read->attributes.end() - 1;
-                }
+            const int32_t index = block && schema ? schema->FindAttribute(type) : -1;
+            if (index >= 0 && (!kept || (size_t(index) < kept->size() && (*kept)[size_t(index)]))) {
+                block->StartAttribute(uint32_t(index));
                 for (size_t i = 0; any && values[i].bv_val; ++i)
-                    attribute->values.emplace_back(values[i].bv_val, values[i].bv_len);
+                    block->AddValue(std::string_view(values[i].bv_val, values[i].bv_len));
             }
         }
         ber_memfree(values);
@@ -93,31 +84,16 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
     return true;
 }
 
-void LdapClient::Prefetch(ReadEntry &&read)
-{
-    size_t bytes = PrefetchOverhead + read.dn.size();
-    for (const ReadAttribute &attribute : read.attributes) {
-        for (const std::string &value : attribute.values)
-            bytes += PrefetchOverhead + value.size();
-    }
-    if (prefetchedBytes_ + bytes > PrefetchBytes)
-        return; // read again when asked for
-    std::string key = ReadKey(read.tree, read.dn);
-    lastRead_.entry = nullptr;
-    if (prefetched_.insert_or_assign(std::move(key), std::move(read)).second)
-        prefetchedBytes_ += bytes;
-}
-
-NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, const ReadEntry *&entry)
+NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, std::string_view &block)
 {
     for (const ReadEntry &kept : reads_) {
         if (kept.tree == tree && kept.dn == dn) {
-            entry = &kept;
+            block = kept.block;
             return 0;
         }
     }
-    if (const auto listed = prefetched_.find(ReadKey(tree, dn)); listed != prefetched_.end()) {
-        entry = &listed->second;
+    if (const auto listed = prefetched_.Find(ReadKey(tree, dn))) {
+        block = *listed;
         return 0;
     }
     NWDSCCODE code = 0;
@@ -137,34 +113,38 @@ NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, const ReadEntr
         ldap_msgfree(result);
         return ERR_NO_SUCH_ENTRY;
     }
-    ReadEntry read;
-    read.tree = tree;
     std::string named;
     EntryClasses classes;
-    ScanEntry(schema, connection.Handle(), found, named, classes, &read);
-    read.dn = dn;
+    scanned_.Clear();
+    ScanEntry(schema, connection.Handle(), found, named, classes, &scanned_);
     ldap_msgfree(result);
     if (reads_.size() >= KeptObjects) {
         reads_.pop_front();
-        lastRead_.entry = nullptr;
+        lastRead_.valid = false;
     }
-    reads_.push_back(std::move(read));
-    entry = &reads_.back();
+    reads_.push_back({tree, dn, std::string(scanned_.Bytes())});
+    block = reads_.back().block;
     return 0;
 }
 
-NWDSCCODE LdapClient::FetchNamed(uint32_t tree, const char *object, const ReadEntry *&entry)
+NWDSCCODE LdapClient::FetchNamed(uint32_t tree, const char *object, const LdapEntryView *&entry)
 {
-    if (lastRead_.entry && lastRead_.tree == tree && lastRead_.name == object) {
-        entry = lastRead_.entry;
+    if (lastRead_.valid && lastRead_.tree == tree && lastRead_.name == object) {
+        entry = &lastRead_.entry;
         return 0;
     }
+    lastRead_.valid = false;
     std::string dn;
     if (const NWDSCCODE result = Resolve(tree, object, dn); result != 0)
         return result;
-    if (const NWDSCCODE result = Fetch(tree, dn, entry); result != 0)
+    std::string_view block;
+    if (const NWDSCCODE result = Fetch(tree, dn, block); result != 0)
         return result;
-    lastRead_ = {tree, object, entry};
+    lastRead_.entry.Decode(block);
+    lastRead_.tree = tree;
+    lastRead_.name = object;
+    lastRead_.valid = true;
+    entry = &lastRead_.entry;
     return 0;
 }
 
@@ -180,15 +160,15 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
         return ERR_INVALID_REQUEST;
     if (!allAttrs && (attrNames->content != Buf_T::Content::Request || attrNames->operation != DSV_READ))
         return ERR_BAD_VERB;
-    const ReadEntry *entry = nullptr;
+    const LdapEntryView *entry = nullptr;
     if (const NWDSCCODE result = FetchNamed(found->tree, object, entry); result != 0)
         return result;
     NWDSCCODE code = 0;
     const LdapSchema &schema = *SchemaOf(found->tree, &code);
 
-    std::vector<const ReadAttribute *> chosen;
+    std::vector<const LdapEntryView::Attribute *> chosen;
     if (allAttrs) {
-        for (const ReadAttribute &attribute : entry->attributes)
+        for (const LdapEntryView::Attribute &attribute : entry->Attributes())
             chosen.push_back(&attribute);
     } else {
         size_t offset = 0;
@@ -197,10 +177,8 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
         while (attrNames->NextName(offset, name)) {
             asked = true;
             const int32_t index = schema.FindAttribute(name);
-            for (const ReadAttribute &attribute : entry->attributes) {
-                if (attribute.attribute == uint32_t(index))
-                    chosen.push_back(&attribute);
-            }
+            if (const LdapEntryView::Attribute *attribute = index >= 0 ? entry->Find(uint32_t(index)) : nullptr)
+                chosen.push_back(attribute);
         }
         if (asked && chosen.empty())
             return ERR_NO_SUCH_ATTRIBUTE;
@@ -208,8 +186,8 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
 
     const bool withValues = infoType == DS_ATTRIBUTE_VALUES;
     size_t total = 0;
-    for (const ReadAttribute *attribute : chosen)
-        total += withValues ? attribute->values.size() : 1;
+    for (const LdapEntryView::Attribute *attribute : chosen)
+        total += withValues ? attribute->count : 1;
     size_t position = 0;
     if (*iterationHandle == -1)
         position = 0;
@@ -225,13 +203,14 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
     // The attribute and the value the batch starts with.
     size_t first = 0;
     size_t skip = position;
-    while (first < chosen.size() && skip >= (withValues ? chosen[first]->values.size() : 1)) {
-        skip -= withValues ? chosen[first]->values.size() : 1;
+    while (first < chosen.size() && skip >= (withValues ? chosen[first]->count : 1)) {
+        skip -= withValues ? chosen[first]->count : 1;
         ++first;
     }
     std::string packed;
     for (size_t a = first; a < chosen.size(); ++a, skip = 0) {
-        const ReadAttribute &attribute = *chosen[a];
+        const LdapEntryView::Attribute &attribute = *chosen[a];
+        const std::span<const std::string_view> values = entry->ValuesOf(attribute);
         const LdapSchema::Attribute &definition = schema.Attributes()[attribute.attribute];
         size_t mark = 0;
         if (!out.BeginEntry(mark) || !out.PutText(definition.name) || !out.PutU32(definition.syntax) ||
@@ -246,8 +225,8 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
         }
         const size_t countAt = out.Length() - sizeof(uint32_t);
         uint32_t written = 0;
-        for (size_t v = skip; v < attribute.values.size(); ++v) {
-            std::string_view value = attribute.values[v];
+        for (size_t v = skip; v < values.size(); ++v) {
+            std::string_view value = values[v];
             std::string shown;
             if (definition.syntax == SYN_CLASS_NAME) {
                 const int32_t index = schema.FindClass(value);
@@ -271,7 +250,7 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
         out.PatchU32(countAt, written);
         out.EndEntry(mark);
         position += written;
-        if (skip + written < attribute.values.size())
+        if (skip + written < values.size())
             break;
     }
     if (position < total && out.ReadU32At(0) == 0)
@@ -378,16 +357,15 @@ NWDSCCODE LdapClient::NWDSOpenStream(NWDSContextHandle context, const char *obje
         return ERR_BAD_CONTEXT;
     if (!object || !attribute || !fileHandle || (flags & DS_WRITE_STREAM))
         return ERR_INVALID_REQUEST;
-    const ReadEntry *entry = nullptr;
+    const LdapEntryView *entry = nullptr;
     if (const NWDSCCODE result = FetchNamed(found->tree, object, entry); result != 0)
         return result;
     NWDSCCODE code = 0;
     const int32_t index = SchemaOf(found->tree, &code)->FindAttribute(attribute);
-    const auto stored = std::find_if(entry->attributes.begin(), entry->attributes.end(),
-                                     [index](const ReadAttribute &known) { return int32_t(known.attribute) == index; });
-    if (index < 0 || stored == entry->attributes.end() || stored->values.empty())
+    const LdapEntryView::Attribute *stored = index >= 0 ? entry->Find(uint32_t(index)) : nullptr;
+    if (!stored || stored->count == 0)
         return ERR_NO_SUCH_ATTRIBUTE;
-    const std::string &content = stored->values.front();
+    const std::string_view content = entry->ValuesOf(*stored).front();
     const int fd = memfd_create("veltrane-stream", MFD_CLOEXEC);
     if (fd < 0)
         return ERR_NOT_ENOUGH_MEMORY;

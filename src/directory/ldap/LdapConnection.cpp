@@ -159,7 +159,13 @@ bool LdapConnection::Establish(QString *error)
         }
         boundDn_ = dn.toStdString();
     }
-    return ReadRootEntry(config, error);
+    if (!ReadRootEntry(config, error))
+        return false;
+    // Replies are taken from the socket in large blocks, not in two reads per entry.
+    Sockbuf *socket = nullptr;
+    if (ldap_get_option(ld, LDAP_OPT_SOCKBUF, &socket) == LDAP_OPT_SUCCESS && socket)
+        ber_sockbuf_add_io(socket, &ber_sockbuf_io_readahead, LBER_SBIOD_LEVEL_PROVIDER, nullptr);
+    return true;
 }
 
 bool LdapConnection::ReadRootEntry(const LdapServerConfig &config, QString *error)
@@ -232,6 +238,46 @@ int LdapConnection::Search(const std::string &base, int scope, const char *filte
     }
     lost_ = true;
     return LDAP_SERVER_DOWN;
+}
+
+int LdapConnection::Send(const std::string &base, int scope, const char *filter, const char *const *attributes,
+                         LDAPControl **controls)
+{
+    int message = -1;
+    if (lost_ || !ld_ ||
+        ldap_search_ext(ld_, base.c_str(), scope, filter, const_cast<char **>(attributes), 0, controls, nullptr,
+                        nullptr, LDAP_NO_LIMIT, &message) != LDAP_SUCCESS)
+        return -1;
+    return message;
+}
+
+bool LdapConnection::Receive(int message, int *status, LDAPMessage **result)
+{
+    *result = nullptr;
+    if (lost_ || !ld_)
+        return false;
+    // The type returned is the first message's of the chain (an entry, most often).
+    if (ldap_result(ld_, message, LDAP_MSG_ALL, nullptr, result) <= 0) {
+        int code = LDAP_OTHER;
+        ldap_get_option(ld_, LDAP_OPT_RESULT_CODE, &code);
+        ldap_msgfree(*result);
+        *result = nullptr;
+        if (Dropped(code))
+            return false;
+        *status = code;
+        return true;
+    }
+    int code = LDAP_OTHER;
+    if (ldap_parse_result(ld_, *result, &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS)
+        code = LDAP_OTHER;
+    *status = code;
+    return true;
+}
+
+void LdapConnection::Abandon(int message)
+{
+    if (ld_ && !lost_)
+        ldap_abandon_ext(ld_, message, nullptr, nullptr);
 }
 
 QString LdapConnection::CertificateHint() const

@@ -46,6 +46,15 @@ public:
     // change: take Handle() after the search.
     int Search(const std::string &base, int scope, const char *filter, const char *const *attributes,
                bool attributesOnly, LDAPControl **controls, LDAPMessage **result);
+    // A search sent without waiting for its result: its message id, -1 when it could
+    // not be sent (the caller then searches with Search). Receive waits for the result:
+    // false when the connection dropped meanwhile (the search is then to be made with
+    // Search, which makes the connection again); else *status is the result's code and
+    // *result is to be freed by the caller. A search sent and not received is abandoned.
+    int Send(const std::string &base, int scope, const char *filter, const char *const *attributes,
+             LDAPControl **controls);
+    bool Receive(int message, int *status, LDAPMessage **result);
+    void Abandon(int message);
     LDAP *Handle() const { return ld_; }
     // The first entry of a search's result; null also when there is no result.
     LDAPMessage *FirstEntry(LDAPMessage *result) const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "directory/NWClient.h"
+#include "directory/simulated/BufferPool.h"
 #include "directory/simulated/CaseFold.h"
 #include "directory/simulated/DirectoryBuffer.h"
 #include "directory/simulated/DirectoryFault.h"
@@ -262,13 +263,7 @@ private:
     std::unordered_map<std::string, int64_t> containers_;
     std::string containerKey_;
 
-    // Storage of freed buffers, for new buffers of the same size: readers allocate and
-    // free buffers for every attribute they read.
-    struct SpareStorage {
-        size_t size = 0;
-        std::unique_ptr<uint8_t[]> bytes;
-    };
-    std::vector<SpareStorage> spareStorage_;
+    BufferPool buffers_;
 };
 
 template <class HasAttribute>

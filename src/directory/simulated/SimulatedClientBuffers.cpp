@@ -1,16 +1,7 @@
 #include "directory/simulated/SimulatedClient.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
-
-namespace {
-
-// Freed buffer storage kept for reuse: a reader holds a request and a result buffer,
-// and every level of a listing one more.
-constexpr size_t SpareStorageCount = 8;
-
-} // namespace
 
 NWDSCCODE SimulatedClient::PutName(Buf_T &buffer, const char *name)
 {
@@ -29,14 +20,7 @@ NWDSCCODE SimulatedClient::NWDSAllocBuf(size_t size, Buf_T **buffer)
     if (!buffer || size == 0)
         return ERR_INVALID_REQUEST;
     try {
-        const auto spare = std::find_if(spareStorage_.begin(), spareStorage_.end(),
-                                        [size](const SpareStorage &storage) { return storage.size == size; });
-        if (spare != spareStorage_.end()) {
-            *buffer = new Buf_T(size, std::move(spare->bytes));
-            spareStorage_.erase(spare);
-        } else {
-            *buffer = new Buf_T(size);
-        }
+        *buffer = buffers_.Allocate(size);
     } catch (const std::bad_alloc &) {
         *buffer = nullptr;
         return ERR_NOT_ENOUGH_MEMORY;
@@ -48,11 +32,7 @@ NWDSCCODE SimulatedClient::NWDSFreeBuf(Buf_T *buffer)
 {
     if (const auto fault = Fault(ClientFunction::NWDSFreeBuf, -1))
         return fault->result;
-    if (buffer && buffer->Size() > 0 && spareStorage_.size() < SpareStorageCount) {
-        const size_t size = buffer->Size();
-        spareStorage_.push_back({size, buffer->TakeStorage()});
-    }
-    delete buffer;
+    buffers_.Free(buffer);
     return 0;
 }
 

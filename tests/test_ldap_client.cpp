@@ -305,6 +305,26 @@ private slots:
         QVERIFY(session->reports.isEmpty());
     }
 
+    void aNameNeverHandedOutIsFoundBelowAListedContainer()
+    {
+        // Bound as small, a listing of Many.Acme ends at the server's size limit: the
+        // users past it are never handed out, and listing the container to find one of
+        // them would end there again.
+        LdapServerConfig small = Admin();
+        small.bindDn = "cn=small,o=Acme";
+        auto session = Open(small);
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        QCOMPARE(nds.EnumObjects(
+                     "Many.Acme", false, 0, [](const QString &, const TNDSObj &, int32_t, bool &) {}, "inetOrgPerson"),
+                 LdapResult::ERR_LDAP_BASE - 4);
+        QCOMPARE(session->reports.size(), 1);
+        // The entries listed were named cn=…: the name is tried so, and found at once.
+        TNW4Object last(nds, "user1199.Many.Acme");
+        QCOMPARE(last.GetFirstValue("sn"), "S1199");
+        QCOMPARE(session->reports.size(), 1);
+    }
+
     void aListingLeftEarlyLeavesTheNextWhole()
     {
         auto session = Open(Admin());

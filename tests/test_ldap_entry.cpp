@@ -34,24 +34,31 @@ private slots:
         LdapEntryBlock block;
         block.StartAttribute(7);
         block.AddValue("Doe");
-        block.StartAttribute(3);
+        block.EndAttribute();
+        block.StartAttribute(300); // an index past one byte
         block.AddValue("+1 555 0100");
         block.AddValue(std::string_view("\0\1", 2));
+        block.AddValue(std::string(200, 'x')); // a length past one byte
+        block.EndAttribute();
         block.StartAttribute(9); // an attribute without values
+        block.EndAttribute();
         // The same attribute again, as with options (cn and cn;lang-fr): joined.
         block.StartAttribute(7);
         block.AddValue("");
         block.AddValue("Dupont");
+        block.EndAttribute();
 
         LdapEntryView view;
         QVERIFY(view.Decode(block.Bytes()));
         QCOMPARE(view.Attributes().size(), size_t(3));
         QCOMPARE(view.Attributes()[0].attribute, 7u);
-        QCOMPARE(view.Attributes()[1].attribute, 3u);
+        QCOMPARE(view.Attributes()[1].attribute, 300u);
         QCOMPARE(ValuesOf(view, 7), std::vector<std::string>({"Doe", "", "Dupont"}));
-        QCOMPARE(ValuesOf(view, 3), std::vector<std::string>({"+1 555 0100", std::string("\0\1", 2)}));
+        QCOMPARE(ValuesOf(view, 300),
+                 std::vector<std::string>({"+1 555 0100", std::string("\0\1", 2), std::string(200, 'x')}));
         QVERIFY(ValuesOf(view, 9).empty());
         QVERIFY(!view.Find(4));
+        QVERIFY(!view.Find(300 - 256)); // the index's first 7 bits alone
 
         // A block cut inside a value or a count is refused whole, never read past.
         const std::string whole(block.Bytes());

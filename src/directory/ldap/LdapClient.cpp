@@ -10,10 +10,12 @@ namespace {
 
 // The handle NWDSCreateContext returns on failure is never a context.
 constexpr size_t UnusableSlot = size_t(ERR_CONTEXT_CREATION) - 1;
-// Names remembered at most in each generation, the latest and the one before.
-constexpr size_t RememberedNames = 200000;
-// The memory that entries read with their listings may take.
-constexpr size_t PrefetchBytes = size_t(128) << 20;
+// Names remembered at most in each generation, the latest and the one before; names
+// forgotten are found again from the naming types of their container's entries.
+constexpr size_t RememberedNames = 50000;
+// The memory that entries read with their listings may take: a million users with a
+// few short properties each.
+constexpr size_t PrefetchBytes = size_t(192) << 20;
 
 bool ReadKeyText(const void *value, std::string_view &text)
 {
@@ -23,13 +25,6 @@ bool ReadKeyText(const void *value, std::string_view &text)
         return false;
     text = {chars, size};
     return true;
-}
-
-std::string TreeKey(uint32_t tree, const std::string &key)
-{
-    std::string whole(reinterpret_cast<const char *>(&tree), sizeof tree);
-    whole.append(key);
-    return whole;
 }
 
 } // namespace
@@ -68,6 +63,13 @@ void LdapClient::RememberContexts()
 }
 
 LdapClient::LdapClient() : prefetched_(PrefetchBytes) {}
+
+std::string LdapClient::TreeKey(uint32_t tree, const std::string &key)
+{
+    std::string whole(reinterpret_cast<const char *>(&tree), sizeof tree);
+    whole.append(key);
+    return whole;
+}
 
 LdapClient::~LdapClient() = default;
 
@@ -233,6 +235,11 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
             base = base.empty() ? rdn : rdn + "," + base;
             continue;
         }
+        if (std::string below = Typed(tree, parts[index], base); !below.empty()) {
+            base = std::move(below);
+            Remember(tree, wanted, base);
+            continue;
+        }
         const std::string key = LdapName::Key({parts[index]});
         const char *attributes[] = {LDAP_NO_ATTRS, nullptr};
         LDAPMessage *result = nullptr;
@@ -256,6 +263,28 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
     }
     dn = base;
     return 0;
+}
+
+std::string LdapClient::Typed(uint32_t tree, const LdapName::Rdn &part, const std::string &base)
+{
+    std::vector<LdapName::Rdn> baseParts;
+    if (part.size() != 1 || !LdapName::ParseDn(base, baseParts))
+        return {};
+    const auto types = childTypes_.find(TreeKey(tree, LdapName::Key(baseParts)));
+    if (types == childTypes_.end())
+        return {};
+    for (const std::string &type : types->second) {
+        LdapName::Rdn typed = part;
+        typed.front().type = type;
+        std::string dn;
+        if (!LdapName::ToDn({typed}, dn))
+            continue;
+        dn += ',';
+        dn += base;
+        if (prefetched_.Find(ReadKey(tree, dn)) || Exists(tree, dn) == 0)
+            return dn;
+    }
+    return {};
 }
 
 NWDSCCODE LdapClient::Exists(uint32_t tree, const std::string &dn)

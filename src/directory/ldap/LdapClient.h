@@ -150,11 +150,12 @@ private:
         bool started = false;
         bool more = true;
         std::deque<ListedEntry> pending;
-        NWDSCCODE stopped = 0; // the failure that ends the listing once pending is handed out
-        size_t received = 0;   // entries the server sent for this search
-        size_t skip = 0;       // entries of a search started over that were listed before
-        uint32_t session = 0;  // the connection's session that gave the cookie
-        int sent = -1;         // the message of the next page, asked for ahead
+        NWDSCCODE stopped = 0;                          // the failure that ends the listing once pending is handed out
+        size_t received = 0;                            // entries the server sent for this search
+        size_t skip = 0;                                // entries of a search started over that were listed before
+        uint32_t session = 0;                           // the connection's session that gave the cookie
+        int sent = -1;                                  // the message of the next page, asked for ahead
+        std::vector<std::string> *childTypes = nullptr; // in childTypes_
     };
     // One object as read on its own: its attributes (schema indexes) with their values.
     struct ReadEntry {
@@ -175,6 +176,8 @@ private:
     NWDSCCODE Failed(uint32_t tree, int status);
 
     // Names.
+    // A name's key (LdapName::Key) in one tree.
+    static std::string TreeKey(uint32_t tree, const std::string &key);
     NWDSCCODE Resolve(uint32_t tree, const char *name, std::string &dn);
     NWDSCCODE ResolveParts(uint32_t tree, const std::vector<LdapName::Rdn> &parts, std::string &dn);
     void Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts, const std::string &dn);
@@ -193,6 +196,9 @@ private:
     std::string HandedOut(const Context &context, const NameTop &top, std::vector<LdapName::Rdn> parts);
     static NWDSCCODE CopyOut(std::string_view text, char *area, size_t size);
     NWDSCCODE CopyDotted(const Context &context, const std::string &dn, char *area, size_t size);
+    // The DN of a typeless part below base, typed as the entries listed below base were,
+    // when such an entry exists; empty otherwise.
+    std::string Typed(uint32_t tree, const LdapName::Rdn &part, const std::string &base);
     // An entry that exists: known, or found by a base search.
     NWDSCCODE Exists(uint32_t tree, const std::string &dn);
 
@@ -261,6 +267,10 @@ private:
     // What the run under way reads (ExpectReads).
     std::vector<std::string> expected_;
     bool expectedDescends_ = false;
+    // The naming types of the entries listed below each container, by the container's
+    // tree and key: a typeless name below it is tried with them before the container is
+    // listed again (which is slow once the names handed out long ago are forgotten).
+    std::unordered_map<std::string, std::vector<std::string>> childTypes_;
     // The words of the last failure and the code it gave.
     NWDSCCODE wordsCode_ = 0;
     std::string words_;

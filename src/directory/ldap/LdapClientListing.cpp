@@ -21,6 +21,13 @@ constexpr size_t OpenListings = 256;
 const char *const ListedAttributes[] = {"objectClass", "structuralObjectClass", "hasSubordinates", nullptr};
 const char *const WholeEntries[] = {LDAP_ALL_USER_ATTRIBUTES, "structuralObjectClass", "hasSubordinates", nullptr};
 
+// Notes the naming type of a listed entry among those of its container, a few at most.
+void NoteType(std::vector<std::string> &types, const std::string &type)
+{
+    if (types.size() < 4 && std::find(types.begin(), types.end(), type) == types.end())
+        types.push_back(type);
+}
+
 // The paged-results control asking for the page after cookie (the first when null).
 bool PageControl(LdapConnection &connection, std::string *cookie, LDAPControl **page)
 {
@@ -308,6 +315,8 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
             listing.request = RequestOf(found->tree);
         if (const NWDSCCODE result = Resolve(found->tree, object, listing.dn); result != 0)
             return result;
+        if (std::vector<LdapName::Rdn> parts; !listing.dn.empty() && LdapName::ParseDn(listing.dn, parts))
+            listing.childTypes = &childTypes_[TreeKey(found->tree, LdapName::Key(parts))];
         // A new run reads afresh; the listings of its sub-containers keep what it listed.
         reads_.clear();
         lastRead_.valid = false;
@@ -346,6 +355,8 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
             const bool parsed = LdapName::ParseDn(entry.dn, parts);
             if (parsed)
                 Remember(found->tree, parts, entry.dn);
+            if (parsed && listing.childTypes && !parts.empty() && parts.front().size() == 1)
+                NoteType(*listing.childTypes, parts.front().front().type);
             const std::string name = parsed ? HandedOut(*found, top, std::move(parts)) : entry.dn;
             const size_t size = 5 * sizeof(uint32_t) + 2 * sizeof(uint16_t) + name.size() + entry.baseClass.size();
             uint8_t *at = name.size() < MAX_DN_BYTES ? out.Append(size) : nullptr;

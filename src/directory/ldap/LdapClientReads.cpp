@@ -75,6 +75,7 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
                 block->StartAttribute(uint32_t(index));
                 for (size_t i = 0; any && values[i].bv_val; ++i)
                     block->AddValue(std::string_view(values[i].bv_val, values[i].bv_len));
+                block->EndAttribute();
             }
         }
         ber_memfree(values);

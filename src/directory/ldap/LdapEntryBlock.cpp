@@ -1,33 +1,16 @@
 #include "directory/ldap/LdapEntryBlock.h"
 
-#include <cstring>
-
-void LdapEntryBlock::Clear()
+void LdapEntryBlock::PutNumber(uint64_t number)
 {
-    bytes_.clear();
-    countAt_ = 0;
-}
-
-void LdapEntryBlock::PutU32(uint32_t value)
-{
-    char bytes[sizeof value];
-    std::memcpy(bytes, &value, sizeof value);
-    bytes_.append(bytes, sizeof bytes);
-}
-
-void LdapEntryBlock::StartAttribute(uint32_t attribute)
-{
-    PutU32(attribute);
-    countAt_ = bytes_.size();
-    PutU32(0);
+    while (number >= 0x80) {
+        bytes_.push_back(char(uint8_t(number) | 0x80));
+        number >>= 7;
+    }
+    bytes_.push_back(char(number));
 }
 
 void LdapEntryBlock::AddValue(std::string_view value)
 {
-    uint32_t count = 0;
-    std::memcpy(&count, bytes_.data() + countAt_, sizeof count);
-    ++count;
-    std::memcpy(bytes_.data() + countAt_, &count, sizeof count);
-    PutU32(uint32_t(value.size()));
+    PutNumber(uint64_t(value.size()) + 1);
     bytes_.append(value);
 }

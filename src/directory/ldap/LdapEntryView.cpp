@@ -1,16 +1,22 @@
 #include "directory/ldap/LdapEntryView.h"
 
-#include <cstring>
-
 namespace {
 
-bool TakeU32(std::string_view &bytes, uint32_t &value)
+// A number of the block (LdapEntryBlock); false when the bytes end before it does or it
+// does not fit.
+bool TakeNumber(std::string_view &bytes, uint64_t &number)
 {
-    if (bytes.size() < sizeof value)
-        return false;
-    std::memcpy(&value, bytes.data(), sizeof value);
-    bytes.remove_prefix(sizeof value);
-    return true;
+    number = 0;
+    for (unsigned shift = 0; shift < 64; shift += 7) {
+        if (bytes.empty())
+            return false;
+        const uint8_t byte = uint8_t(bytes.front());
+        bytes.remove_prefix(1);
+        number |= uint64_t(byte & 0x7F) << shift;
+        if (!(byte & 0x80))
+            return shift < 63 || byte <= 1;
+    }
+    return false;
 }
 
 } // namespace
@@ -37,41 +43,43 @@ bool LdapEntryView::Decode(std::string_view block)
 {
     attributes_.clear();
     values_.clear();
+    const auto refuse = [this] {
+        attributes_.clear();
+        values_.clear();
+        return false;
+    };
     // First the attributes and their counts of values, then the values in their places.
     for (int pass = 0; pass < 2; ++pass) {
         std::string_view rest = block;
         while (!rest.empty()) {
-            uint32_t index = 0;
-            uint32_t count = 0;
-            if (!TakeU32(rest, index) || !TakeU32(rest, count)) {
-                attributes_.clear();
-                values_.clear();
-                return false;
+            uint64_t index = 0;
+            if (!TakeNumber(rest, index) || index > UINT32_MAX)
+                return refuse();
+            Attribute *attribute = Slot(uint32_t(index));
+            if (pass == 0 && !attribute) {
+                attributes_.push_back({uint32_t(index), 0, 0});
+                attribute = &attributes_.back();
             }
-            Attribute *attribute = Slot(index);
-            if (pass == 0) {
-                if (!attribute) {
-                    attributes_.push_back({index, 0, 0});
-                    attribute = &attributes_.back();
-                }
-                attribute->count += count;
-            }
-            for (uint32_t v = 0; v < count; ++v) {
-                uint32_t size = 0;
-                if (!TakeU32(rest, size) || rest.size() < size) {
-                    attributes_.clear();
-                    values_.clear();
-                    return false;
-                }
+            for (;;) {
+                uint64_t size = 0;
+                if (!TakeNumber(rest, size))
+                    return refuse();
+                if (size == 0)
+                    break;
+                if (--size > rest.size() || attribute->count == UINT32_MAX)
+                    return refuse();
                 if (pass == 1)
-                    values_[attribute->first + attribute->count++] = rest.substr(0, size);
+                    values_[attribute->first + attribute->count] = rest.substr(0, size);
+                ++attribute->count;
                 rest.remove_prefix(size);
             }
         }
         if (pass == 0) {
-            uint32_t first = 0;
+            size_t first = 0;
             for (Attribute &attribute : attributes_) {
-                attribute.first = first;
+                if (first + attribute.count > UINT32_MAX)
+                    return refuse();
+                attribute.first = uint32_t(first);
                 first += attribute.count;
                 attribute.count = 0;
             }

@@ -150,12 +150,13 @@ private:
         bool started = false;
         bool more = true;
         std::deque<ListedEntry> pending;
-        NWDSCCODE stopped = 0;                          // the failure that ends the listing once pending is handed out
-        size_t received = 0;                            // entries the server sent for this search
-        size_t skip = 0;                                // entries of a search started over that were listed before
-        uint32_t session = 0;                           // the connection's session that gave the cookie
-        int sent = -1;                                  // the message of the next page, asked for ahead
-        std::vector<std::string> *childTypes = nullptr; // in childTypes_
+        NWDSCCODE stopped = 0; // the failure that ends the listing once pending is handed out
+        size_t received = 0;   // entries the server sent for this search
+        size_t skip = 0;       // entries of a search started over that were listed before
+        uint32_t session = 0;  // the connection's session that gave the cookie
+        int sent = -1;         // the message of the next page, asked for ahead
+        // The naming types of the entries listed, in childTypes_.
+        std::vector<std::string> *childTypes = nullptr;
     };
     // One object as read on its own: its attributes (schema indexes) with their values.
     struct ReadEntry {

@@ -9,6 +9,7 @@
 #include "directory/ldap/LdapServerConfig.h"
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 
 namespace LdapFixture {
@@ -71,5 +72,22 @@ inline LdapServerConfig Admin(const SlapdServer &server, const QString &password
     config.tls = LdapServerConfig::Tls::None;
     return config;
 }
+
+// Runs an LDAP tool (ldapmodify, ldapadd, ldapdelete) on input against server as the
+// root name; whether it succeeded.
+inline bool Tool(const SlapdServer &server, const char *tool, const QString &input)
+{
+    QProcess process;
+    process.start(tool, {"-x", "-H", server.Uri(), "-D", "cn=admin,o=Acme", "-w", "secret"});
+    process.write(input.toUtf8());
+    process.closeWriteChannel();
+    return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// An entry below jdoe, whose class is no container class: only a run that asks whether
+// entries have subordinates descends to it.
+inline const char *const HelperLdif =
+    "dn: cn=helper,cn=jdoe,ou=Sales,o=Acme\nobjectClass: inetOrgPerson\ncn: helper\nsn: Helper\n";
+inline const char *const HelperDn = "cn=helper,cn=jdoe,ou=Sales,o=Acme\n";
 
 } // namespace LdapFixture

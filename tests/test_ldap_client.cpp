@@ -47,22 +47,12 @@ class TestLdapClient : public QObject
             "Sales.Acme", false, 0, [](const QString &, const TNDSObj &, int32_t, bool &) {}, "inetOrgPerson");
     }
 
-    // Runs an LDAP tool of the server's (ldapmodify, ldapadd, ldapdelete) on input as
-    // the root name; whether it succeeded.
-    bool Tool(const char *tool, const QString &input) const
-    {
-        QProcess process;
-        process.start(tool, {"-x", "-H", server_.Uri(), "-D", "cn=admin,o=Acme", "-w", "secret"});
-        process.write(input.toUtf8());
-        process.closeWriteChannel();
-        return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    }
-
     // Replaces the values of attribute of the entry dn on the server.
     bool Replace(const char *dn, const char *attribute, const char *value) const
     {
-        return Tool("ldapmodify",
-                    QStringLiteral("dn: %1\nchangetype: modify\nreplace: %2\n%2: %3\n").arg(dn, attribute, value));
+        return LdapFixture::Tool(
+            server_, "ldapmodify",
+            QStringLiteral("dn: %1\nchangetype: modify\nreplace: %2\n%2: %3\n").arg(dn, attribute, value));
     }
 
 private slots:
@@ -286,8 +276,7 @@ private slots:
     void aRunThatDescendsFindsWhatLiesBelowAnyEntry()
     {
         // jdoe's class is no container class, but an entry lies below it.
-        QVERIFY(Tool("ldapadd", "dn: cn=helper,cn=jdoe,ou=Sales,o=Acme\nobjectClass: inetOrgPerson\ncn: helper\n"
-                                "sn: Helper\n"));
+        QVERIFY(LdapFixture::Tool(server_, "ldapadd", LdapFixture::HelperLdif));
         auto session = Open(Admin());
         QVERIFY2(session->client, qPrintable(session->error));
         tNDS &nds = *session->nds;
@@ -300,7 +289,7 @@ private slots:
             },
             "inetOrgPerson");
         nds.ExpectReads({}, false);
-        QVERIFY(Tool("ldapdelete", "cn=helper,cn=jdoe,ou=Sales,o=Acme\n"));
+        QVERIFY(LdapFixture::Tool(server_, "ldapdelete", LdapFixture::HelperDn));
         QVERIFY2(found.contains("helper.jdoe.Sales.Acme"), qPrintable(found.join('|')));
         QVERIFY(session->reports.isEmpty());
     }

@@ -133,6 +133,26 @@ private slots:
         QVERIFY(server_.Restart());
     }
 
+    void aRunThatDescendsExportsWhatLiesBelowAnyEntry()
+    {
+        QVERIFY(LdapFixture::Tool(server_, "ldapadd", LdapFixture::HelperLdif));
+        auto client = Connect();
+        QStringList reports;
+        tNDS directory(*client, DirectoryHooks{[&](const QString &text) { reports << text; }, {}, {}});
+        const tCondition shown(0, dtString, {}, {}, "String", true);
+        TExportJob job;
+        job.context = "Sales.Acme";
+        job.className = "inetOrgPerson";
+        job.recursive = true;
+        job.rows = {{"sn", &shown}};
+        Lines observer;
+        TExportRun run(directory, job, observer);
+        run.RunExport();
+        QVERIFY(LdapFixture::Tool(server_, "ldapdelete", LdapFixture::HelperDn));
+        QVERIFY2(observer.lines.contains("Helper"), qPrintable(observer.lines.join('|')));
+        QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
+    }
+
     // Last: the server stays away. It goes while the first page is taken apart: the
     // next one may have come already, the one after it cannot.
     void lostServerStopsTheRunOnce()

@@ -4,6 +4,7 @@
 #include "cli/CliPasswordPrompt.h"
 #include "directory/ClientConfig.h"
 #include "directory/TDirectoryConnection.h"
+#include "query/TDirectorySchema.h"
 #include "query/TQueryStatus.h"
 
 #include <QFileInfo>
@@ -62,6 +63,12 @@ int ExitStatusOf(const TQueryStatus &status)
     if (status.IsOk())
         return kSuccess;
     return status.kind == TQueryStatus::FileError ? kFailure : kInvalid;
+}
+
+int ExitStatusOf(const TQueryStatus &status, const TDirectorySchema &schema)
+{
+    const int exitStatus = ExitStatusOf(status);
+    return exitStatus == kInvalid && schema.ReadFailed() ? kFailure : exitStatus;
 }
 
 int ExitStatusOf(const TDirectoryStatus &status)

@@ -2,6 +2,7 @@
 
 class QString;
 class TDirectoryConnection;
+class TDirectorySchema;
 struct CliArguments;
 struct TDirectoryStatus;
 struct TQueryStatus;
@@ -35,5 +36,8 @@ int OpenDirectory(TDirectoryConnection &connection, const CliArguments &argument
 // query or bad usage (2).
 int ExitStatusOf(const TQueryStatus &status);
 int ExitStatusOf(const TDirectoryStatus &status);
+// As above, except that a query found invalid after a failed read of the schema was
+// stopped by the directory (1): the class or property may be missing from the reply only.
+int ExitStatusOf(const TQueryStatus &status, const TDirectorySchema &schema);
 
 } // namespace CliCommands

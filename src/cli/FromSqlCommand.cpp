@@ -21,7 +21,7 @@ int FromSql(const CliArguments &arguments)
     TQueryDefinition query = StartupQuery(directory, schema);
     if (const TQueryStatus read = OpenSqlQuery(arguments.input, query, schema); !read.IsOk()) {
         Complain(read.message);
-        return ExitStatusOf(read);
+        return ExitStatusOf(read, schema);
     }
 
     TProfileFile profile;

@@ -28,7 +28,7 @@ int Run(const CliArguments &arguments)
     TQueryFileLoad load = OpenQueryFile(arguments.input, StartupQuery(directory, schema), directory, schema);
     if (!load.status.IsOk()) {
         Complain(load.status.message);
-        return ExitStatusOf(load.status);
+        return ExitStatusOf(load.status, schema);
     }
     if (!arguments.encoding.isEmpty())
         load.query.encoding = arguments.encoding;
@@ -37,7 +37,7 @@ int Run(const CliArguments &arguments)
     TExportJob job;
     if (const TQueryStatus prepared = PrepareRun(load.query, schema, job); !prepared.IsOk()) {
         Complain(prepared.message);
-        return ExitStatusOf(prepared);
+        return ExitStatusOf(prepared, schema);
     }
 
     // The results go to a workbook or to text, written whole or not at all.

@@ -3,10 +3,13 @@
 #include "directory/SyntaxTypes.h"
 #include "directory/tNDS.h"
 
+#include <optional>
+#include <utility>
+
 QString TDirectorySchema::FindClass(const QString &name)
 {
     if (!classesRead_) {
-        directory_.GetAllClassesDefinitions();
+        readFailed_ = !directory_.GetAllClassesDefinitions() || readFailed_;
         classesRead_ = true;
     }
     const tNDSClass *definition = directory_.ClassDefs ? directory_.ClassDefs->Find(name) : nullptr;
@@ -17,12 +20,20 @@ QString TDirectorySchema::FindClass(const QString &name)
 
 QStringList TDirectorySchema::ClassProperties(const QString &className)
 {
-    return directory_.GetAllLayouts(className, tLayoutList::MandatoryThenOptional).value_or(QStringList());
+    std::optional<QStringList> layout = directory_.GetAllLayouts(className, tLayoutList::MandatoryThenOptional);
+    readFailed_ = !layout || readFailed_;
+    return std::move(layout).value_or(QStringList());
 }
 
 QString TDirectorySchema::PropertySyntaxName(const QString &className, const QString &property)
 {
-    return directory_.PropertySyntaxName(className, property);
+    // The attribute definitions are read on the first lookup, and again while none is known.
+    const bool reads = directory_.AttributeDefs && directory_.AttributeDefs->IsEmpty();
+    const QString syntaxName = directory_.PropertySyntaxName(className, property);
+    // A read ending with "no such attribute" is the directory's end of the list, not reported.
+    if (reads && directory_.LastError != 0 && directory_.LastError != ERR_NO_SUCH_ATTRIBUTE)
+        readFailed_ = true;
+    return syntaxName;
 }
 
 tDataType TDirectorySchema::SyntaxNameToDataType(const QString &syntaxName)

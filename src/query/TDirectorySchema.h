@@ -17,7 +17,12 @@ public:
     QString PropertySyntaxName(const QString &className, const QString &property) override;
     tDataType SyntaxNameToDataType(const QString &syntaxName) override;
 
+    // True once a read of the catalogue failed and was reported: what the answers lack
+    // may be missing from the directory's reply rather than from its schema.
+    bool ReadFailed() const { return readFailed_; }
+
 private:
     tNDS &directory_;
     bool classesRead_ = false;
+    bool readFailed_ = false;
 };

@@ -613,6 +613,38 @@ private slots:
         QCOMPARE(process.exitCode(), 130);
     }
 
+    // Two signals at once (different ones, so that neither is lost pending): the second
+    // ends the run at once, and the temporary file beside the output goes with it.
+    void secondInterruptLeavesNoTemporaryFile_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::newRow("text") << "out.txt";
+        QTest::newRow("workbook") << "out.xlsx";
+    }
+    void secondInterruptLeavesNoTemporaryFile()
+    {
+        QFETCH(QString, output);
+        Cli cli;
+        const QString query = cli.Write("q.req", Query());
+        const QString directory = ManyUsers(cli);
+        const QStringList before = QDir(cli.Path(".")).entryList(QDir::Files | QDir::Hidden);
+        QProcess process;
+        process.setReadChannel(QProcess::StandardError);
+        process.start(VELTRANE_CLI, {"run", query, "--directory", directory, "-o", cli.Path(output)});
+        QVERIFY(process.waitForStarted());
+        QByteArray reports;
+        while (!reports.contains("broken.Sales.Acme") && process.waitForReadyRead(60000))
+            reports += process.readAllStandardError();
+        QVERIFY(reports.contains("broken.Sales.Acme"));
+        const pid_t pid = pid_t(process.processId());
+        QVERIFY(pid > 0);
+        ::kill(pid, SIGINT);
+        ::kill(pid, SIGTERM);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 130);
+        QCOMPARE(QDir(cli.Path(".")).entryList(QDir::Files | QDir::Hidden), before);
+    }
+
     void interruptWhileAFileIsRead()
     {
         Cli cli;

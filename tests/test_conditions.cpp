@@ -205,6 +205,34 @@ private slots:
         QCOMPARE(raised, error);
     }
 
+    // A value of megabytes (a hostile query file) is echoed cut, as names are.
+    void overLongValuesAreCutInMessages()
+    {
+        const QString longInteger(1000000, QLatin1Char('X'));
+        const QString shown = QString(255, QLatin1Char('X')) + QStringLiteral("...");
+        const auto message = [](const tCondition &c) {
+            try {
+                c.Validate();
+            } catch (const EInvalidCondition &e) {
+                return e.Message();
+            } catch (const EConvertError &e) {
+                return e.Message();
+            }
+            return QString();
+        };
+        const QString tn = QStringLiteral("String");
+        QCOMPARE(message(tCondition(3, dtInteger, longInteger, QString(), tn, true)),
+                 QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(shown));
+        QCOMPARE(message(tCondition(3, dtDate, longInteger, QString(), tn, true)),
+                 QStringLiteral("'%1' n'est pas une date correcte").arg(shown));
+        QCOMPARE(message(tCondition(8, dtString, longInteger, QStringLiteral("W"), tn, true)),
+                 QStringLiteral("la valeur 1 '%1' doit être <= à la valeur 2 'W'").arg(shown));
+        // Exactly as long as a message shows: whole.
+        const QString edge(255, QLatin1Char('Y'));
+        QCOMPARE(message(tCondition(8, dtString, QStringLiteral("Z"), edge, tn, true)),
+                 QStringLiteral("la valeur 1 'Z' doit être <= à la valeur 2 '%1'").arg(edge));
+    }
+
     void booleanValueSetAfterConstruction()
     {
         // The SQL reader sets the value kind after construction, so Valeur 1 is not normalised.

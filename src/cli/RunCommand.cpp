@@ -44,12 +44,17 @@ int Run(const CliArguments &arguments)
     std::unique_ptr<TWorkbookWriter> workbook;
     std::unique_ptr<CliOutput> text;
     std::function<bool(const QString &)> addLine;
+    // What an immediate exit (a second signal) removes is forgotten whatever the outcome.
+    struct ForgetPendingFile {
+        ~ForgetPendingFile() { CliInterrupt::SetPendingFile({}); }
+    } forgetPendingFile;
     if (arguments.WritesWorkbook()) {
         workbook = std::make_unique<TWorkbookWriter>(arguments.output, WorkbookLayoutOf(job));
         if (!workbook->Open()) {
             Complain(workbook->Error());
             return kFailure;
         }
+        CliInterrupt::SetPendingFile(workbook->TemporaryPath());
         addLine = [&workbook](const QString &line) { return workbook->AddLine(line); };
     } else {
         text = std::make_unique<CliOutput>(arguments.output, ResultsEncoding::FromName(load.query.encoding));

@@ -5,6 +5,7 @@
 #include "engine/EConvertError.h"
 #include "engine/EInvalidCondition.h"
 #include "engine/Operators.h"
+#include "engine/ShownName.h"
 #include "engine/ValueConversions.h"
 
 #include <optional>
@@ -110,7 +111,7 @@ void CheckValue(tDataType tip, const QString &value)
         throw EInvalidCondition(QStringLiteral("Type de données non supporté"));
     case dtInteger:
         if (!ValueConversions::TextToInteger(value))
-            throw EConvertError(QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(value));
+            throw EConvertError(QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(ShownName(value)));
         break;
     case dtString:
         break;
@@ -120,7 +121,7 @@ void CheckValue(tDataType tip, const QString &value)
         break;
     case dtDate:
         if (!ValueConversions::TextToDay(value))
-            throw EConvertError(QStringLiteral("'%1' n'est pas une date correcte").arg(value));
+            throw EConvertError(QStringLiteral("'%1' n'est pas une date correcte").arg(ShownName(value)));
         break;
     }
 }
@@ -158,7 +159,8 @@ bool tCondition::Validate() const
         if (op == opEntre) {
             CheckValue(tip, v2);
             if (!MeetsOrder(tip, opInferieurOuEgal, v1, v2, {}))
-                throw EInvalidCondition(QStringLiteral("la valeur 1 '%1' doit être <= à la valeur 2 '%2'").arg(v1, v2));
+                throw EInvalidCondition(QStringLiteral("la valeur 1 '%1' doit être <= à la valeur 2 '%2'")
+                                            .arg(ShownName(v1), ShownName(v2)));
         }
     }
 

@@ -1,10 +1,10 @@
 #include "query/QueryFile.h"
 
 #include "engine/Operators.h"
+#include "engine/ShownName.h"
 #include "query/ImportControlFile.h"
 #include "query/QueryLayout.h"
 #include "query/ResultsEncoding.h"
-#include "query/ShownName.h"
 #include "query/SqlText.h"
 #include "query/TProfileFile.h"
 #include "query/TQuerySchema.h"

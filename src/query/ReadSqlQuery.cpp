@@ -1,6 +1,6 @@
 #include "query/ReadSqlQuery.h"
 
-#include "query/ShownName.h"
+#include "engine/ShownName.h"
 #include "query/TQuerySchema.h"
 #include "query/TSqlReader.h"
 #include "query/TextDecoding.h"

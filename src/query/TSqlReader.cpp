@@ -1,7 +1,7 @@
 #include "query/TSqlReader.h"
 
 #include "engine/Operators.h"
-#include "query/ShownName.h"
+#include "engine/ShownName.h"
 
 TSqlReader::TSqlReader(const QString &text) : tokenizer(text) {}
 

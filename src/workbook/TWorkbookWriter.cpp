@@ -238,6 +238,11 @@ bool TWorkbookWriter::Commit()
     return true;
 }
 
+QString TWorkbookWriter::TemporaryPath() const
+{
+    return temporary_ ? temporary_->fileName() : QString();
+}
+
 void TWorkbookWriter::Discard()
 {
     if (workbook_) {

@@ -60,6 +60,8 @@ public:
     void Discard();
 
     const QString &Error() const { return error_; }
+    // The temporary file beside the path while the workbook is open; empty otherwise.
+    QString TemporaryPath() const;
 
 private:
     bool AddRecord(const QStringList &fields);

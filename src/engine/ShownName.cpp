@@ -1,4 +1,4 @@
-#include "query/ShownName.h"
+#include "engine/ShownName.h"
 
 QString ShownName(const QString &name)
 {

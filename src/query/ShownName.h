@@ -1,9 +1,0 @@
-#pragma once
-
-#include <QString>
-
-// A name read from a file as a message shows it: names longer than MaxShownName
-// characters are cut there and end with "...", so that a hostile file cannot make a
-// message of megabytes.
-constexpr qsizetype MaxShownName = 255;
-QString ShownName(const QString &name);

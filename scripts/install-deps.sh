@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Veltrane needs to build, run and test.
+# Installs the Debian packages Veltrane needs to build, run, test and fuzz.
 # slapd is installed for the LDAP tests only: its package is told to skip its own
 # configuration and never to start the system's service; the tests start their own.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev clang-format ccache pkg-config libldap-dev slapd ldap-utils openssl poppler-utils libxlsxwriter-dev zlib1g-dev python3-openpyxl)
+# The fuzz targets (scripts/fuzz.sh) are built with clang and linked with its runtime
+# (libFuzzer and the sanitizers), whose package carries clang's major version: on Debian
+# 12, clang is clang-14 and the runtime libclang-rt-14-dev.
+clang_runtime=$(apt-cache depends clang 2>/dev/null | sed -n 's/^ *Depends: clang-\([0-9][0-9]*\)$/libclang-rt-\1-dev/p' | head -n 1 || true)
+packages+=(clang "${clang_runtime:-libclang-rt-14-dev}")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -227,6 +227,23 @@ private slots:
         QVERIFY(directory->Reports.isEmpty());
     }
 
+    // The directory's names run to 256 bytes (typed): the longest is read like any other.
+    void namesAsLongAsTheDirectoryHoldsAreRead()
+    {
+        const QByteArray leaf(247, 'n'); // CN=leaf.O=Big: 256 bytes
+        const auto directory = std::make_unique<ReportingDirectory>(R"({"trees": [{"name": "BIG", "identity": "Admin",
+            "schema": {"attributes": [{"name": "CN", "syntax": 3}],
+                       "classes": [{"name": "Organization", "flags": 3}, {"name": "User", "flags": 2}]},
+            "objects": [{"name": "O=Big", "class": "Organization", "children": [
+                {"name": "CN=)" + leaf + R"(", "class": "User", "values": {"CN": [")" +
+                                                                    leaf + R"("]}}]}]}]})");
+        QVERIFY2(directory->Client, qPrintable(directory->Error));
+        TNW4Object object(*directory->NDS, QString::fromLatin1(leaf + ".Big"));
+        QCOMPARE(object.CommonName, QString::fromLatin1(leaf));
+        QCOMPARE(object.GetValues(QStringLiteral("CN")), QStringList{QString::fromLatin1(leaf)});
+        QVERIFY(directory->Reports.isEmpty());
+    }
+
     void valuesOverflowingOneBatch()
     {
         const int count = 400; // some 120,000 bytes: at least two batches

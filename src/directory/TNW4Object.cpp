@@ -17,8 +17,10 @@ namespace {
 
 constexpr size_t kRequestBytes = 4096;
 constexpr size_t kResultBytes = 0xFC00;
-// Longest object or attribute name handed to the client, in characters.
-constexpr qsizetype kMaxClientNameChars = 200;
+// Longest object and attribute names handed to the client, in characters: the longest
+// the directory holds; a longer one (a name found in a file) is cut, and not found.
+constexpr qsizetype kMaxObjectNameChars = qsizetype(MAX_DN_BYTES) - 1;
+constexpr qsizetype kMaxAttributeNameChars = qsizetype(MAX_SCHEMA_NAME_BYTES) - 1;
 constexpr qsizetype kMaxLineCount = 0xFFFF;
 
 QString WithCode(const QString &prefix, const char *failure, int32_t code)
@@ -97,7 +99,7 @@ const UpperNameMemo &UpperNameAt(size_t position, const char *name)
 } // namespace
 
 TNW4Object::TNW4Object(tNDS &directory, const QString &objectName)
-    : Directory(directory), ObjectName(objectName), clientName_(objectName.left(kMaxClientNameChars).toUtf8())
+    : Directory(directory), ObjectName(objectName), clientName_(objectName.left(kMaxObjectNameChars).toUtf8())
 {
     CommonName = GetCN();
 }
@@ -235,7 +237,7 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
         return fail("NWDSInitBuf Failed");
     Buf_T *const request = buffers.Request();
     Buf_T *const result = buffers.Result();
-    code = client.NWDSPutAttrName(context, request, name.left(kMaxClientNameChars).toUtf8().constData());
+    code = client.NWDSPutAttrName(context, request, name.left(kMaxAttributeNameChars).toUtf8().constData());
     if (code != 0) {
         Directory.ReportError(code, prefix() + QStringLiteral("NWDSPutAttrName Failed for") + name +
                                         QStringLiteral("\rError Code: ") + QString::number(code));

@@ -16,7 +16,8 @@
 class FaultSweepReports
 {
 public:
-    // The code every failing call returns (NWDSCreateContext: its failing handle).
+    // The code every failing call returns (NWDSCreateContext: its failing handle): not -1,
+    // which a listing takes for its end.
     static constexpr int kCode = -641;
 
     explicit FaultSweepReports(const QString &function)

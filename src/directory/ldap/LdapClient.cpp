@@ -237,7 +237,9 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
         }
         if (std::string below = Typed(tree, parts[index], base); !below.empty()) {
             base = std::move(below);
-            Remember(tree, wanted, base);
+            // The object itself is found so again at no cost: only containers are kept.
+            if (index > 0)
+                Remember(tree, wanted, base);
             continue;
         }
         const std::string key = LdapName::Key({parts[index]});
@@ -267,13 +269,21 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
 
 std::string LdapClient::Typed(uint32_t tree, const LdapName::Rdn &part, const std::string &base)
 {
-    std::vector<LdapName::Rdn> baseParts;
-    if (part.size() != 1 || !LdapName::ParseDn(base, baseParts))
+    if (part.size() != 1)
         return {};
-    const auto types = childTypes_.find(TreeKey(tree, LdapName::Key(baseParts)));
-    if (types == childTypes_.end())
+    // The names resolved one after the other lie mostly in one container.
+    if (!typedBelow_.valid || typedBelow_.tree != tree || typedBelow_.base != base) {
+        typedBelow_ = {true, tree, base, nullptr};
+        std::vector<LdapName::Rdn> baseParts;
+        if (LdapName::ParseDn(base, baseParts)) {
+            if (const auto found = childTypes_.find(TreeKey(tree, LdapName::Key(baseParts)));
+                found != childTypes_.end())
+                typedBelow_.types = &found->second;
+        }
+    }
+    if (!typedBelow_.types)
         return {};
-    for (const std::string &type : types->second) {
+    for (const std::string &type : *typedBelow_.types) {
         LdapName::Rdn typed = part;
         typed.front().type = type;
         std::string dn;

@@ -272,6 +272,15 @@ private:
     // tree and key: a typeless name below it is tried with them before the container is
     // listed again (which is slow once the names handed out long ago are forgotten).
     std::unordered_map<std::string, std::vector<std::string>> childTypes_;
+    // The container Typed looked up last, with its types (null: none known); not valid
+    // once a listing starts.
+    struct TypedBelow {
+        bool valid = false;
+        uint32_t tree = 0;
+        std::string base;
+        const std::vector<std::string> *types = nullptr;
+    };
+    TypedBelow typedBelow_;
     // The words of the last failure and the code it gave.
     NWDSCCODE wordsCode_ = 0;
     std::string words_;

@@ -317,6 +317,7 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
             return result;
         if (std::vector<LdapName::Rdn> parts; !listing.dn.empty() && LdapName::ParseDn(listing.dn, parts))
             listing.childTypes = &childTypes_[TreeKey(found->tree, LdapName::Key(parts))];
+        typedBelow_.valid = false;
         // A new run reads afresh; the listings of its sub-containers keep what it listed.
         reads_.clear();
         lastRead_.valid = false;

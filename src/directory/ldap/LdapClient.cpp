@@ -1,5 +1,7 @@
 #include "directory/ldap/LdapClient.h"
 
+#include "directory/ldap/LdapCaseFold.h"
+
 #include "directory/ldap/LdapResult.h"
 
 #include <ldap.h>
@@ -189,7 +191,12 @@ void LdapClient::Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts
 
 const std::string *LdapClient::Known(uint32_t tree, const std::vector<LdapName::Rdn> &parts) const
 {
-    const std::string key = TreeKey(tree, LdapName::Key(parts));
+    return KnownKey(tree, LdapName::Key(parts));
+}
+
+const std::string *LdapClient::KnownKey(uint32_t tree, const std::string &nameKey) const
+{
+    const std::string key = TreeKey(tree, nameKey);
     if (const auto found = names_.find(key); found != names_.end())
         return &found->second;
     if (const auto found = olderNames_.find(key); found != olderNames_.end())
@@ -199,8 +206,19 @@ const std::string *LdapClient::Known(uint32_t tree, const std::vector<LdapName::
 
 NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn)
 {
+    if (!name)
+        return ERR_NO_SUCH_ENTRY;
+    // Most names handed in are typeless names handed out before, with nothing to
+    // unescape: their key is the name itself, case-folded.
+    if (const std::string_view text(name);
+        !text.empty() && text.front() != '.' && text.find_first_of("\\=+[") == std::string_view::npos) {
+        if (const std::string *known = KnownKey(tree, LdapCaseFold::Folded(text))) {
+            dn = *known;
+            return 0;
+        }
+    }
     std::vector<LdapName::Rdn> parts;
-    if (!name || !LdapName::ParseDotted(name, parts))
+    if (!LdapName::ParseDotted(name, parts))
         return ERR_NO_SUCH_ENTRY;
     return ResolveParts(tree, parts, dn);
 }

@@ -186,6 +186,7 @@ private:
     void RememberContexts();
     // The DN of a name handed out; null when it is not remembered.
     const std::string *Known(uint32_t tree, const std::vector<LdapName::Rdn> &parts) const;
+    const std::string *KnownKey(uint32_t tree, const std::string &nameKey) const;
     // The context's name context as parts, with their key (LdapName::Key).
     struct NameTop {
         std::vector<LdapName::Rdn> parts;

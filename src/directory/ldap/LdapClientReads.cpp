@@ -2,16 +2,13 @@
 
 #include "directory/ldap/LdapResult.h"
 #include "directory/ldap/LdapValue.h"
+#include "directory/simulated/StreamFile.h"
 #include "directory/simulated/ValuePacking.h"
 
 #include <ldap.h>
 
 #include <strings.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -367,23 +364,9 @@ NWDSCCODE LdapClient::NWDSOpenStream(NWDSContextHandle context, const char *obje
     if (!stored || stored->count == 0)
         return ERR_NO_SUCH_ATTRIBUTE;
     const std::string_view content = entry->ValuesOf(*stored).front();
-    const int fd = memfd_create("veltrane-stream", MFD_CLOEXEC);
+    const int fd = OpenStreamFile(content);
     if (fd < 0)
         return ERR_NOT_ENOUGH_MEMORY;
-    for (size_t written = 0; written < content.size();) {
-        const ssize_t count = write(fd, content.data() + written, content.size() - written);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            close(fd);
-            return ERR_NOT_ENOUGH_MEMORY;
-        }
-        written += size_t(count);
-    }
-    if (lseek(fd, 0, SEEK_SET) != 0) {
-        close(fd);
-        return ERR_NOT_ENOUGH_MEMORY;
-    }
     *fileHandle = fd;
     return 0;
 }

@@ -1,11 +1,8 @@
 #include "directory/simulated/SimulatedClient.h"
 
+#include "directory/simulated/StreamFile.h"
 #include "directory/simulated/ValuePacking.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -265,23 +262,9 @@ NWDSCCODE SimulatedClient::NWDSOpenStream(NWDSContextHandle context, const char 
     }
     if (!present)
         return ERR_NO_SUCH_ATTRIBUTE;
-    const int fd = memfd_create("veltrane-stream", MFD_CLOEXEC);
+    const int fd = OpenStreamFile(content);
     if (fd < 0)
         return ERR_NOT_ENOUGH_MEMORY;
-    for (size_t written = 0; written < content.size();) {
-        const ssize_t count = write(fd, content.data() + written, content.size() - written);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            close(fd);
-            return ERR_NOT_ENOUGH_MEMORY;
-        }
-        written += size_t(count);
-    }
-    if (lseek(fd, 0, SEEK_SET) != 0) {
-        close(fd);
-        return ERR_NOT_ENOUGH_MEMORY;
-    }
     *fileHandle = fd;
     return 0;
 }

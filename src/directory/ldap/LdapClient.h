@@ -262,6 +262,9 @@ private:
         LdapEntryView entry;
     };
     LastRead lastRead_;
+    // NWDSRead's working storage.
+    std::vector<const LdapEntryView::Attribute *> chosen_;
+    std::string packed_;
     // Names handed out, by tree and key (LdapName::Key), with their DNs: the latest, and
     // the ones before them, kept while the latest fill up.
     std::unordered_map<std::string, std::string> names_;

@@ -164,7 +164,9 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
     NWDSCCODE code = 0;
     const LdapSchema &schema = *SchemaOf(found->tree, &code);
 
-    std::vector<const LdapEntryView::Attribute *> chosen;
+    // The storage of the attributes chosen and of a value packed is kept from read to read.
+    std::vector<const LdapEntryView::Attribute *> &chosen = chosen_;
+    chosen.clear();
     if (allAttrs) {
         for (const LdapEntryView::Attribute &attribute : entry->Attributes())
             chosen.push_back(&attribute);
@@ -205,7 +207,7 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
         skip -= withValues ? chosen[first]->count : 1;
         ++first;
     }
-    std::string packed;
+    std::string &packed = packed_;
     for (size_t a = first; a < chosen.size(); ++a, skip = 0) {
         const LdapEntryView::Attribute &attribute = *chosen[a];
         const std::span<const std::string_view> values = entry->ValuesOf(attribute);
@@ -225,7 +227,6 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
         uint32_t written = 0;
         for (size_t v = skip; v < values.size(); ++v) {
             std::string_view value = values[v];
-            std::string shown;
             if (definition.syntax == SYN_CLASS_NAME) {
                 const int32_t index = schema.FindClass(value);
                 if (index >= 0)

@@ -12,8 +12,8 @@
 //
 // Usage: bench_replace_all [LINES]
 
+#include "QuietPrompts.h"
 #include "ui/TForm1.h"
-#include "ui/TPrompts.h"
 #include "ui/TReplaceDialog.h"
 
 #include <QApplication>
@@ -28,21 +28,6 @@
 #include <ctime>
 
 namespace {
-
-// Answers nothing; keeps the last text shown.
-struct LastTextPrompts : TPrompts {
-    QString last;
-    void Error(QWidget *, const QString &text) override { last = text; }
-    void Info(QWidget *, const QString &text) override { last = text; }
-    void Report(QWidget *, const QString &text, const QString &) override { last = text; }
-    void Message(QWidget *, const QString &text) override { last = text; }
-    Answer Question(QWidget *, const QString &) override { return Answer::No; }
-    std::optional<QString> OpenFile(QWidget *, const FileRequest &) override { return std::nullopt; }
-    std::optional<QString> SaveFile(QWidget *, const FileRequest &) override { return std::nullopt; }
-    bool Print(QWidget *, QPrinter &) override { return false; }
-    bool PrinterSetup(QWidget *, QPrinter &) override { return false; }
-    std::optional<QString> Password(QWidget *, const QString &) override { return std::nullopt; }
-};
 
 QString ResultsText(int lines)
 {
@@ -87,7 +72,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrane"));
-    LastTextPrompts prompts;
+    QuietPrompts prompts;
     TForm1 form(prompts, TDirectorySource{});
     form.show();
     form.Notebook1->setCurrentIndex(4);

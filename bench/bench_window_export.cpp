@@ -11,6 +11,7 @@
 //
 // Usage: bench_window_export FILE [QUERY.req]   (FILE written by gen_directory)
 
+#include "QuietPrompts.h"
 #include "directory/TDirectoryConnection.h"
 #include "directory/tNDS.h"
 #include "engine/TExportObserver.h"
@@ -20,7 +21,6 @@
 #include "ui/ResultLines.h"
 #include "ui/TExportForm.h"
 #include "ui/TForm1.h"
-#include "ui/TPrompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -54,26 +54,6 @@ double Ms(qint64 ns)
 {
     return double(ns) / 1e6;
 }
-
-// Answers nothing and shows nothing; counts what would have been shown.
-struct SilentPrompts : TPrompts {
-    int shown = 0;
-    void Error(QWidget *, const QString &text) override { Show(text); }
-    void Info(QWidget *, const QString &text) override { Show(text); }
-    void Report(QWidget *, const QString &text, const QString &) override { Show(text); }
-    void Message(QWidget *, const QString &text) override { Show(text); }
-    Answer Question(QWidget *, const QString &) override { return Answer::No; }
-    std::optional<QString> OpenFile(QWidget *, const FileRequest &) override { return std::nullopt; }
-    std::optional<QString> SaveFile(QWidget *, const FileRequest &) override { return std::nullopt; }
-    bool Print(QWidget *, QPrinter &) override { return false; }
-    bool PrinterSetup(QWidget *, QPrinter &) override { return false; }
-    std::optional<QString> Password(QWidget *, const QString &) override { return std::nullopt; }
-    void Show(const QString &text)
-    {
-        if (++shown <= 5)
-            std::fprintf(stderr, "shown: %s\n", qPrintable(text));
-    }
-};
 
 // The command-line tool's writing: each line in UTF-8 with CR LF, to a file.
 class FileObserver : public TExportObserver
@@ -146,7 +126,8 @@ int main(int argc, char **argv)
     }
 
     // 2. The window, on the same directory and query.
-    SilentPrompts prompts;
+    QuietPrompts prompts;
+    prompts.echo = true;
     TForm1 form(prompts, source);
     TExportForm exportForm(prompts);
     exportForm.SetStartDelay(0);

@@ -67,6 +67,11 @@ void TExportRun::RunExport()
     for (const TExportJob::Row &row : job_.rows)
         reads.append(row.property);
     directory_.ExpectReads(reads, job_.recursive);
+    // The run is over however it ends.
+    struct RunReads {
+        tNDS &directory;
+        ~RunReads() { directory.ExpectReads({}, false); }
+    } runReads{directory_};
     observer_.SetBusy(true);
     observer_.SetProgressPosition(0);
     observer_.SetProgressVisible(false);
@@ -96,12 +101,10 @@ void TExportRun::RunExport()
         }
     } catch (...) {
         Found.Clear();
-        directory_.ExpectReads({}, false);
         observer_.SetBusy(false);
         throw;
     }
     Found.Clear();
-    directory_.ExpectReads({}, false);
     observer_.SetBusy(false);
 }
 

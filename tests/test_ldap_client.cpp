@@ -337,6 +337,51 @@ private slots:
         QVERIFY(session->reports.isEmpty());
     }
 
+    // The names a listing hands out are relative to the context's name context, however
+    // far above the container it lies, typed or typeless as the context asks.
+    void listedNamesFollowTheNameContext()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        NWClient &client = *session->client;
+        const auto names = [&client](const char *nameContext, bool typeless, const char *container) {
+            QStringList listed;
+            const NWDSContextHandle context = client.NWDSCreateContext();
+            uint32_t flags = typeless ? DCV_TYPELESS_NAMES : 0;
+            client.NWDSSetContext(context, DCK_FLAGS, &flags);
+            client.NWDSSetContext(context, DCK_NAME_CONTEXT, nameContext);
+            Buf_T *buffer = nullptr;
+            client.NWDSAllocBuf(0xFC00, &buffer);
+            int32_t iteration = -1;
+            do {
+                if (client.NWDSList(context, container, &iteration, buffer) != 0)
+                    break;
+                uint32_t count = 0;
+                client.NWDSGetObjectCount(context, buffer, &count);
+                for (uint32_t i = 0; i < count; ++i) {
+                    char name[MAX_DN_BYTES] = {};
+                    Object_Info_T info{};
+                    uint32_t attributes = 0;
+                    if (client.NWDSGetObjectName(context, buffer, name, sizeof name, &attributes, &info) == 0)
+                        listed << QString::fromUtf8(name);
+                }
+            } while (iteration != -1);
+            client.NWDSFreeBuf(buffer);
+            client.NWDSFreeContext(context);
+            return listed;
+        };
+        QVERIFY(names("[Root]", true, "Sales.Acme").contains("jdoe.Sales.Acme"));
+        QVERIFY(names("[Root]", false, "Sales.Acme").contains("CN=jdoe.OU=Sales.O=Acme"));
+        QVERIFY(names("Acme", true, "Sales.Acme").contains("jdoe.Sales"));
+        QVERIFY(names("O=Acme", false, "Sales.Acme").contains("CN=jdoe.OU=Sales"));
+        QVERIFY(names("Sales.Acme", false, "Sales.Acme").contains("CN=jdoe"));
+        QVERIFY(names("Staff.Sales.Acme", true, "Sales.Acme").contains("jdoe.Sales.Acme"));
+        const QStringList escaped = names("[Root]", true, "Sales.Acme");
+        QVERIFY(escaped.contains("j\\.smith.Sales.Acme"));
+        QVERIFY(escaped.contains("Roe, Ann+ann.Sales.Acme"));
+        QVERIFY(session->reports.isEmpty());
+    }
+
     void typelessNamesResolveWithoutAListing()
     {
         auto session = Open(Admin());

@@ -1,6 +1,7 @@
 // Entries kept by the LDAP client: their values written as one block, taken apart again
 // with each attribute once, and kept by key within a bound on memory.
 
+#include "directory/ldap/LdapBerReader.h"
 #include "directory/ldap/LdapEntryBlock.h"
 #include "directory/ldap/LdapEntryStore.h"
 #include "directory/ldap/LdapEntryView.h"
@@ -8,6 +9,7 @@
 #include <QTest>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,6 +31,71 @@ class TestLdapEntry : public QObject
     Q_OBJECT
 
 private slots:
+    // An entry's attributes as a server sends them: a sequence of the type and the set
+    // of values, in short and long lengths; whatever is not a whole element is refused
+    // and leaves the reader where it was.
+    void berElementsReadAsSent()
+    {
+        std::string values = std::string("\x04\x03one", 5) + "\x04\x81\x80" + std::string(128, 'x');
+        std::string attribute = std::string("\x04\x02sn", 4) + "\x31\x81" + char(values.size()) + values;
+        std::string bytes =
+            "\x30\x81" + std::string(1, char(attribute.size())) + attribute + std::string("\x30\x00", 2);
+        LdapBerReader reader(bytes);
+        uint8_t tag = 0;
+        std::string_view contents;
+        QVERIFY(reader.Next(tag, contents));
+        QCOMPARE(tag, LdapBerReader::Sequence);
+        QCOMPARE(contents, std::string_view(attribute));
+        QVERIFY(reader.Next(tag, contents));
+        QVERIFY(contents.empty());
+        QVERIFY(reader.AtEnd());
+        QVERIFY(!reader.Next(tag, contents));
+
+        LdapBerReader parts(attribute);
+        std::string_view type;
+        std::string_view set;
+        QVERIFY(parts.Next(tag, type) && tag == LdapBerReader::OctetString && type == "sn");
+        QVERIFY(parts.Next(tag, set) && tag == LdapBerReader::Set);
+        LdapBerReader each(set);
+        std::string_view value;
+        QVERIFY(each.Next(tag, value) && value == "one");
+        QVERIFY(each.Next(tag, value) && value == std::string(128, 'x'));
+        QVERIFY(each.AtEnd());
+
+        // Two, three and four length bytes.
+        const std::pair<std::string, size_t> wide[] = {{std::string("\x04\x82\x01\x11", 4), 0x0111},
+                                                       {std::string("\x04\x83\x01\x11\x70", 5), 70000},
+                                                       {std::string("\x04\x84\x00\x01\x11\x70", 6), 70000}};
+        for (const auto &[header, size] : wide) {
+            const std::string element = header + std::string(size, 'b');
+            LdapBerReader lengthy(element);
+            QVERIFY(lengthy.Next(tag, value));
+            QCOMPARE(value.size(), size);
+            QVERIFY(lengthy.AtEnd());
+        }
+
+        for (const std::string &bad : {std::string("\x04", 1),
+                                       std::string("\x04\x05"
+                                                   "abcd",
+                                                   6),
+                                       std::string("\x04\x80"
+                                                   "abc\x00\x00",
+                                                   7),
+                                       std::string("\x1F\x01\x01x", 4), std::string("\x04\x85\x00\x00\x00\x00\x01x", 8),
+                                       std::string("\x04\x82\x01", 3),
+                                       std::string("\x04\x82\xFF\xFF"
+                                                   "ab",
+                                                   6)}) {
+            LdapBerReader refused(bad);
+            tag = 0x55;
+            value = "kept";
+            QVERIFY(!refused.Next(tag, value));
+            QCOMPARE(tag, uint8_t(0x55));
+            QCOMPARE(value, std::string_view("kept"));
+            QVERIFY(!refused.AtEnd());
+        }
+    }
+
     void blocksComeApartAsTheyWereWritten()
     {
         LdapEntryBlock block;

@@ -4,6 +4,10 @@
 
 #include <QTest>
 
+#include <cctype>
+#include <string>
+#include <vector>
+
 using LdapName::Rdn;
 
 class TestLdapName : public QObject
@@ -117,6 +121,67 @@ private slots:
         QCOMPARE(key("CN=ÉCOLE.O=Acme"), key("école.acme"));
         QCOMPARE(key("JÉRÔME.Acme"), key("jérôme.ACME"));
         QVERIFY(key("jdoe.Acme") != key("jdoe2.Acme"));
+    }
+
+    // A plain first part is taken as it stands: whatever is plain must read as the
+    // library reads the whole DN, and show and key as the general way makes them.
+    void plainPartsReadAsTheWholeDn()
+    {
+        const std::string alphabet = "cnoCN-1=,. +\\\"#;<>aZ9\x7F\xC3\xA9";
+        uint32_t seed = 12345;
+        const auto next = [&seed] {
+            seed = seed * 1103515245u + 12345u;
+            return seed >> 16;
+        };
+        int plain = 0;
+        for (int i = 0; i < 20000; ++i) {
+            std::string dn = (next() % 4 == 0) ? "" : "cn=";
+            const size_t length = next() % 12;
+            for (size_t k = 0; k < length; ++k)
+                dn.push_back(alphabet[next() % alphabet.size()]);
+            if (next() % 2)
+                dn += ",ou=Sales,o=Acme";
+            std::string_view type;
+            std::string_view value;
+            std::string_view rest;
+            if (!LdapName::PlainRdn(dn, type, value, rest))
+                continue;
+            ++plain;
+            std::vector<Rdn> whole;
+            std::vector<Rdn> after;
+            // Only the first part is vouched for: the whole reads when the rest does.
+            QVERIFY2(LdapName::ParseDn(dn, whole) == LdapName::ParseDn(rest, after), dn.c_str());
+            if (whole.empty())
+                continue;
+            QCOMPARE(whole.size(), after.size() + 1);
+            for (size_t r = 0; r < after.size(); ++r) {
+                QCOMPARE(whole[r + 1].size(), after[r].size());
+                QCOMPARE(whole[r + 1][0].value, after[r][0].value);
+            }
+            QCOMPARE(whole[0].size(), size_t(1));
+            QCOMPARE(whole[0][0].type, std::string(type));
+            QCOMPARE(whole[0][0].value, std::string(value));
+            const std::vector<Rdn> first{whole[0]};
+            QCOMPARE(LdapName::DottedOf(first, true), std::string(value));
+            std::string lower(value);
+            for (char &c : lower)
+                c = char(std::tolower(static_cast<unsigned char>(c)));
+            QCOMPARE(LdapName::Key(first), lower);
+        }
+        QVERIFY(plain > 1000);
+
+        std::string_view type;
+        std::string_view value;
+        std::string_view rest;
+        QVERIFY(LdapName::PlainRdn("cn=John Smith,o=Acme", type, value, rest));
+        QCOMPARE(std::string(value), "John Smith");
+        QCOMPARE(std::string(rest), "o=Acme");
+        QVERIFY(LdapName::PlainRdn("o=Acme", type, value, rest));
+        QVERIFY(rest.empty());
+        for (const char *notPlain :
+             {"cn=j.doe,o=x", "cn= a,o=x", "cn=a ,o=x", "cn=a\\,b,o=x", "cn=#41,o=x", "2.5.4.3=x,o=y", "cn=a+sn=b,o=x",
+              "cn=,o=x", "cn=a,", "cn=\"a\",o=x", "cn=\xC3\xA9,o=x", "cn=a=b,o=x", " cn=a,o=x", "cn =a,o=x", "-cn=a"})
+            QVERIFY2(!LdapName::PlainRdn(notPlain, type, value, rest), notPlain);
     }
 
     void refusesWhatIsNoDn()

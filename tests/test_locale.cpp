@@ -28,6 +28,19 @@ private slots:
         QCOMPARE(LocaleFormats::UpperCase(QStringLiteral("hélène çà")), QStringLiteral("HÉLÈNE ÇÀ"));
     }
 
+    // Plain ASCII takes a shorter way, which must give the locale's own upper case.
+    void upperCaseOfAsciiFollowsTheLocale()
+    {
+        LocaleFormats::SetLocale(QLocale(QLocale::French, QLocale::France));
+        QCOMPARE(LocaleFormats::UpperCase(QStringLiteral("issy-les-moulineaux 92")),
+                 QStringLiteral("ISSY-LES-MOULINEAUX 92"));
+        QCOMPARE(LocaleFormats::UpperCase(QStringLiteral("DÉJÀ")), QStringLiteral("DÉJÀ"));
+        LocaleFormats::SetLocale(QLocale(QLocale::Turkish, QLocale::Turkey));
+        QCOMPARE(LocaleFormats::UpperCase(QStringLiteral("istanbul")), QStringLiteral("\u0130STANBUL"));
+        LocaleFormats::SetLocale(QLocale(QLocale::Azerbaijani, QLocale::Azerbaijan));
+        QCOMPARE(LocaleFormats::UpperCase(QStringLiteral("baki")), QStringLiteral("BAK\u0130"));
+    }
+
     void cLocaleFallsBackToFrench()
     {
         // The test environment runs under the C locale.

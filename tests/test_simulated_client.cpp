@@ -1,3 +1,4 @@
+#include "directory/simulated/BufferPool.h"
 #include "directory/simulated/SimulatedClient.h"
 #include "directory/tNDS.h"
 
@@ -278,6 +279,34 @@ private:
     }
 
 private slots:
+    // A buffer made again from one freed is a new buffer: nothing of its last use shows.
+    void buffersFreedComeBackNew()
+    {
+        BufferPool pool;
+        Buf_T *first = pool.Allocate(64);
+        first->Start(Buf_T::Content::AttributeValues, 7);
+        QVERIFY(first->PutText("Surname"));
+        first->tree = 3;
+        first->object = 9;
+        first->itemsLeft = 2;
+        first->itemAttribute = "Surname";
+        pool.Free(first);
+        Buf_T *again = pool.Allocate(64);
+        QCOMPARE(again->Size(), size_t(64));
+        QCOMPARE(again->Length(), size_t(0));
+        QVERIFY(again->content == Buf_T::Content::Empty);
+        QCOMPARE(again->operation, 0u);
+        QCOMPARE(again->tree, -1);
+        QCOMPARE(again->object, int64_t(-1));
+        QCOMPARE(again->itemsLeft, 0u);
+        QVERIFY(again->itemAttribute.empty());
+        Buf_T *other = pool.Allocate(32);
+        QCOMPARE(other->Size(), size_t(32));
+        QVERIFY(other != again);
+        pool.Free(other);
+        pool.Free(again);
+    }
+
     void init()
     {
         QString error;

@@ -96,6 +96,31 @@ const UpperNameMemo &UpperNameAt(size_t position, const char *name)
     return entry;
 }
 
+// A property name as reads hand it to the client and look for it among an object's
+// names. A run reads the same few names for every object: their forms are kept.
+struct PropertyName {
+    QString name;
+    QString upper;
+    uint64_t bit = 0;
+    QByteArray client;
+};
+
+// The reference lasts until the next call.
+const PropertyName &FormsOf(const QString &name)
+{
+    constexpr size_t kKept = 32;
+    thread_local std::vector<PropertyName> memo;
+    for (const PropertyName &forms : memo) {
+        if (forms.name == name)
+            return forms;
+    }
+    if (memo.size() >= kKept)
+        memo.erase(memo.begin());
+    const QString upper = UpperName(name);
+    memo.push_back({name, upper, NameBit(upper), name.left(kMaxAttributeNameChars).toUtf8()});
+    return memo.back();
+}
+
 } // namespace
 
 TNW4Object::TNW4Object(tNDS &directory, const QString &objectName)
@@ -108,8 +133,8 @@ bool TNW4Object::HasAttribute(const QString &name)
 {
     if (attributes_.isEmpty())
         ReadAttributeNames();
-    const QString upper = UpperName(name);
-    return (attributeBits_ & NameBit(upper)) != 0 && attributes_.contains(upper);
+    const PropertyName &forms = FormsOf(name);
+    return (attributeBits_ & forms.bit) != 0 && attributes_.contains(forms.upper);
 }
 
 uint16_t TNW4Object::ReadValues(const QString &name, QStringList &lines)
@@ -237,7 +262,7 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
         return fail("NWDSInitBuf Failed");
     Buf_T *const request = buffers.Request();
     Buf_T *const result = buffers.Result();
-    code = client.NWDSPutAttrName(context, request, name.left(kMaxAttributeNameChars).toUtf8().constData());
+    code = client.NWDSPutAttrName(context, request, FormsOf(name).client.constData());
     if (code != 0) {
         Directory.ReportError(code, prefix() + QStringLiteral("NWDSPutAttrName Failed for") + name +
                                         QStringLiteral("\rError Code: ") + QString::number(code));

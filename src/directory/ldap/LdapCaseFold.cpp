@@ -4,6 +4,26 @@
 
 #include <algorithm>
 
+std::string_view LdapCaseFold::FoldedView(std::string_view text, std::string &scratch)
+{
+    bool capital = false;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            scratch = Folded(text);
+            return scratch;
+        }
+        capital = capital || (c >= 'A' && c <= 'Z');
+    }
+    if (!capital)
+        return text;
+    scratch.assign(text);
+    for (char &c : scratch) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return scratch;
+}
+
 std::string LdapCaseFold::Folded(std::string_view text)
 {
     // Plain ASCII, which nearly every name is, folds to its lower case; the rest takes

@@ -8,5 +8,8 @@
 namespace LdapCaseFold {
 
 std::string Folded(std::string_view text);
+// The same form, without allocating for plain ASCII: text itself when it has no capital,
+// else the folded text made in scratch (valid until scratch changes).
+std::string_view FoldedView(std::string_view text, std::string &scratch);
 
 } // namespace LdapCaseFold

@@ -6,6 +6,7 @@
 
 #include <ldap.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -179,6 +180,11 @@ bool LdapClient::Lost() const
 
 void LdapClient::Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts, const std::string &dn)
 {
+    RememberKey(TreeKey(tree, LdapName::Key(parts)), dn);
+}
+
+void LdapClient::RememberKey(std::string key, const std::string &dn)
+{
     if (names_.size() >= RememberedNames) {
         // The names handed out last stay known while the next ones come (a reader reads
         // the entries of a batch after it is listed); the naming contexts always do.
@@ -186,7 +192,7 @@ void LdapClient::Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts
         names_.clear();
         RememberContexts();
     }
-    names_.insert_or_assign(TreeKey(tree, LdapName::Key(parts)), dn);
+    names_.insert_or_assign(std::move(key), dn);
 }
 
 const std::string *LdapClient::Known(uint32_t tree, const std::vector<LdapName::Rdn> &parts) const
@@ -196,7 +202,11 @@ const std::string *LdapClient::Known(uint32_t tree, const std::vector<LdapName::
 
 const std::string *LdapClient::KnownKey(uint32_t tree, const std::string &nameKey) const
 {
-    const std::string key = TreeKey(tree, nameKey);
+    return KnownTreeKey(TreeKey(tree, nameKey));
+}
+
+const std::string *LdapClient::KnownTreeKey(std::string_view key) const
+{
     if (const auto found = names_.find(key); found != names_.end())
         return &found->second;
     if (const auto found = olderNames_.find(key); found != olderNames_.end())
@@ -211,8 +221,12 @@ NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn)
     // Most names handed in are typeless names handed out before, with nothing to
     // unescape: their key is the name itself, case-folded.
     if (const std::string_view text(name);
-        !text.empty() && text.front() != '.' && text.find_first_of("\\=+[") == std::string_view::npos) {
-        if (const std::string *known = KnownKey(tree, LdapCaseFold::Folded(text))) {
+        !text.empty() && text.front() != '.' &&
+        std::none_of(text.begin(), text.end(), [](char c) { return c == '\\' || c == '=' || c == '+' || c == '['; })) {
+        std::string &key = resolveKey_;
+        key.assign(reinterpret_cast<const char *>(&tree), sizeof tree);
+        key.append(LdapCaseFold::FoldedView(text, resolveFolded_));
+        if (const std::string *known = KnownTreeKey(key)) {
             dn = *known;
             return 0;
         }

@@ -8,6 +8,7 @@
 #include "directory/ldap/LdapName.h"
 #include "directory/ldap/LdapSchema.h"
 #include "directory/ldap/LdapServerConfig.h"
+#include "directory/ldap/LdapTextHash.h"
 #include "directory/simulated/BufferPool.h"
 #include "directory/simulated/DirectoryBuffer.h"
 
@@ -20,6 +21,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 // The directory client over LDAP: each configured server is one tree of the connection
@@ -141,6 +143,17 @@ private:
         std::string baseClass;
         bool container = false;
     };
+    // What the names of the entries of one listing share, made for its first entry of a
+    // plain part (LdapName::PlainRdn) whose DN ends with the listing's.
+    struct ParentNames {
+        bool made = false;
+        bool usable = false;   // the listing's DN parses, below the name context's level
+        bool typeless = false; // made for a context of typeless names
+        std::string topKey;    // made for this name context (NameTop::key)
+        std::string treeKey;   // TreeKey of the tree and no key
+        std::string key;       // the listing's entry's key (LdapName::Key)
+        std::string shown;     // what a name handed out has after the entry's own part
+    };
     struct Listing {
         uint32_t tree = 0;
         bool whole = true;                      // the entries come with their values
@@ -157,6 +170,7 @@ private:
         int sent = -1;         // the message of the next page, asked for ahead
         // The naming types of the entries listed, in childTypes_.
         std::vector<std::string> *childTypes = nullptr;
+        ParentNames parent;
     };
     // One object as read on its own: its attributes (schema indexes) with their values.
     struct ReadEntry {
@@ -182,11 +196,15 @@ private:
     NWDSCCODE Resolve(uint32_t tree, const char *name, std::string &dn);
     NWDSCCODE ResolveParts(uint32_t tree, const std::vector<LdapName::Rdn> &parts, std::string &dn);
     void Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts, const std::string &dn);
+    // The same with the name's key made (TreeKey).
+    void RememberKey(std::string key, const std::string &dn);
     // Remembers every tree's naming contexts and default context.
     void RememberContexts();
     // The DN of a name handed out; null when it is not remembered.
     const std::string *Known(uint32_t tree, const std::vector<LdapName::Rdn> &parts) const;
     const std::string *KnownKey(uint32_t tree, const std::string &nameKey) const;
+    // The same by the key with its tree (TreeKey).
+    const std::string *KnownTreeKey(std::string_view key) const;
     // The context's name context as parts, with their key (LdapName::Key).
     struct NameTop {
         std::vector<LdapName::Rdn> parts;
@@ -211,6 +229,10 @@ private:
     // Drops an open listing, abandoning the page asked for ahead.
     void CloseListing(std::map<int32_t, Listing>::iterator listing);
     NWDSCCODE FetchTop(Listing &listing);
+    // The name of a listed entry as handed out, remembered with its DN and its naming
+    // type; the DN itself when it does not parse.
+    std::string ListedName(const Context &context, const NameTop &top, Listing &listing, const std::string &dn);
+    void MakeParentNames(const Context &context, const NameTop &top, Listing &listing);
     // The listed entry of a search's entry; the values of one read whole are kept for
     // the reads to come.
     bool Listed(const Listing &listing, LDAPMessage *entry, ListedEntry &listed);
@@ -222,22 +244,25 @@ private:
     bool BelowOpenListing(uint32_t tree, const std::string &dn) const;
 
     // Reads.
-    static std::string ReadKey(uint32_t tree, const std::string &dn);
-    // What a search's entry tells of its class.
+    // The key of an entry's values in prefetched_, made in readKey_ (valid until the next).
+    std::string_view ReadKey(uint32_t tree, std::string_view dn);
+    // What a search's entry tells of its class, in views of the entry.
     struct EntryClasses {
-        std::string structural;           // structuralObjectClass
-        std::vector<std::string> classes; // objectClass
-        bool subordinates = false;        // hasSubordinates is TRUE
+        std::string_view structural;           // structuralObjectClass
+        std::vector<std::string_view> classes; // objectClass
+        bool subordinates = false;             // hasSubordinates is TRUE
     };
     // One pass over a search's entry: its DN, its classes, and into block (when not null)
     // the user attributes the schema knows with their values, those kept only when kept
     // is not null. False when it has no DN.
-    static bool ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn,
-                          EntryClasses &classes, LdapEntryBlock *block, const std::vector<bool> *kept = nullptr);
+    bool ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn, EntryClasses &classes,
+                   LdapEntryBlock *block, const std::vector<bool> *kept = nullptr);
     NWDSCCODE Fetch(uint32_t tree, const std::string &dn, std::string_view &block);
     // The object named as handed in, resolved, fetched and taken apart; the last one is
     // kept, as a reader reads one object's attributes one call after the other.
     NWDSCCODE FetchNamed(uint32_t tree, const char *object, const LdapEntryView *&entry);
+    // The schema index of an attribute name asked for, from asked_ or the schema.
+    int32_t AskedIndex(const LdapSchema &schema, std::string_view name);
     static NWDSCCODE CheckBuffer(const Buf_T *buffer, Buf_T::Content content);
     NWDSCCODE CarriedValue(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, const void *area, bool peek,
                            std::span<const uint8_t> &carried);
@@ -251,8 +276,14 @@ private:
     std::deque<ReadEntry> reads_;
     // Entries read with their listings, by ReadKey.
     LdapEntryStore prefetched_;
-    // The block of the entry being scanned.
+    // The block and the classes of the entry being scanned, and its key.
     LdapEntryBlock scanned_;
+    EntryClasses scannedClasses_;
+    std::string readKey_;
+    // The attribute types of the entry scanned last, in their order, with their schema
+    // indexes in typesOf_.
+    const LdapSchema *typesOf_ = nullptr;
+    std::vector<std::pair<std::string, int32_t>> types_;
     // The last object FetchNamed found, taken apart; not valid once the block it lies
     // in goes (reads_ drops it, or prefetched_ is cleared).
     struct LastRead {
@@ -262,13 +293,23 @@ private:
         LdapEntryView entry;
     };
     LastRead lastRead_;
+    struct AskedName {
+        const LdapSchema *schema = nullptr;
+        std::string name;
+        int32_t index = -1;
+    };
+    std::vector<AskedName> asked_;
     // NWDSRead's working storage.
     std::vector<const LdapEntryView::Attribute *> chosen_;
     std::string packed_;
     // Names handed out, by tree and key (LdapName::Key), with their DNs: the latest, and
     // the ones before them, kept while the latest fill up.
-    std::unordered_map<std::string, std::string> names_;
-    std::unordered_map<std::string, std::string> olderNames_;
+    using Names = std::unordered_map<std::string, std::string, LdapTextHash, std::equal_to<>>;
+    Names names_;
+    Names olderNames_;
+    // The key of the name Resolve looks up, and its folded text.
+    std::string resolveKey_;
+    std::string resolveFolded_;
     // What the run under way reads (ExpectReads).
     std::vector<std::string> expected_;
     bool expectedDescends_ = false;

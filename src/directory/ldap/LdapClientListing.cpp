@@ -22,10 +22,10 @@ const char *const ListedAttributes[] = {"objectClass", "structuralObjectClass", 
 const char *const WholeEntries[] = {LDAP_ALL_USER_ATTRIBUTES, "structuralObjectClass", "hasSubordinates", nullptr};
 
 // Notes the naming type of a listed entry among those of its container, a few at most.
-void NoteType(std::vector<std::string> &types, const std::string &type)
+void NoteType(std::vector<std::string> &types, std::string_view type)
 {
     if (types.size() < 4 && std::find(types.begin(), types.end(), type) == types.end())
-        types.push_back(type);
+        types.emplace_back(type);
 }
 
 // The paged-results control asking for the page after cookie (the first when null).
@@ -59,7 +59,7 @@ bool LdapClient::Listed(const Listing &listing, LDAPMessage *entry, ListedEntry 
     LDAP *ld = ConnectionOf(tree).Handle();
     NWDSCCODE code = 0;
     const LdapSchema *schema = SchemaOf(tree, &code);
-    EntryClasses classes;
+    EntryClasses &classes = scannedClasses_;
     scanned_.Clear();
     if (!ScanEntry(schema, ld, entry, listed.dn, classes, whole && schema ? &scanned_ : nullptr,
                    listing.request ? &listing.request->kept : nullptr))
@@ -71,7 +71,7 @@ bool LdapClient::Listed(const Listing &listing, LDAPMessage *entry, ListedEntry 
         base = schema->FindClass(classes.structural);
     if (base < 0 && schema) {
         std::vector<int32_t> effective;
-        for (const std::string &name : classes.classes) {
+        for (const std::string_view name : classes.classes) {
             const int32_t index = schema->FindClass(name);
             if (index >= 0 && (schema->Classes()[size_t(index)].flags & DS_EFFECTIVE_CLASS))
                 effective.push_back(index);
@@ -95,6 +95,65 @@ bool LdapClient::Listed(const Listing &listing, LDAPMessage *entry, ListedEntry 
     if (whole && schema)
         prefetched_.Keep(ReadKey(tree, listed.dn), scanned_.Bytes());
     return true;
+}
+
+void LdapClient::MakeParentNames(const Context &context, const NameTop &top, Listing &listing)
+{
+    ParentNames &parent = listing.parent;
+    parent.made = true;
+    parent.typeless = Typeless(context);
+    parent.topKey = top.key;
+    std::vector<LdapName::Rdn> parts;
+    parent.usable = LdapName::ParseDn(listing.dn, parts) && !parts.empty() && top.parts.size() <= parts.size();
+    if (!parent.usable)
+        return;
+    parent.key = LdapName::Key(parts);
+    parent.treeKey = TreeKey(listing.tree, {});
+    // The listing's entry as the name context shows it: without the name context itself.
+    if (!top.parts.empty()) {
+        const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.parts.size()), parts.end());
+        if (LdapName::Key(suffix) == top.key)
+            parts.resize(parts.size() - top.parts.size());
+    }
+    parent.shown = parts.empty() ? std::string() : '.' + LdapName::DottedOf(parts, parent.typeless);
+}
+
+std::string LdapClient::ListedName(const Context &context, const NameTop &top, Listing &listing, const std::string &dn)
+{
+    std::string_view type;
+    std::string_view value;
+    std::string_view rest;
+    if (LdapName::PlainRdn(dn, type, value, rest) && !rest.empty() && rest == listing.dn) {
+        ParentNames &parent = listing.parent;
+        if (!parent.made || parent.typeless != Typeless(context) || parent.topKey != top.key)
+            MakeParentNames(context, top, listing);
+        if (parent.usable) {
+            std::string key = parent.treeKey;
+            for (const char c : value)
+                key.push_back(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
+            key.push_back('.');
+            key.append(parent.key);
+            RememberKey(std::move(key), dn);
+            if (listing.childTypes)
+                NoteType(*listing.childTypes, type);
+            std::string name;
+            name.reserve(type.size() + 1 + value.size() + parent.shown.size());
+            if (!parent.typeless) {
+                for (const char c : type)
+                    name.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+                name.push_back('=');
+            }
+            name.append(value).append(parent.shown);
+            return name;
+        }
+    }
+    std::vector<LdapName::Rdn> parts;
+    if (!LdapName::ParseDn(dn, parts))
+        return dn;
+    Remember(listing.tree, parts, dn);
+    if (listing.childTypes && !parts.empty() && parts.front().size() == 1)
+        NoteType(*listing.childTypes, parts.front().front().type);
+    return HandedOut(context, top, std::move(parts));
 }
 
 std::shared_ptr<const LdapClient::Request> LdapClient::RequestOf(uint32_t tree)
@@ -352,13 +411,7 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         }
         const ListedEntry &entry = listing.pending.front();
         if (!containersOnly || entry.container) {
-            std::vector<LdapName::Rdn> parts;
-            const bool parsed = LdapName::ParseDn(entry.dn, parts);
-            if (parsed)
-                Remember(found->tree, parts, entry.dn);
-            if (parsed && listing.childTypes && !parts.empty() && parts.front().size() == 1)
-                NoteType(*listing.childTypes, parts.front().front().type);
-            const std::string name = parsed ? HandedOut(*found, top, std::move(parts)) : entry.dn;
+            const std::string name = ListedName(*found, top, listing, entry.dn);
             const size_t size = 5 * sizeof(uint32_t) + 2 * sizeof(uint16_t) + name.size() + entry.baseClass.size();
             uint8_t *at = name.size() < MAX_DN_BYTES ? out.Append(size) : nullptr;
             if (!at) {

@@ -1,5 +1,6 @@
 #include "directory/ldap/LdapClient.h"
 
+#include "directory/ldap/LdapBerReader.h"
 #include "directory/ldap/LdapResult.h"
 #include "directory/ldap/LdapValue.h"
 #include "directory/simulated/StreamFile.h"
@@ -9,6 +10,8 @@
 
 #include <strings.h>
 
+#include <charconv>
+
 #include <cstring>
 
 namespace {
@@ -17,6 +20,9 @@ namespace {
 constexpr size_t KeptObjects = 8;
 // What a result buffer carries for a value that cannot be converted.
 constexpr uint32_t NotConverted = UINT32_MAX;
+// Attribute names asked for that are kept with their schema indexes: a run asks for the
+// same few names for every object.
+constexpr size_t AskedNames = 16;
 // NWDSOpenStream: opening for writing.
 constexpr uint32_t DS_WRITE_STREAM = 0x2;
 
@@ -34,9 +40,12 @@ bool Named(std::string_view type, const char *name)
 
 } // namespace
 
-std::string LdapClient::ReadKey(uint32_t tree, const std::string &dn)
+std::string_view LdapClient::ReadKey(uint32_t tree, std::string_view dn)
 {
-    return std::to_string(tree) + '\n' + dn;
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, tree).ptr;
+    readKey_.assign(digits, end).append(1, '\n').append(dn);
+    return readKey_;
 }
 
 bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn,
@@ -49,34 +58,61 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
         return false;
     }
     dn.assign(name.bv_val, name.bv_len);
-    berval description{};
-    berval *values = nullptr;
-    while (ldap_get_attribute_ber(ld, found, position, &description, &values) == LDAP_SUCCESS && description.bv_val) {
+    classes.structural = {};
+    classes.classes.clear();
+    classes.subordinates = false;
+    if (typesOf_ != schema) {
+        typesOf_ = schema;
+        types_.clear();
+    }
+    // The attributes, each a sequence of its type and the set of its values, up to the
+    // end of the entry or to what does not read as one.
+    size_t at = 0;
+    ber_len_t remaining = 0;
+    berval attribute{};
+    while (ber_get_option(position, LBER_OPT_BER_REMAINING_BYTES, &remaining) == LBER_OPT_SUCCESS && remaining > 0 &&
+           ber_skip_element(position, &attribute) == LdapBerReader::Sequence) {
+        LdapBerReader parts(std::string_view(attribute.bv_val, attribute.bv_len));
+        uint8_t tag = 0;
+        std::string_view description;
+        std::string_view values;
+        if (!parts.Next(tag, description) || tag != LdapBerReader::OctetString || !parts.Next(tag, values) ||
+            tag != LdapBerReader::Set)
+            break;
         // Options (";binary", ";lang-fr") name the same attribute.
-        std::string_view type(description.bv_val, description.bv_len);
-        type = type.substr(0, type.find(';'));
-        const bool any = values && values[0].bv_val;
+        const std::string_view type = description.substr(0, description.find(';'));
+        LdapBerReader valueReader(values);
+        std::string_view first;
+        const bool any = valueReader.Next(tag, first) && tag == LdapBerReader::OctetString;
         // What a listing asks for besides the user attributes is not the object's.
         if (Named(type, "structuralObjectClass")) {
             if (any)
-                classes.structural.assign(values[0].bv_val, values[0].bv_len);
+                classes.structural = first;
         } else if (Named(type, "hasSubordinates")) {
-            classes.subordinates = any && std::string_view(values[0].bv_val, values[0].bv_len) == "TRUE";
+            classes.subordinates = any && first == "TRUE";
         } else {
-            if (Named(type, "objectClass")) {
-                for (size_t i = 0; any && values[i].bv_val; ++i)
-                    classes.classes.emplace_back(values[i].bv_val, values[i].bv_len);
-            }
-            const int32_t index = block && schema ? schema->FindAttribute(type) : -1;
-            if (index >= 0 && (!kept || (size_t(index) < kept->size() && (*kept)[size_t(index)]))) {
+            // Entries listed together come with their attributes in the same order.
+            if (at == types_.size())
+                types_.push_back({std::string(type), schema ? schema->FindAttribute(type) : -1});
+            else if (types_[at].first != type)
+                types_[at] = {std::string(type), schema ? schema->FindAttribute(type) : -1};
+            const int32_t index = block ? types_[at].second : -1;
+            ++at;
+            const bool objectClass = Named(type, "objectClass");
+            const bool keep = index >= 0 && (!kept || (size_t(index) < kept->size() && (*kept)[size_t(index)]));
+            if (keep)
                 block->StartAttribute(uint32_t(index));
-                for (size_t i = 0; any && values[i].bv_val; ++i)
-                    block->AddValue(std::string_view(values[i].bv_val, values[i].bv_len));
-                block->EndAttribute();
+            LdapBerReader rest(values);
+            std::string_view value;
+            while (any && rest.Next(tag, value) && tag == LdapBerReader::OctetString) {
+                if (objectClass)
+                    classes.classes.push_back(value);
+                if (keep)
+                    block->AddValue(value);
             }
+            if (keep)
+                block->EndAttribute();
         }
-        ber_memfree(values);
-        values = nullptr;
     }
     ber_free(position, 0);
     return true;
@@ -112,9 +148,8 @@ NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, std::string_vi
         return ERR_NO_SUCH_ENTRY;
     }
     std::string named;
-    EntryClasses classes;
     scanned_.Clear();
-    ScanEntry(schema, connection.Handle(), found, named, classes, &scanned_);
+    ScanEntry(schema, connection.Handle(), found, named, scannedClasses_, &scanned_);
     ldap_msgfree(result);
     if (reads_.size() >= KeptObjects) {
         reads_.pop_front();
@@ -144,6 +179,19 @@ NWDSCCODE LdapClient::FetchNamed(uint32_t tree, const char *object, const LdapEn
     lastRead_.valid = true;
     entry = &lastRead_.entry;
     return 0;
+}
+
+int32_t LdapClient::AskedIndex(const LdapSchema &schema, std::string_view name)
+{
+    for (const AskedName &asked : asked_) {
+        if (asked.schema == &schema && asked.name == name)
+            return asked.index;
+    }
+    const int32_t index = schema.FindAttribute(name);
+    if (asked_.size() >= AskedNames)
+        asked_.erase(asked_.begin());
+    asked_.push_back({&schema, std::string(name), index});
+    return index;
 }
 
 NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, uint32_t infoType, bool allAttrs,
@@ -176,7 +224,7 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
         bool asked = false;
         while (attrNames->NextName(offset, name)) {
             asked = true;
-            const int32_t index = schema.FindAttribute(name);
+            const int32_t index = AskedIndex(schema, name);
             if (const LdapEntryView::Attribute *attribute = index >= 0 ? entry->Find(uint32_t(index)) : nullptr)
                 chosen.push_back(attribute);
         }

@@ -143,6 +143,32 @@ bool ParseDn(std::string_view dn, std::vector<Rdn> &parts)
     return ok;
 }
 
+bool PlainRdn(std::string_view dn, std::string_view &type, std::string_view &value, std::string_view &rest)
+{
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    size_t i = 0;
+    if (dn.empty() || !letter(dn[0]))
+        return false;
+    while (i < dn.size() && (letter(dn[i]) || digit(dn[i]) || dn[i] == '-'))
+        ++i;
+    if (i == dn.size() || dn[i] != '=')
+        return false;
+    type = dn.substr(0, i);
+    const size_t start = ++i;
+    for (; i < dn.size() && dn[i] != ','; ++i) {
+        const char c = dn[i];
+        if (c < ' ' || c > '~' || c == '"' || c == '+' || c == ';' || c == '<' || c == '>' || c == '\\' || c == '=' ||
+            c == '#' || c == '.')
+            return false;
+    }
+    value = dn.substr(start, i - start);
+    if (value.empty() || value.front() == ' ' || value.back() == ' ')
+        return false;
+    rest = i < dn.size() ? dn.substr(i + 1) : std::string_view();
+    return i == dn.size() || !rest.empty();
+}
+
 bool ToDotted(std::string_view dn, bool typeless, std::string &dotted)
 {
     std::vector<Rdn> parts;

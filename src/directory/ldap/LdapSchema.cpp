@@ -79,16 +79,22 @@ void AppendNew(std::vector<std::string> &list, const std::string &item)
 
 } // namespace
 
+int32_t LdapSchema::Find(const Index &index, std::string_view name)
+{
+    // Names are looked up for every attribute of every entry listed.
+    thread_local std::string scratch;
+    const auto found = index.find(LdapCaseFold::FoldedView(name, scratch));
+    return found == index.end() ? -1 : int32_t(found->second);
+}
+
 int32_t LdapSchema::FindAttribute(std::string_view name) const
 {
-    const auto found = attributeIndex_.find(LdapCaseFold::Folded(name));
-    return found == attributeIndex_.end() ? -1 : int32_t(found->second);
+    return Find(attributeIndex_, name);
 }
 
 int32_t LdapSchema::FindClass(std::string_view name) const
 {
-    const auto found = classIndex_.find(LdapCaseFold::Folded(name));
-    return found == classIndex_.end() ? -1 : int32_t(found->second);
+    return Find(classIndex_, name);
 }
 
 void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std::vector<std::string> &attributeTypes)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "directory/ldap/LdapTextHash.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,8 +46,11 @@ public:
     int32_t FindClass(std::string_view name) const;
 
 private:
+    using Index = std::unordered_map<std::string, uint32_t, LdapTextHash, std::equal_to<>>;
+    static int32_t Find(const Index &index, std::string_view name);
+
     std::vector<Attribute> attributes_;
     std::vector<Class> classes_;
-    std::unordered_map<std::string, uint32_t> attributeIndex_;
-    std::unordered_map<std::string, uint32_t> classIndex_;
+    Index attributeIndex_;
+    Index classIndex_;
 };

@@ -37,6 +37,7 @@ struct Buf_T {
     std::unique_ptr<uint8_t[]> TakeStorage();
 
     size_t Size() const { return size_; }
+    uint8_t *Bytes() { return data_.get(); }
     size_t Length() const { return length_; }
 
     // Empties the buffer for new content: a request leads with a name count of 0, a

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// The elements of BER-encoded bytes, one after the other, as a search's entry holds its
+// attributes (each a sequence of a type and a set of values): read here rather than one
+// library call per attribute, which cost more than the rest of a listing. Only what LDAP
+// uses is read: one-byte tags and definite lengths.
+class LdapBerReader
+{
+public:
+    static constexpr uint8_t OctetString = 0x04;
+    static constexpr uint8_t Sequence = 0x30;
+    static constexpr uint8_t Set = 0x31;
+
+    explicit LdapBerReader(std::string_view bytes) : rest_(bytes) {}
+
+    bool AtEnd() const { return rest_.empty(); }
+    // The next element's tag and contents; false, reading nothing, when the bytes left
+    // do not start with a whole element.
+    bool Next(uint8_t &tag, std::string_view &contents);
+
+private:
+    std::string_view rest_;
+};

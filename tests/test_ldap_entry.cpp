@@ -155,8 +155,8 @@ private slots:
         int kept = 1;
         while (store.Keep("0\ncn=" + std::to_string(kept) + ",o=Acme", std::string(1000, 'v')))
             ++kept;
-        // 32 KiB hold the table of slots (16 KiB) and 16 such entries.
-        QVERIFY2(kept > 10 && kept <= 17, qPrintable(QString::number(kept)));
+        // 32 KiB hold the table of slots (8 KiB) and 24 such entries.
+        QVERIFY2(kept > 16 && kept <= 25, qPrintable(QString::number(kept)));
         QCOMPARE(store.Find("0\ncn=1,o=Acme").value_or("none"), std::string(1000, 'v'));
         QCOMPARE(store.Find("0\ncn=" + std::to_string(kept - 1) + ",o=Acme").value_or("none"), std::string(1000, 'v'));
         QVERIFY(!store.Find("0\ncn=" + std::to_string(kept) + ",o=Acme"));
@@ -171,6 +171,21 @@ private slots:
         for (int i = 0; i < 5000; ++i)
             QCOMPARE(large.Find("0\ncn=user" + std::to_string(i) + ",o=Acme").value_or("none"), std::to_string(i * 7));
         QVERIFY(!large.Find("0\ncn=user5000,o=Acme"));
+
+        // An entry larger than the store's chunks has one of its own, and the entries
+        // after it still go where there is room.
+        LdapEntryStore wide(48 << 20);
+        QVERIFY(wide.Keep("small", "before"));
+        const std::string photo(17 << 20, 'p');
+        QVERIFY(wide.Keep("photo", photo));
+        QVERIFY(wide.Keep("after", "after"));
+        QVERIFY(wide.Keep("photo2", photo));
+        QCOMPARE(wide.Find("small").value_or("none"), "before");
+        QVERIFY(wide.Find("photo").value_or("none") == photo);
+        QCOMPARE(wide.Find("after").value_or("none"), "after");
+        QVERIFY(wide.Find("photo2").value_or("none") == photo);
+        QVERIFY(!wide.Keep("photo3", photo)); // past the 48 MiB allowed
+        QCOMPARE(wide.Find("small").value_or("none"), "before");
     }
 };
 

@@ -12,6 +12,11 @@ uint64_t LdapEntryStore::HashOf(std::string_view key)
     return hash;
 }
 
+const uint8_t *LdapEntryStore::At(uint32_t place) const
+{
+    return chunks_[(place >> 24) - 1].get() + (place & 0xFFFFFF);
+}
+
 std::string_view LdapEntryStore::KeyOf(const uint8_t *kept)
 {
     uint32_t size = 0;
@@ -31,9 +36,10 @@ std::string_view LdapEntryStore::BlockOf(const uint8_t *kept)
 size_t LdapEntryStore::SlotOf(std::string_view key, uint64_t hash) const
 {
     const size_t mask = slots_.size() - 1;
+    const uint32_t high = uint32_t(hash >> 32);
     for (size_t at = size_t(hash) & mask;; at = (at + 1) & mask) {
         const Slot &slot = slots_[at];
-        if (!slot.kept || (slot.hash == hash && KeyOf(slot.kept) == key))
+        if (slot.place == 0 || (slot.hash == high && KeyOf(At(slot.place)) == key))
             return at;
     }
 }
@@ -43,9 +49,27 @@ void LdapEntryStore::Grow()
     std::vector<Slot> old = std::move(slots_);
     slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
     for (const Slot &slot : old) {
-        if (slot.kept)
-            slots_[SlotOf(KeyOf(slot.kept), slot.hash)] = slot;
+        if (slot.place != 0)
+            slots_[SlotOf(KeyOf(At(slot.place)), HashOf(KeyOf(At(slot.place))))] = slot;
     }
+}
+
+uint32_t LdapEntryStore::Place(size_t size)
+{
+    if (current_ != 0 && size <= ChunkBytes - used_) {
+        const uint32_t place = uint32_t(current_ << 24 | used_);
+        used_ += size;
+        return place;
+    }
+    if (chunks_.size() >= MaxChunks)
+        return 0;
+    // An entry larger than a chunk has one of its own; the chunk being filled stays.
+    chunks_.push_back(std::make_unique_for_overwrite<uint8_t[]>(std::max(size, ChunkBytes)));
+    if (size > ChunkBytes)
+        return uint32_t(chunks_.size() << 24);
+    current_ = chunks_.size();
+    used_ = size;
+    return uint32_t(current_ << 24);
 }
 
 bool LdapEntryStore::Keep(std::string_view key, std::string_view block)
@@ -53,21 +77,28 @@ bool LdapEntryStore::Keep(std::string_view key, std::string_view block)
     if (key.size() > UINT32_MAX || block.size() > UINT32_MAX)
         return false;
     const uint64_t hash = HashOf(key);
-    if (!slots_.empty() && slots_[SlotOf(key, hash)].kept)
+    if (!slots_.empty() && slots_[SlotOf(key, hash)].place != 0)
         return true;
     const size_t bytes = 2 * sizeof(uint32_t) + key.size() + block.size();
     const bool grow = 2 * (count_ + 1) > slots_.size();
     const size_t table = (grow ? std::max<size_t>(1024, 2 * slots_.size()) : slots_.size()) * sizeof(Slot);
     if (bytes_ + bytes + table > capacity_)
         return false;
+    const uint32_t place = Place(bytes);
+    if (place == 0)
+        return false;
     if (grow)
         Grow();
+    uint8_t *at = chunks_[(place >> 24) - 1].get() + (place & 0xFFFFFF);
     const uint32_t keySize = uint32_t(key.size());
     const uint32_t blockSize = uint32_t(block.size());
-    scratch_.clear();
-    scratch_.append(reinterpret_cast<const char *>(&keySize), sizeof keySize).append(key);
-    scratch_.append(reinterpret_cast<const char *>(&blockSize), sizeof blockSize).append(block);
-    slots_[SlotOf(key, hash)] = {arena_.Store(scratch_.data(), scratch_.size()), hash};
+    std::memcpy(at, &keySize, sizeof keySize);
+    std::memcpy(at + sizeof keySize, key.data(), key.size());
+    at += sizeof keySize + key.size();
+    std::memcpy(at, &blockSize, sizeof blockSize);
+    if (!block.empty())
+        std::memcpy(at + sizeof blockSize, block.data(), block.size());
+    slots_[SlotOf(key, hash)] = {place, uint32_t(hash >> 32)};
     bytes_ += bytes;
     ++count_;
     return true;
@@ -78,15 +109,17 @@ std::optional<std::string_view> LdapEntryStore::Find(std::string_view key) const
     if (slots_.empty())
         return std::nullopt;
     const Slot &slot = slots_[SlotOf(key, HashOf(key))];
-    if (!slot.kept)
+    if (slot.place == 0)
         return std::nullopt;
-    return BlockOf(slot.kept);
+    return BlockOf(At(slot.place));
 }
 
 void LdapEntryStore::Clear()
 {
     slots_ = {};
-    arena_ = ByteArena();
+    chunks_.clear();
+    current_ = 0;
+    used_ = 0;
     bytes_ = 0;
     count_ = 0;
 }

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "directory/simulated/ByteArena.h"
-
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // Entry blocks (LdapEntryBlock) kept by key within a bound on the memory they take:
-// each key with its block in an arena, found through a table of open addressing, so that
-// a million entries cost little besides their bytes. Nothing is dropped before Clear, and
-// a block found stays where it is until then.
+// each key with its block in chunks of its own, found through a table of open
+// addressing whose slots take 8 bytes, so that a million entries cost little besides
+// their bytes. Nothing is dropped before Clear, and a block found stays where it is
+// until then.
 class LdapEntryStore
 {
 public:
@@ -26,21 +26,30 @@ public:
     void Clear();
 
 private:
+    // Where an entry lies: its chunk (counted from 1, 0 for an empty slot) in the top
+    // byte, its offset in the chunk below; with the top half of its key's hash.
     struct Slot {
-        const uint8_t *kept = nullptr; // key size, key, block size, block (sizes: 4 bytes)
-        uint64_t hash = 0;
+        uint32_t place = 0;
+        uint32_t hash = 0;
     };
+    static constexpr size_t ChunkBytes = size_t(1) << 24;
+    static constexpr size_t MaxChunks = 255;
+
     static uint64_t HashOf(std::string_view key);
+    const uint8_t *At(uint32_t place) const;
     static std::string_view KeyOf(const uint8_t *kept);
     static std::string_view BlockOf(const uint8_t *kept);
     // The slot of key, or the empty one where it would go.
     size_t SlotOf(std::string_view key, uint64_t hash) const;
+    // Room for an entry of size bytes; 0 when there are chunks no more.
+    uint32_t Place(size_t size);
     void Grow();
 
     size_t capacity_;
-    size_t bytes_ = 0; // in the arena
+    size_t bytes_ = 0; // of the entries
     size_t count_ = 0;
-    ByteArena arena_;
-    std::string scratch_;     // the entry being kept
+    std::vector<std::unique_ptr<uint8_t[]>> chunks_;
+    size_t current_ = 0;      // the chunk entries go in, counted from 1
+    size_t used_ = 0;         // in it
     std::vector<Slot> slots_; // a power of two in size, at most half full
 };

@@ -8,6 +8,8 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -136,6 +138,26 @@ private slots:
         }
         QVERIFY(!view.Decode(std::string_view(whole).substr(0, whole.size() - 1)));
         QVERIFY(view.Attributes().empty());
+
+        // Each attribute once: a cut anywhere but between two attributes is refused.
+        LdapEntryBlock once;
+        std::vector<size_t> ends{0};
+        for (const uint32_t attribute : {7u, 300u, 9u}) {
+            once.StartAttribute(attribute);
+            for (uint32_t v = 0; v < attribute % 4; ++v)
+                once.AddValue(std::string(100 + v * 50, char('a' + v)));
+            once.EndAttribute();
+            ends.push_back(once.Bytes().size());
+        }
+        const std::string onceWhole(once.Bytes());
+        for (size_t cut = 1; cut < onceWhole.size(); ++cut) {
+            const bool between = std::find(ends.begin(), ends.end(), cut) != ends.end();
+            QCOMPARE(view.Decode(std::string_view(onceWhole).substr(0, cut)), between);
+        }
+        QVERIFY(view.Decode(onceWhole));
+        QCOMPARE(ValuesOf(view, 7).size(), size_t(3));
+        QCOMPARE(ValuesOf(view, 300).size(), size_t(0));
+        QCOMPARE(ValuesOf(view, 9).size(), size_t(1));
         block.Clear();
         QVERIFY(view.Decode(block.Bytes()));
         QVERIFY(view.Attributes().empty());

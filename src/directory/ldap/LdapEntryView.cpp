@@ -48,6 +48,40 @@ bool LdapEntryView::Decode(std::string_view block)
         values_.clear();
         return false;
     };
+    // Most blocks name each attribute once: their values are taken in one pass.
+    std::string_view rest = block;
+    while (!rest.empty()) {
+        uint64_t index = 0;
+        if (!TakeNumber(rest, index) || index > UINT32_MAX)
+            return refuse();
+        if (Slot(uint32_t(index)))
+            return DecodeRepeated(block);
+        attributes_.push_back({uint32_t(index), uint32_t(values_.size()), 0});
+        for (;;) {
+            uint64_t size = 0;
+            if (!TakeNumber(rest, size) || values_.size() >= UINT32_MAX)
+                return refuse();
+            if (size == 0)
+                break;
+            if (--size > rest.size())
+                return refuse();
+            values_.push_back(rest.substr(0, size));
+            ++attributes_.back().count;
+            rest.remove_prefix(size);
+        }
+    }
+    return true;
+}
+
+bool LdapEntryView::DecodeRepeated(std::string_view block)
+{
+    attributes_.clear();
+    values_.clear();
+    const auto refuse = [this] {
+        attributes_.clear();
+        values_.clear();
+        return false;
+    };
     // First the attributes and their counts of values, then the values in their places.
     for (int pass = 0; pass < 2; ++pass) {
         std::string_view rest = block;

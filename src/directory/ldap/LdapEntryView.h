@@ -29,6 +29,9 @@ public:
 
 private:
     Attribute *Slot(uint32_t attribute);
+    // Decode for a block that names an attribute more than once (options): first the
+    // attributes and their counts, then the values in their places.
+    bool DecodeRepeated(std::string_view block);
 
     std::vector<Attribute> attributes_;
     std::vector<std::string_view> values_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -38,27 +39,6 @@ std::vector<uint32_t> RoughOrder(qsizetype count, const NameAt &name)
     return order;
 }
 
-// Sorts the positions from first to last by their collation keys, ties by position, and
-// keeps the first of equal names at the start of the range; gives the end of those kept.
-// The keys are freed on return.
-uint32_t *SortChunk(const QCollator &collator, const NameAt &name, uint32_t *first, uint32_t *last)
-{
-    std::vector<std::pair<QCollatorSortKey, uint32_t>> keys;
-    keys.reserve(size_t(last - first));
-    for (const uint32_t *position = first; position != last; ++position)
-        keys.emplace_back(collator.sortKey(name(*position)), *position);
-    std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) {
-        const int order = a.first.compare(b.first);
-        return order != 0 ? order < 0 : a.second < b.second;
-    });
-    uint32_t *kept = first;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        if (i == 0 || keys[i - 1].first.compare(keys[i].first) != 0)
-            *kept++ = keys[i].second;
-    }
-    return kept;
-}
-
 // The order of two names as their collation keys give it. compare() gives it without
 // making keys, except that it puts an empty name before any other, where the keys may tie
 // (a name of ignorable characters only), and that in the C locale it follows the case
@@ -68,6 +48,82 @@ int KeyOrder(const QCollator &collator, bool keysOnly, const QString &a, const Q
     if (keysOnly || a.isEmpty() || b.isEmpty())
         return collator.sortKey(a).compare(collator.sortKey(b));
     return collator.compare(a, b);
+}
+
+// Sorts by less, stably: the ascending runs the order already has are found, then merged
+// pair by pair. Names in the rough order are mostly in order already, so a sort costs
+// little more than a comparison per name.
+template <typename Less> void NaturalMergeSort(std::vector<uint32_t> &items, Less less)
+{
+    const size_t count = items.size();
+    std::vector<size_t> bounds{0};
+    for (size_t i = 1; i < count; ++i) {
+        if (less(items[i], items[i - 1]))
+            bounds.push_back(i);
+    }
+    bounds.push_back(count);
+    std::vector<uint32_t> merged(count);
+    while (bounds.size() > 2) {
+        std::vector<size_t> next{0};
+        size_t run = 0;
+        for (; run + 2 < bounds.size(); run += 2) {
+            std::merge(items.begin() + std::ptrdiff_t(bounds[run]), items.begin() + std::ptrdiff_t(bounds[run + 1]),
+                       items.begin() + std::ptrdiff_t(bounds[run + 1]), items.begin() + std::ptrdiff_t(bounds[run + 2]),
+                       merged.begin() + std::ptrdiff_t(bounds[run]), less);
+            next.push_back(bounds[run + 2]);
+        }
+        if (run + 1 < bounds.size()) { // a run left without a pair
+            std::copy(items.begin() + std::ptrdiff_t(bounds[run]), items.end(),
+                      merged.begin() + std::ptrdiff_t(bounds[run]));
+            next.push_back(count);
+        }
+        items.swap(merged);
+        bounds = std::move(next);
+    }
+}
+
+// Sorts the positions from first to last in the collator's order, ties by position, and
+// keeps the first of equal names at the start of the range; gives the end of those kept.
+// Names are compared as they are, without collation keys (which cost more to make than
+// the comparisons of an order nearly right), except where only keys give the order.
+uint32_t *SortChunk(const QCollator &collator, const NameAt &name, uint32_t *first, uint32_t *last)
+{
+    const bool keysOnly = collator.locale().language() == QLocale::C;
+    const size_t count = size_t(last - first);
+    if (keysOnly) {
+        std::vector<std::pair<QCollatorSortKey, uint32_t>> keys;
+        keys.reserve(count);
+        for (const uint32_t *position = first; position != last; ++position)
+            keys.emplace_back(collator.sortKey(name(*position)), *position);
+        std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) {
+            const int order = a.first.compare(b.first);
+            return order != 0 ? order < 0 : a.second < b.second;
+        });
+        uint32_t *kept = first;
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (i == 0 || keys[i - 1].first.compare(keys[i].first) != 0)
+                *kept++ = keys[i].second;
+        }
+        return kept;
+    }
+    std::vector<QString> names;
+    names.reserve(count);
+    for (const uint32_t *position = first; position != last; ++position)
+        names.push_back(name(*position));
+    std::vector<uint32_t> items(count);
+    for (size_t i = 0; i < count; ++i)
+        items[i] = uint32_t(i);
+    NaturalMergeSort(items, [&](uint32_t a, uint32_t b) {
+        const int order = KeyOrder(collator, false, names[a], names[b]);
+        return order != 0 ? order < 0 : first[a] < first[b];
+    });
+    std::vector<uint32_t> positions(first, last);
+    uint32_t *kept = first;
+    for (size_t i = 0; i < count; ++i) {
+        if (i == 0 || KeyOrder(collator, false, names[items[i - 1]], names[items[i]]) != 0)
+            *kept++ = positions[items[i]];
+    }
+    return kept;
 }
 
 // The next name of a sorted chunk.

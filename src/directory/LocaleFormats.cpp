@@ -59,24 +59,28 @@ QString UpperCase(const QString &text)
     // Conditions upper-case a value of every object: plain ASCII is upper-cased letter by
     // letter, except where the locale's "i" takes a dot.
     if (locale.language() != QLocale::Turkish && locale.language() != QLocale::Azerbaijani) {
-        bool lower = false;
-        bool ascii = true;
-        for (const QChar c : text) {
-            ascii = ascii && c.unicode() < 0x80;
-            lower = lower || (c >= u'a' && c <= u'z');
-        }
-        if (ascii && !lower)
-            return text;
-        if (ascii) {
-            QString upper = text;
-            for (QChar &c : upper) {
-                if (c >= u'a' && c <= u'z')
-                    c = QChar(c.unicode() - u'a' + u'A');
-            }
-            return upper;
-        }
+        if (std::optional<QString> upper = AsciiUpperCase(text))
+            return *std::move(upper);
     }
     return locale.toUpper(text);
+}
+
+std::optional<QString> AsciiUpperCase(const QString &text)
+{
+    bool lower = false;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return std::nullopt;
+        lower = lower || (c >= u'a' && c <= u'z');
+    }
+    if (!lower)
+        return text;
+    QString upper = text;
+    for (QChar &c : upper) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - u'a' + u'A');
+    }
+    return upper;
 }
 
 } // namespace LocaleFormats

@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <optional>
+
 // The locale's date and time formats and upper-casing, as the directory values,
 // conditions and evaluation use them. The system locale serves, except the C/POSIX
 // locale, for which French (fr_FR), the language of the window, stands in.
@@ -19,5 +21,7 @@ QString ShortDateFormat();
 QString LongTimeFormat();
 // Upper-casing by the locale's rules, accented letters included.
 QString UpperCase(const QString &text);
+// Plain ASCII upper-cased letter by letter; nothing when the text is not plain ASCII.
+std::optional<QString> AsciiUpperCase(const QString &text);
 
 } // namespace LocaleFormats

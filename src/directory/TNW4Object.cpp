@@ -2,6 +2,7 @@
 
 #include "directory/ClientBufferPair.h"
 #include "directory/FormatValue.h"
+#include "directory/LocaleFormats.h"
 #include "directory/tNDS.h"
 
 #include <QHash>
@@ -49,20 +50,9 @@ QString UpperName(const char *name)
 
 QString UpperName(const QString &name)
 {
-    bool lower = false;
-    for (const QChar c : name) {
-        if (c.unicode() >= 0x80)
-            return name.toUpper();
-        lower = lower || (c >= u'a' && c <= u'z');
-    }
-    if (!lower)
-        return name;
-    QString upper = name;
-    for (QChar &c : upper) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - u'a' + u'A');
-    }
-    return upper;
+    if (std::optional<QString> upper = LocaleFormats::AsciiUpperCase(name))
+        return *std::move(upper);
+    return name.toUpper();
 }
 
 uint64_t NameBit(const QString &upper)

@@ -2,14 +2,14 @@
 
 #include <QString>
 
-#include <algorithm>
-
 std::string_view LdapCaseFold::FoldedView(std::string_view text, std::string &scratch)
 {
+    // Plain ASCII, which nearly every name is, folds to its lower case; the rest takes
+    // the full Unicode folding.
     bool capital = false;
     for (const char c : text) {
         if (static_cast<unsigned char>(c) >= 0x80) {
-            scratch = Folded(text);
+            scratch = QString::fromUtf8(text.data(), qsizetype(text.size())).toCaseFolded().toStdString();
             return scratch;
         }
         capital = capital || (c >= 'A' && c <= 'Z');
@@ -26,15 +26,7 @@ std::string_view LdapCaseFold::FoldedView(std::string_view text, std::string &sc
 
 std::string LdapCaseFold::Folded(std::string_view text)
 {
-    // Plain ASCII, which nearly every name is, folds to its lower case; the rest takes
-    // the full Unicode folding.
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        std::string folded(text);
-        for (char &c : folded) {
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-        }
-        return folded;
-    }
-    return QString::fromUtf8(text.data(), qsizetype(text.size())).toCaseFolded().toStdString();
+    std::string scratch;
+    const std::string_view folded = FoldedView(text, scratch);
+    return folded.data() == scratch.data() ? scratch : std::string(folded);
 }

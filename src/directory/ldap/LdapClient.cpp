@@ -225,7 +225,7 @@ NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn)
         std::none_of(text.begin(), text.end(), [](char c) { return c == '\\' || c == '=' || c == '+' || c == '['; })) {
         std::string &key = resolveKey_;
         key.assign(reinterpret_cast<const char *>(&tree), sizeof tree);
-        key.append(LdapCaseFold::FoldedView(text, resolveFolded_));
+        key.append(LdapCaseFold::FoldedView(text, folded_));
         if (const std::string *known = KnownTreeKey(key)) {
             dn = *known;
             return 0;

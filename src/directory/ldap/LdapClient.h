@@ -307,9 +307,9 @@ private:
     using Names = std::unordered_map<std::string, std::string, LdapTextHash, std::equal_to<>>;
     Names names_;
     Names olderNames_;
-    // The key of the name Resolve looks up, and its folded text.
+    // The key of the name Resolve looks up; text case-folded for a key being made.
     std::string resolveKey_;
-    std::string resolveFolded_;
+    std::string folded_;
     // What the run under way reads (ExpectReads).
     std::vector<std::string> expected_;
     bool expectedDescends_ = false;

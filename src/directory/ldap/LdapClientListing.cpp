@@ -1,5 +1,7 @@
 #include "directory/ldap/LdapClient.h"
 
+#include "directory/ldap/LdapCaseFold.h"
+
 #include "directory/ldap/LdapResult.h"
 
 #include <ldap.h>
@@ -129,8 +131,7 @@ std::string LdapClient::ListedName(const Context &context, const NameTop &top, L
             MakeParentNames(context, top, listing);
         if (parent.usable) {
             std::string key = parent.treeKey;
-            for (const char c : value)
-                key.push_back(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
+            key.append(LdapCaseFold::FoldedView(value, folded_));
             key.push_back('.');
             key.append(parent.key);
             RememberKey(std::move(key), dn);
@@ -138,11 +139,8 @@ std::string LdapClient::ListedName(const Context &context, const NameTop &top, L
                 NoteType(*listing.childTypes, type);
             std::string name;
             name.reserve(type.size() + 1 + value.size() + parent.shown.size());
-            if (!parent.typeless) {
-                for (const char c : type)
-                    name.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
-                name.push_back('=');
-            }
+            if (!parent.typeless)
+                name.append(LdapName::Upper(type)).push_back('=');
             name.append(value).append(parent.shown);
             return name;
         }

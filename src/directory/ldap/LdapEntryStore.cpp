@@ -12,7 +12,7 @@ uint64_t LdapEntryStore::HashOf(std::string_view key)
     return hash;
 }
 
-const uint8_t *LdapEntryStore::At(uint32_t place) const
+uint8_t *LdapEntryStore::At(uint32_t place) const
 {
     return chunks_[(place >> 24) - 1].get() + (place & 0xFFFFFF);
 }
@@ -49,8 +49,10 @@ void LdapEntryStore::Grow()
     std::vector<Slot> old = std::move(slots_);
     slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
     for (const Slot &slot : old) {
-        if (slot.place != 0)
-            slots_[SlotOf(KeyOf(At(slot.place)), HashOf(KeyOf(At(slot.place))))] = slot;
+        if (slot.place != 0) {
+            const std::string_view key = KeyOf(At(slot.place));
+            slots_[SlotOf(key, HashOf(key))] = slot;
+        }
     }
 }
 
@@ -89,7 +91,7 @@ bool LdapEntryStore::Keep(std::string_view key, std::string_view block)
         return false;
     if (grow)
         Grow();
-    uint8_t *at = chunks_[(place >> 24) - 1].get() + (place & 0xFFFFFF);
+    uint8_t *at = At(place);
     const uint32_t keySize = uint32_t(key.size());
     const uint32_t blockSize = uint32_t(block.size());
     std::memcpy(at, &keySize, sizeof keySize);

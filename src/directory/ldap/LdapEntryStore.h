@@ -36,7 +36,7 @@ private:
     static constexpr size_t MaxChunks = 255;
 
     static uint64_t HashOf(std::string_view key);
-    const uint8_t *At(uint32_t place) const;
+    uint8_t *At(uint32_t place) const;
     static std::string_view KeyOf(const uint8_t *kept);
     static std::string_view BlockOf(const uint8_t *kept);
     // The slot of key, or the empty one where it would go.

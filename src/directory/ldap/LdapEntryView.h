@@ -32,6 +32,8 @@ private:
     // Decode for a block that names an attribute more than once (options): first the
     // attributes and their counts, then the values in their places.
     bool DecodeRepeated(std::string_view block);
+    // Leaves the view empty; false.
+    bool Refuse();
 
     std::vector<Attribute> attributes_;
     std::vector<std::string_view> values_;

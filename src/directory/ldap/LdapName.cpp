@@ -25,16 +25,6 @@ void AppendDottedValue(std::string &out, std::string_view value)
     }
 }
 
-std::string Upper(std::string_view type)
-{
-    std::string upper(type);
-    for (char &c : upper) {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-    return upper;
-}
-
 // RFC 4514 escaping of one value: the specials anywhere, a space or "#" first, a space
 // last; a NUL as "\00".
 void AppendDnValue(std::string &out, std::string_view value)
@@ -141,6 +131,16 @@ bool ParseDn(std::string_view dn, std::vector<Rdn> &parts)
     if (!ok)
         parts.clear();
     return ok;
+}
+
+std::string Upper(std::string_view type)
+{
+    std::string upper(type);
+    for (char &c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+    return upper;
 }
 
 bool PlainRdn(std::string_view dn, std::string_view &type, std::string_view &value, std::string_view &rest)

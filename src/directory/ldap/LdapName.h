@@ -37,6 +37,9 @@ bool ParseDn(std::string_view dn, std::vector<Rdn> &parts);
 // " + , ; < > \ = # . and no blank first or last); rest is what follows its comma, empty
 // at the end. Such a part reads the same as a DN, typed or typeless, and its key is its
 // value in lower case, so a listing takes it as it stands. False when it is not plain.
+// A type in capitals, as dotted names show it ("CN").
+std::string Upper(std::string_view type);
+
 bool PlainRdn(std::string_view dn, std::string_view &type, std::string_view &value, std::string_view &rest);
 
 // The parts of a dotted name, leaf first, unescaped. A leading dot and a last part

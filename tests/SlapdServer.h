@@ -90,6 +90,17 @@ public:
     // the server then listens for ldaps:// as well.
     void SetGlobalConfig(const QByteArray &lines) { global_ = lines; }
 
+    // Before Start: the server logs every operation it receives, for Searches to count.
+    void LogOperations() { logOperations_ = true; }
+    // The searches the server has received so far (LogOperations).
+    int Searches() const
+    {
+        QFile log(Path("operations.log"));
+        if (!log.open(QIODevice::ReadOnly))
+            return -1;
+        return int(log.readAll().count(" SRCH "));
+    }
+
     QString Uri() const { return QStringLiteral("ldap://127.0.0.1:%1").arg(port_); }
     int Port() const { return port_; }
     int TlsPort() const { return tlsPort_; }
@@ -119,7 +130,9 @@ private:
         QString listen = Uri();
         if (tlsPort_ != 0)
             listen += QStringLiteral(" ldaps://127.0.0.1:%1").arg(tlsPort_);
-        slapd_.start(Binary("slapd"), {"-d", "0", "-f", Path("slapd.conf"), "-h", listen});
+        if (logOperations_)
+            slapd_.setStandardOutputFile(Path("operations.log"), QIODevice::Append);
+        slapd_.start(Binary("slapd"), {"-d", logOperations_ ? "stats" : "0", "-f", Path("slapd.conf"), "-h", listen});
         if (!slapd_.waitForStarted(10000))
             return false;
         for (int wait = 0; wait < 100 && slapd_.state() == QProcess::Running; ++wait) {
@@ -161,6 +174,7 @@ private:
     QTemporaryDir folder_;
     QProcess slapd_;
     QByteArray global_;
+    bool logOperations_ = false;
     int port_ = 0;
     int tlsPort_ = 0;
 };

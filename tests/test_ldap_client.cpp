@@ -13,6 +13,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 class TestLdapClient : public QObject
 {
     Q_OBJECT
@@ -61,6 +63,7 @@ private slots:
         if (!SlapdServer::Installed())
             QSKIP("slapd is not installed");
         QString error;
+        server_.LogOperations();
         QVERIFY2(LdapFixture::Start(server_, &error), qPrintable(error));
         passwordFile_ = server_.WriteOwnerOnly("admin.pw", "secret\n");
     }
@@ -312,6 +315,50 @@ private slots:
         TNW4Object last(nds, "user1199.Many.Acme");
         QCOMPARE(last.GetFirstValue("sn"), "S1199");
         QCOMPARE(session->reports.size(), 1);
+    }
+
+    void readsOfListedObjectsAskTheServerNothing()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        nds.ExpectReads({"CN", "Surname"}, false);
+        QStringList names;
+        nds.EnumObjects(
+            "Many.Acme", false, 0,
+            [&](const QString &container, const TNDSObj &entry, int32_t, bool &) {
+                names << entry.EntryName + "." + container;
+            },
+            "inetOrgPerson");
+        QCOMPARE(names.size(), LdapFixture::ManyUsers);
+        const int searches = server_.Searches();
+        QVERIFY(searches > 0);
+        // Read as a run reads them, in another order than listed.
+        std::sort(names.begin(), names.end());
+        for (const QString &name : names) {
+            TNW4Object object(nds, name);
+            QCOMPARE(object.GetFirstValue("sn"), "S" + name.section('.', 0, 0).mid(4));
+        }
+        QCOMPARE(server_.Searches(), searches);
+        // A name written in other letters than handed out is the same object.
+        QCOMPARE(TNW4Object(nds, "USER0007.many.ACME").GetFirstValue("sn"), "S0007");
+        nds.ExpectReads({}, false);
+        QVERIFY(session->reports.isEmpty());
+    }
+
+    void anObjectListedBeforeAnotherListingIsStillRead()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        nds.ExpectReads({"CN", "givenName"}, false);
+        ListSales(nds);
+        nds.EnumObjects(
+            "Many.Acme", false, 0, [](const QString &, const TNDSObj &, int32_t, bool &) {}, "inetOrgPerson");
+        // What Sales.Acme's listing kept is gone; its names still lead to the objects.
+        QCOMPARE(TNW4Object(nds, "jdoe.Sales.Acme").GetFirstValue("givenName"), "John");
+        nds.ExpectReads({}, false);
+        QVERIFY(session->reports.isEmpty());
     }
 
     void aListingLeftEarlyLeavesTheNextWhole()

@@ -223,6 +223,8 @@ NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn)
     if (const std::string_view text(name);
         !text.empty() && text.front() != '.' &&
         std::none_of(text.begin(), text.end(), [](char c) { return c == '\\' || c == '=' || c == '+' || c == '['; })) {
+        if (KeptListed(tree, text, dn))
+            return 0;
         std::string &key = resolveKey_;
         key.assign(reinterpret_cast<const char *>(&tree), sizeof tree);
         key.append(LdapCaseFold::FoldedView(text, folded_));
@@ -308,9 +310,8 @@ std::string LdapClient::Typed(uint32_t tree, const LdapName::Rdn &part, const st
         typedBelow_ = {true, tree, base, nullptr};
         std::vector<LdapName::Rdn> baseParts;
         if (LdapName::ParseDn(base, baseParts)) {
-            if (const auto found = childTypes_.find(TreeKey(tree, LdapName::Key(baseParts)));
-                found != childTypes_.end())
-                typedBelow_.types = &found->second;
+            if (const auto found = children_.find(TreeKey(tree, LdapName::Key(baseParts))); found != children_.end())
+                typedBelow_.types = &found->second.types;
         }
     }
     if (!typedBelow_.types)
@@ -327,6 +328,31 @@ std::string LdapClient::Typed(uint32_t tree, const LdapName::Rdn &part, const st
             return dn;
     }
     return {};
+}
+
+bool LdapClient::KeptListed(uint32_t tree, std::string_view name, std::string &dn)
+{
+    const size_t dot = name.find('.');
+    if (dot == std::string_view::npos || !LdapName::PlainValue(name.substr(0, dot)))
+        return false;
+    const std::string_view value = name.substr(0, dot);
+    const std::string_view container = name.substr(dot + 1);
+    // The names read one after the other lie mostly in one container.
+    if (!listedBelow_.valid || listedBelow_.tree != tree || listedBelow_.name != container) {
+        listedBelow_ = {true, tree, std::string(container), nullptr};
+        childrenKey_.assign(reinterpret_cast<const char *>(&tree), sizeof tree);
+        childrenKey_.append(LdapCaseFold::FoldedView(container, folded_));
+        if (const auto found = children_.find(childrenKey_); found != children_.end())
+            listedBelow_.children = &found->second;
+    }
+    if (!listedBelow_.children)
+        return false;
+    for (const std::string &type : listedBelow_.children->types) {
+        dn.assign(type).append(1, '=').append(value).append(1, ',').append(listedBelow_.children->dn);
+        if (prefetched_.Find(ReadKey(tree, dn)))
+            return true;
+    }
+    return false;
 }
 
 NWDSCCODE LdapClient::Exists(uint32_t tree, const std::string &dn)

@@ -142,6 +142,7 @@ private:
         std::string dn;
         std::string baseClass;
         bool container = false;
+        bool kept = false; // its values are in prefetched_
     };
     // What the names of the entries of one listing share, made for its first entry of a
     // plain part (LdapName::PlainRdn) whose DN ends with the listing's.
@@ -168,7 +169,7 @@ private:
         size_t skip = 0;       // entries of a search started over that were listed before
         uint32_t session = 0;  // the connection's session that gave the cookie
         int sent = -1;         // the message of the next page, asked for ahead
-        // The naming types of the entries listed, in childTypes_.
+        // The naming types of the entries listed, in children_.
         std::vector<std::string> *childTypes = nullptr;
         ParentNames parent;
     };
@@ -219,6 +220,11 @@ private:
     // The DN of a typeless part below base, typed as the entries listed below base were,
     // when such an entry exists; empty otherwise.
     std::string Typed(uint32_t tree, const LdapName::Rdn &part, const std::string &base);
+    // The DN of an entry kept in prefetched_ whose typeless dotted name is name, when its
+    // first part is a plain value (LdapName::PlainValue) and the rest names a container
+    // listed: the value typed as the entries listed below it were. Names that Resolve
+    // finds so are not remembered.
+    bool KeptListed(uint32_t tree, std::string_view name, std::string &dn);
     // An entry that exists: known, or found by a base search.
     NWDSCCODE Exists(uint32_t tree, const std::string &dn);
 
@@ -231,7 +237,7 @@ private:
     NWDSCCODE FetchTop(Listing &listing);
     // The name of a listed entry as handed out, remembered with its DN and its naming
     // type; the DN itself when it does not parse.
-    std::string ListedName(const Context &context, const NameTop &top, Listing &listing, const std::string &dn);
+    std::string ListedName(const Context &context, const NameTop &top, Listing &listing, const ListedEntry &entry);
     void MakeParentNames(const Context &context, const NameTop &top, Listing &listing);
     // The listed entry of a search's entry; the values of one read whole are kept for
     // the reads to come.
@@ -313,10 +319,24 @@ private:
     // What the run under way reads (ExpectReads).
     std::vector<std::string> expected_;
     bool expectedDescends_ = false;
-    // The naming types of the entries listed below each container, by the container's
-    // tree and key: a typeless name below it is tried with them before the container is
-    // listed again (which is slow once the names handed out long ago are forgotten).
-    std::unordered_map<std::string, std::vector<std::string>> childTypes_;
+    // A container listed, with the naming types of the entries listed below it: a
+    // typeless name below it is tried with them before the container is listed again.
+    struct Children {
+        std::string dn;
+        std::vector<std::string> types;
+    };
+    // By the container's tree and key (TreeKey).
+    std::unordered_map<std::string, Children, LdapTextHash, std::equal_to<>> children_;
+    // The container whose entries KeptListed looked for last, by the dotted name as
+    // handed in (null: not listed); not valid once a listing starts.
+    struct ListedBelow {
+        bool valid = false;
+        uint32_t tree = 0;
+        std::string name;
+        const Children *children = nullptr;
+    };
+    ListedBelow listedBelow_;
+    std::string childrenKey_;
     // The container Typed looked up last, with its types (null: none known); not valid
     // once a listing starts.
     struct TypedBelow {

@@ -23,11 +23,16 @@ constexpr size_t OpenListings = 256;
 const char *const ListedAttributes[] = {"objectClass", "structuralObjectClass", "hasSubordinates", nullptr};
 const char *const WholeEntries[] = {LDAP_ALL_USER_ATTRIBUTES, "structuralObjectClass", "hasSubordinates", nullptr};
 
-// Notes the naming type of a listed entry among those of its container, a few at most.
-void NoteType(std::vector<std::string> &types, std::string_view type)
+// Notes the naming type of a listed entry among those of its container, a few at most;
+// whether it is among them.
+bool NoteType(std::vector<std::string> &types, std::string_view type)
 {
-    if (types.size() < 4 && std::find(types.begin(), types.end(), type) == types.end())
-        types.emplace_back(type);
+    if (std::find(types.begin(), types.end(), type) != types.end())
+        return true;
+    if (types.size() >= 4)
+        return false;
+    types.emplace_back(type);
+    return true;
 }
 
 // The paged-results control asking for the page after cookie (the first when null).
@@ -94,8 +99,7 @@ bool LdapClient::Listed(const Listing &listing, LDAPMessage *entry, ListedEntry 
     listed.container =
         (base >= 0 && (schema->Classes()[size_t(base)].flags & DS_CONTAINER_CLASS)) || classes.subordinates;
     // Past the memory allowed, an entry is read again when asked for.
-    if (whole && schema)
-        prefetched_.Keep(ReadKey(tree, listed.dn), scanned_.Bytes());
+    listed.kept = whole && schema && prefetched_.Keep(ReadKey(tree, listed.dn), scanned_.Bytes());
     return true;
 }
 
@@ -120,8 +124,10 @@ void LdapClient::MakeParentNames(const Context &context, const NameTop &top, Lis
     parent.shown = parts.empty() ? std::string() : '.' + LdapName::DottedOf(parts, parent.typeless);
 }
 
-std::string LdapClient::ListedName(const Context &context, const NameTop &top, Listing &listing, const std::string &dn)
+std::string LdapClient::ListedName(const Context &context, const NameTop &top, Listing &listing,
+                                   const ListedEntry &entry)
 {
+    const std::string &dn = entry.dn;
     std::string_view type;
     std::string_view value;
     std::string_view rest;
@@ -134,9 +140,10 @@ std::string LdapClient::ListedName(const Context &context, const NameTop &top, L
             key.append(LdapCaseFold::FoldedView(value, folded_));
             key.push_back('.');
             key.append(parent.key);
-            RememberKey(std::move(key), dn);
-            if (listing.childTypes)
-                NoteType(*listing.childTypes, type);
+            // An entry kept is found again through its container (KeptListed).
+            const bool typed = listing.childTypes && NoteType(*listing.childTypes, type);
+            if (!typed || !entry.kept)
+                RememberKey(std::move(key), dn);
             std::string name;
             name.reserve(type.size() + 1 + value.size() + parent.shown.size());
             if (!parent.typeless)
@@ -372,9 +379,13 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
             listing.request = RequestOf(found->tree);
         if (const NWDSCCODE result = Resolve(found->tree, object, listing.dn); result != 0)
             return result;
-        if (std::vector<LdapName::Rdn> parts; !listing.dn.empty() && LdapName::ParseDn(listing.dn, parts))
-            listing.childTypes = &childTypes_[TreeKey(found->tree, LdapName::Key(parts))];
+        if (std::vector<LdapName::Rdn> parts; !listing.dn.empty() && LdapName::ParseDn(listing.dn, parts)) {
+            Children &children = children_[TreeKey(found->tree, LdapName::Key(parts))];
+            children.dn = listing.dn;
+            listing.childTypes = &children.types;
+        }
         typedBelow_.valid = false;
+        listedBelow_.valid = false;
         // A new run reads afresh; the listings of its sub-containers keep what it listed.
         reads_.clear();
         lastRead_.valid = false;
@@ -409,7 +420,7 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         }
         const ListedEntry &entry = listing.pending.front();
         if (!containersOnly || entry.container) {
-            const std::string name = ListedName(*found, top, listing, entry.dn);
+            const std::string name = ListedName(*found, top, listing, entry);
             const size_t size = 5 * sizeof(uint32_t) + 2 * sizeof(uint16_t) + name.size() + entry.baseClass.size();
             uint8_t *at = name.size() < MAX_DN_BYTES ? out.Append(size) : nullptr;
             if (!at) {

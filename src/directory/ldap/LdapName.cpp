@@ -6,6 +6,8 @@
 
 #include <ldap.h>
 
+#include <algorithm>
+
 namespace LdapName {
 
 namespace {
@@ -143,6 +145,16 @@ std::string Upper(std::string_view type)
     return upper;
 }
 
+bool PlainValue(std::string_view value)
+{
+    if (value.empty() || value.front() == ' ' || value.back() == ' ')
+        return false;
+    return std::none_of(value.begin(), value.end(), [](char c) {
+        return c < ' ' || c > '~' || c == '"' || c == '+' || c == ',' || c == ';' || c == '<' || c == '>' ||
+               c == '\\' || c == '=' || c == '#' || c == '.';
+    });
+}
+
 bool PlainRdn(std::string_view dn, std::string_view &type, std::string_view &value, std::string_view &rest)
 {
     const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
@@ -156,17 +168,12 @@ bool PlainRdn(std::string_view dn, std::string_view &type, std::string_view &val
         return false;
     type = dn.substr(0, i);
     const size_t start = ++i;
-    for (; i < dn.size() && dn[i] != ','; ++i) {
-        const char c = dn[i];
-        if (c < ' ' || c > '~' || c == '"' || c == '+' || c == ';' || c == '<' || c == '>' || c == '\\' || c == '=' ||
-            c == '#' || c == '.')
-            return false;
-    }
-    value = dn.substr(start, i - start);
-    if (value.empty() || value.front() == ' ' || value.back() == ' ')
+    const size_t comma = dn.find(',', start);
+    value = dn.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    if (!PlainValue(value))
         return false;
-    rest = i < dn.size() ? dn.substr(i + 1) : std::string_view();
-    return i == dn.size() || !rest.empty();
+    rest = comma == std::string_view::npos ? std::string_view() : dn.substr(comma + 1);
+    return comma == std::string_view::npos || !rest.empty();
 }
 
 bool ToDotted(std::string_view dn, bool typeless, std::string &dotted)

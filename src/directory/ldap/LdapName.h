@@ -32,14 +32,18 @@ bool ToDotted(std::string_view dn, bool typeless, std::string &dotted);
 // not a DN.
 bool ParseDn(std::string_view dn, std::vector<Rdn> &parts);
 
-// The first part of a DN when it is plain: one type (a letter, then letters, digits and
-// hyphens) and a value of printable ASCII that no form of a name escapes (none of
-// " + , ; < > \ = # . and no blank first or last); rest is what follows its comma, empty
-// at the end. Such a part reads the same as a DN, typed or typeless, and its key is its
-// value in lower case, so a listing takes it as it stands. False when it is not plain.
 // A type in capitals, as dotted names show it ("CN").
 std::string Upper(std::string_view type);
 
+// Whether a value is printable ASCII that no form of a name escapes (none of
+// " + , ; < > \ = # . and no blank first or last): it reads the same in a DN and in a
+// dotted name, typed or typeless.
+bool PlainValue(std::string_view value);
+
+// The first part of a DN when it is plain: one type (a letter, then letters, digits and
+// hyphens) and a plain value (PlainValue); rest is what follows its comma, empty at the
+// end. Such a part reads the same as a DN, typed or typeless, and its key is its value in
+// lower case, so a listing takes it as it stands. False when it is not plain.
 bool PlainRdn(std::string_view dn, std::string_view &type, std::string_view &value, std::string_view &rest);
 
 // The parts of a dotted name, leaf first, unescaped. A leading dot and a last part

@@ -218,13 +218,13 @@ NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn)
 {
     if (!name)
         return ERR_NO_SUCH_ENTRY;
+    if (KeptListed(tree, name, dn, nullptr))
+        return 0;
     // Most names handed in are typeless names handed out before, with nothing to
     // unescape: their key is the name itself, case-folded.
     if (const std::string_view text(name);
         !text.empty() && text.front() != '.' &&
         std::none_of(text.begin(), text.end(), [](char c) { return c == '\\' || c == '=' || c == '+' || c == '['; })) {
-        if (KeptListed(tree, text, dn))
-            return 0;
         std::string &key = resolveKey_;
         key.assign(reinterpret_cast<const char *>(&tree), sizeof tree);
         key.append(LdapCaseFold::FoldedView(text, folded_));
@@ -330,7 +330,7 @@ std::string LdapClient::Typed(uint32_t tree, const LdapName::Rdn &part, const st
     return {};
 }
 
-bool LdapClient::KeptListed(uint32_t tree, std::string_view name, std::string &dn)
+bool LdapClient::KeptListed(uint32_t tree, std::string_view name, std::string &dn, std::string_view *block)
 {
     const size_t dot = name.find('.');
     if (dot == std::string_view::npos || !LdapName::PlainValue(name.substr(0, dot)))
@@ -349,8 +349,11 @@ bool LdapClient::KeptListed(uint32_t tree, std::string_view name, std::string &d
         return false;
     for (const std::string &type : listedBelow_.children->types) {
         dn.assign(type).append(1, '=').append(value).append(1, ',').append(listedBelow_.children->dn);
-        if (prefetched_.Find(ReadKey(tree, dn)))
+        if (const auto kept = prefetched_.Find(ReadKey(tree, dn))) {
+            if (block)
+                *block = *kept;
             return true;
+        }
     }
     return false;
 }

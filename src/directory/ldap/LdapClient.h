@@ -222,9 +222,9 @@ private:
     std::string Typed(uint32_t tree, const LdapName::Rdn &part, const std::string &base);
     // The DN of an entry kept in prefetched_ whose typeless dotted name is name, when its
     // first part is a plain value (LdapName::PlainValue) and the rest names a container
-    // listed: the value typed as the entries listed below it were. Names that Resolve
-    // finds so are not remembered.
-    bool KeptListed(uint32_t tree, std::string_view name, std::string &dn);
+    // listed: the value typed as the entries listed below it were, with the entry's
+    // block when block is not null. Names found so are not remembered.
+    bool KeptListed(uint32_t tree, std::string_view name, std::string &dn, std::string_view *block);
     // An entry that exists: known, or found by a base search.
     NWDSCCODE Exists(uint32_t tree, const std::string &dn);
 
@@ -316,6 +316,8 @@ private:
     // The key of the name Resolve looks up; text case-folded for a key being made.
     std::string resolveKey_;
     std::string folded_;
+    // The DN of the object FetchNamed looks for.
+    std::string fetchedDn_;
     // What the run under way reads (ExpectReads).
     std::vector<std::string> expected_;
     bool expectedDescends_ = false;

@@ -167,12 +167,13 @@ NWDSCCODE LdapClient::FetchNamed(uint32_t tree, const char *object, const LdapEn
         return 0;
     }
     lastRead_.valid = false;
-    std::string dn;
-    if (const NWDSCCODE result = Resolve(tree, object, dn); result != 0)
-        return result;
     std::string_view block;
-    if (const NWDSCCODE result = Fetch(tree, dn, block); result != 0)
-        return result;
+    if (std::string &dn = fetchedDn_; !KeptListed(tree, object, dn, &block)) {
+        if (const NWDSCCODE result = Resolve(tree, object, dn); result != 0)
+            return result;
+        if (const NWDSCCODE result = Fetch(tree, dn, block); result != 0)
+            return result;
+    }
     lastRead_.entry.Decode(block);
     lastRead_.tree = tree;
     lastRead_.name = object;

@@ -1,3 +1,5 @@
+#include "directory/Poisoning.h"
+#include "directory/ValueArea.h"
 #include "directory/simulated/BufferPool.h"
 #include "directory/simulated/SimulatedClient.h"
 #include "directory/tNDS.h"
@@ -291,6 +293,9 @@ private slots:
         first->itemsLeft = 2;
         first->itemAttribute = "Surname";
         pool.Free(first);
+#ifdef VELTRANE_ASAN
+        QVERIFY(__asan_address_is_poisoned(first));
+#endif
         Buf_T *again = pool.Allocate(64);
         QCOMPARE(again->Size(), size_t(64));
         QCOMPARE(again->Length(), size_t(0));
@@ -305,6 +310,23 @@ private slots:
         QVERIFY(other != again);
         pool.Free(other);
         pool.Free(again);
+    }
+
+    // An area kept from value to value ends where the value asked for ends.
+    void valueAreasEndAtTheSizeAskedFor()
+    {
+        ValueArea area;
+        std::memset(area.Get(10), 1, 10);
+        std::byte *const large = area.Get(1000);
+        std::memset(large, 2, 1000);
+        std::byte *const again = area.Get(3);
+        QCOMPARE(again, large);
+        std::memset(again, 3, 3);
+#ifdef VELTRANE_ASAN
+        QVERIFY(!__asan_address_is_poisoned(again + 2));
+        QVERIFY(__asan_address_is_poisoned(again + 3));
+        QVERIFY(__asan_address_is_poisoned(again + 999));
+#endif
     }
 
     void init()

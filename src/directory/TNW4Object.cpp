@@ -289,11 +289,11 @@ uint16_t TNW4Object::ReadAttributeValues(const QString &name, uint32_t &syntaxId
                     return fail("NWDSComputeAttrValSize Failed");
                 // Exactly the size the client asks for, so that a value overrunning its
                 // record is caught rather than hidden by slack.
-                const auto area = std::make_unique_for_overwrite<std::byte[]>(size);
-                code = client.NWDSGetAttrVal(context, result, syntaxId, area.get());
+                std::byte *const area = valueArea_.Get(size);
+                code = client.NWDSGetAttrVal(context, result, syntaxId, area);
                 if (code != 0)
                     return fail("NWDSGetAttrVal Failed");
-                if (!FormatValue(Directory, syntaxId, area.get(), ObjectName, name, prefix, lines))
+                if (!FormatValue(Directory, syntaxId, area, ObjectName, name, prefix, lines))
                     return LineCount(lines);
             }
         }

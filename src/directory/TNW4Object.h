@@ -1,5 +1,7 @@
 #pragma once
 
+#include "directory/ValueArea.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -61,4 +63,6 @@ private:
     uint64_t attributeBits_ = 0;
     // ObjectName as the client takes it.
     const QByteArray clientName_;
+    // Where the values read are written, one after the other.
+    ValueArea valueArea_;
 };

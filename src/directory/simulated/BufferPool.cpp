@@ -1,17 +1,8 @@
 #include "directory/simulated/BufferPool.h"
 
-#include <algorithm>
+#include "directory/Poisoning.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VELTRANE_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELTRANE_ASAN 1
-#endif
-#endif
-#ifdef VELTRANE_ASAN
-#include <sanitizer/asan_interface.h>
-#endif
+#include <algorithm>
 
 namespace {
 
@@ -19,22 +10,14 @@ namespace {
 // usable again in the reverse order.
 void Poison(Buf_T *buffer)
 {
-#ifdef VELTRANE_ASAN
-    ASAN_POISON_MEMORY_REGION(buffer->Bytes(), buffer->Size());
-    ASAN_POISON_MEMORY_REGION(buffer, sizeof *buffer);
-#else
-    (void)buffer;
-#endif
+    Poisoning::Poison(buffer->Bytes(), buffer->Size());
+    Poisoning::Poison(buffer, sizeof *buffer);
 }
 
 void Unpoison(Buf_T *buffer)
 {
-#ifdef VELTRANE_ASAN
-    ASAN_UNPOISON_MEMORY_REGION(buffer, sizeof *buffer);
-    ASAN_UNPOISON_MEMORY_REGION(buffer->Bytes(), buffer->Size());
-#else
-    (void)buffer;
-#endif
+    Poisoning::Unpoison(buffer, sizeof *buffer);
+    Poisoning::Unpoison(buffer->Bytes(), buffer->Size());
 }
 
 } // namespace

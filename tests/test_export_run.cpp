@@ -19,6 +19,7 @@ namespace {
 class Recorder : public TExportObserver
 {
 public:
+    bool ShowsLabels() const override { return labels; }
     void SetCaption(const QString &text) override { captions << text; }
     void SetL1(const QString &text) override { l1 << text; }
     void SetL2(const QString &text) override { l2 << text; }
@@ -42,7 +43,7 @@ public:
     QStringList captions, l1, l2, infos, lines;
     QString hits, scanned;
     int maximum = 0, position = 0, failAfter = -1;
-    bool busy = false;
+    bool busy = false, labels = true;
     std::function<void(const QString &)> onLine;
 };
 
@@ -128,6 +129,18 @@ class TestExportRun : public QObject
         QCOMPARE(recorder.maximum, 1);
         QCOMPARE(recorder.position, 1);
         QVERIFY(!recorder.busy);
+
+        // Where no label is shown, the run writes the same and ends with the same counts.
+        Recorder quiet;
+        quiet.labels = false;
+        TExportRun quietRun(*fixture.directory, job, quiet);
+        quietRun.RunExport();
+        QCOMPARE(quiet.lines, recorder.lines);
+        QVERIFY(quiet.l1.isEmpty());
+        QVERIFY(quiet.l2.isEmpty());
+        QCOMPARE(quiet.scanned, recorder.scanned);
+        QCOMPARE(quiet.hits, recorder.hits);
+        QCOMPARE(quiet.position, 1);
     }
 
     void nothingFound()

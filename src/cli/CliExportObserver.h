@@ -13,6 +13,8 @@ public:
     explicit CliExportObserver(std::function<bool(const QString &)> addLine);
     ~CliExportObserver() override;
 
+    // Only the counters' last texts are written.
+    bool ShowsLabels() const override { return false; }
     bool AddLine(const QString &line) override;
     void ShowInfo(const QString &text) override;
     void SetProgressMaximum(int maximum) override { maximum_ = maximum; }

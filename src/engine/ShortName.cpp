@@ -6,7 +6,8 @@ const QString kMarker = QStringLiteral("NDS:\\\\");
 
 QString ShortName(const QString &value, const QString &typeName)
 {
-    if (!value.contains(kMarker))
+    // Nearly no value holds the marker: a colon is looked for first, which is quick.
+    if (!value.contains(QLatin1Char(':')) || !value.contains(kMarker))
         return value;
     if (typeName != QLatin1String("NWPath"))
         return value.mid(value.lastIndexOf(QLatin1Char('\\')) + 1);

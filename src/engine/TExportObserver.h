@@ -9,6 +9,9 @@ class TExportObserver
 public:
     virtual ~TExportObserver() = default;
 
+    // Whether the labels and the running count of lines are shown while the run works:
+    // a run makes their texts, for every object, only then.
+    virtual bool ShowsLabels() const { return true; }
     virtual void SetCaption(const QString &) {}
     // The upper label (the current object) and the lower one (property or count found).
     virtual void SetL1(const QString &) {}

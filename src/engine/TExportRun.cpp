@@ -41,7 +41,7 @@ bool LooksLikeFormula(const QString &text)
 } // namespace
 
 TExportRun::TExportRun(tNDS &directory, const TExportJob &job, TExportObserver &observer)
-    : directory_(directory), job_(job), observer_(observer),
+    : directory_(directory), job_(job), observer_(observer), labels_(observer.ShowsLabels()),
       NamePrefix(LocaleFormats::UpperCase(QString(job.filter).remove(QLatin1Char('*'))))
 {
 }
@@ -119,10 +119,12 @@ void TExportRun::CollectObject(const QString &container, const TNDSObj &entry, b
         // Creating the object reads its names and CN, so an unreadable object is
         // reported while the names are collected.
         TNW4Object object(directory_, fullName);
-        observer_.SetL1(Reading(object.ObjectName));
+        if (labels_)
+            observer_.SetL1(Reading(object.ObjectName));
         if (NamePrefix.isEmpty() || LocaleFormats::UpperCase(fullName).startsWith(NamePrefix)) {
             Found.Append(fullName);
-            observer_.SetL2(QString::number(Found.Size()) + QStringLiteral(" objet(s) trouvé(s)"));
+            if (labels_)
+                observer_.SetL2(QString::number(Found.Size()) + QStringLiteral(" objet(s) trouvé(s)"));
         }
     }
     stop = Cancelled;
@@ -173,7 +175,8 @@ int TExportRun::ExportObjects()
         Line.truncate(0);
         nextIsFirst_ = true;
         bool rejected = false;
-        observer_.SetL1(Reading(name));
+        if (labels_)
+            observer_.SetL1(Reading(name));
         observer_.SetProgressPosition(++position);
         directory_.PumpEvents();
         // A value the condition cannot take: only "n'existe pas" keeps the object.
@@ -192,7 +195,8 @@ int TExportRun::ExportObjects()
                 const tCondition &condition = *row.condition;
                 QString valueText;
                 try {
-                    observer_.SetL2(readingProperty.at(qsizetype(r)));
+                    if (labels_)
+                        observer_.SetL2(readingProperty.at(qsizetype(r)));
                     directory_.PumpEvents();
                     if (const auto values = object.GetValues(row.property)) {
                         for (qsizetype v = 0; v < values->size(); ++v) {
@@ -223,7 +227,8 @@ int TExportRun::ExportObjects()
         if (!rejected) {
             EmitLine();
             ++lines;
-            observer_.SetHitsCount(QString::number(lines) + QStringLiteral(" lignes trouvées"));
+            if (labels_)
+                observer_.SetHitsCount(QString::number(lines) + QStringLiteral(" lignes trouvées"));
         }
     }
     return lines;

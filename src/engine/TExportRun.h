@@ -53,6 +53,8 @@ private:
     tNDS &directory_;
     const TExportJob &job_;
     TExportObserver &observer_;
+    // Whether the observer shows the labels (ShowsLabels).
+    const bool labels_;
 
     // The name filter in upper case, its "*" removed.
     QString NamePrefix;

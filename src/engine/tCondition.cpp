@@ -174,12 +174,13 @@ bool tCondition::Evaluate(const QString &valueText) const
     // Kinds past dtDate are read as unknown, as Validate names them.
     if (tip == dtUnknown || tip > dtDate || op == opAucune)
         return true;
+    // Whether a value exists does not depend on its letters' case.
+    if (op == opExiste)
+        return !TrimBlanksAndControls(valueText).isEmpty();
+    if (op == opNExistePas)
+        return TrimBlanksAndControls(valueText).isEmpty();
     const QString upper = NeedsUpperCase(valueText) ? LocaleFormats::UpperCase(valueText) : valueText;
     const QStringView value = TrimBlanksAndControls(upper);
-    if (op == opExiste)
-        return !value.isEmpty();
-    if (op == opNExistePas)
-        return value.isEmpty();
 
     switch (tip) {
     case dtString:

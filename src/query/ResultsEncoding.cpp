@@ -50,29 +50,31 @@ QByteArray TResultsEncoder::Preamble() const
 
 bool TResultsEncoder::Append(const QString &text, QByteArray &out)
 {
+    // UTF-8 holds every character: no line needs counting.
+    if (encoding_ != TResultsEncoding::Windows1252) {
+        out += text.toUtf8();
+        return true;
+    }
     qint64 line = line_;
     qint64 column = column_;
     const qsizetype start = out.size();
-    if (encoding_ == TResultsEncoding::Windows1252)
-        out.reserve(start + text.size());
+    out.reserve(start + text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        if (encoding_ == TResultsEncoding::Windows1252) {
-            const int byte = Cp1252Byte(c.unicode());
-            if (byte < 0) {
-                char32_t code = c.unicode();
-                if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-                    code = QChar::surrogateToUcs4(c, text.at(i + 1));
-                out.truncate(start);
-                error_ = QStringLiteral("Le caractère U+%1 de la ligne %2, colonne %3 ne peut pas être écrit en "
-                                        "Windows-1252.")
-                             .arg(QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')))
-                             .arg(line)
-                             .arg(column);
-                return false;
-            }
-            out += char(byte);
+        const int byte = Cp1252Byte(c.unicode());
+        if (byte < 0) {
+            char32_t code = c.unicode();
+            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+                code = QChar::surrogateToUcs4(c, text.at(i + 1));
+            out.truncate(start);
+            error_ = QStringLiteral("Le caractère U+%1 de la ligne %2, colonne %3 ne peut pas être écrit en "
+                                    "Windows-1252.")
+                         .arg(QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')))
+                         .arg(line)
+                         .arg(column);
+            return false;
         }
+        out += char(byte);
         if (c == QLatin1Char('\n')) {
             ++line;
             column = 1;
@@ -80,8 +82,6 @@ bool TResultsEncoder::Append(const QString &text, QByteArray &out)
             ++column;
         }
     }
-    if (encoding_ != TResultsEncoding::Windows1252)
-        out += text.toUtf8();
     line_ = line;
     column_ = column;
     return true;

@@ -1,0 +1,131 @@
+#pragma once
+
+// A TCP relay on 127.0.0.1 in front of a server, for tests that need the server held up
+// while it sends: once it has relayed a given number of bytes from the server, it reads
+// nothing more from it for a while, and the server's writes stop as soon as the little
+// the relay lets the kernel hold (a small fixed receive buffer) and the server's own send
+// buffer are full.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+class PausingProxy
+{
+public:
+    // Relays to serverPort, pausing once for pause after pauseAfter bytes from the server;
+    // Port() is 0 when the relay could not listen.
+    PausingProxy(int serverPort, size_t pauseAfter, std::chrono::milliseconds pause)
+        : serverPort_(serverPort), pauseAfter_(pauseAfter), pause_(pause)
+    {
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = Loopback(0);
+        socklen_t length = sizeof address;
+        if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+            listen(listener_, 4) != 0 || getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { Run(); });
+    }
+    PausingProxy(const PausingProxy &) = delete;
+    PausingProxy &operator=(const PausingProxy &) = delete;
+
+    ~PausingProxy()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (listener_ >= 0)
+            close(listener_);
+    }
+
+    int Port() const { return port_; }
+    // Whether the pause came.
+    bool Paused() const { return paused_; }
+
+private:
+    static sockaddr_in Loopback(int port)
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(uint16_t(port));
+        return address;
+    }
+
+    // Copies what from can give to to, counting it in relayed; false when either end is
+    // closed.
+    static bool Relay(int from, int to, size_t &relayed)
+    {
+        char bytes[16384];
+        const ssize_t got = read(from, bytes, sizeof bytes);
+        if (got <= 0)
+            return false;
+        for (ssize_t sent = 0; sent < got;) {
+            const ssize_t put = write(to, bytes + sent, size_t(got - sent));
+            if (put <= 0)
+                return false;
+            sent += put;
+        }
+        relayed += size_t(got);
+        return true;
+    }
+
+    // One connection at a time, as the client makes them.
+    void Run()
+    {
+        while (!stop_) {
+            pollfd waiting{listener_, POLLIN, 0};
+            if (poll(&waiting, 1, 100) <= 0)
+                continue;
+            const int client = accept(listener_, nullptr, nullptr);
+            if (client < 0)
+                continue;
+            const int server = socket(AF_INET, SOCK_STREAM, 0);
+            const int small = 65536;
+            setsockopt(server, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+            const sockaddr_in address = Loopback(serverPort_);
+            if (connect(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
+                Serve(client, server);
+            close(server);
+            close(client);
+        }
+    }
+
+    void Serve(int client, int server)
+    {
+        size_t fromClient = 0;
+        size_t fromServer = 0;
+        std::chrono::steady_clock::time_point resume;
+        while (!stop_) {
+            if (!paused_ && fromServer >= pauseAfter_) {
+                paused_ = true;
+                resume = std::chrono::steady_clock::now() + pause_;
+            }
+            const bool holding = paused_ && std::chrono::steady_clock::now() < resume;
+            pollfd ends[2] = {{client, POLLIN, 0}, {server, short(holding ? 0 : POLLIN), 0}};
+            if (poll(ends, 2, 50) < 0)
+                return;
+            if ((ends[0].revents & (POLLIN | POLLHUP | POLLERR)) && !Relay(client, server, fromClient))
+                return;
+            if ((ends[1].revents & (POLLIN | POLLHUP | POLLERR)) && !Relay(server, client, fromServer))
+                return;
+        }
+    }
+
+    int serverPort_;
+    size_t pauseAfter_;
+    std::chrono::milliseconds pause_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> paused_{false};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};

@@ -235,8 +235,9 @@ private:
     // Drops an open listing, abandoning the page asked for ahead.
     void CloseListing(std::map<int32_t, Listing>::iterator listing);
     NWDSCCODE FetchTop(Listing &listing);
-    // The name of a listed entry as handed out, remembered with its DN and its naming
-    // type; the DN itself when it does not parse.
+    // The name of a listed entry as handed out, with its naming type noted; remembered
+    // with its DN unless the entry is kept and found again through its container
+    // (KeptListed). The DN itself when it does not parse.
     std::string ListedName(const Context &context, const NameTop &top, Listing &listing, const ListedEntry &entry);
     void MakeParentNames(const Context &context, const NameTop &top, Listing &listing);
     // The listed entry of a search's entry; the values of one read whole are kept for

@@ -98,7 +98,7 @@ public:
         QFile log(Path("operations.log"));
         if (!log.open(QIODevice::ReadOnly))
             return -1;
-        return int(log.readAll().count(" SRCH "));
+        return int(log.readAll().count(" SRCH base="));
     }
 
     QString Uri() const { return QStringLiteral("ldap://127.0.0.1:%1").arg(port_); }

@@ -346,6 +346,25 @@ private slots:
         QVERIFY(session->reports.isEmpty());
     }
 
+    void aContainerListedIsReadWithOneSearch()
+    {
+        auto session = Open(Admin());
+        QVERIFY2(session->client, qPrintable(session->error));
+        tNDS &nds = *session->nds;
+        // A listing of containers keeps no values: their names are remembered instead.
+        TNDSObj record;
+        int32_t result = ListFirst(nds, nds.Context, "Acme", true, record);
+        QStringList containers;
+        for (; result == 0; result = ListNext(record))
+            containers << record.EntryName;
+        QCOMPARE(result, -1);
+        QVERIFY2(containers.contains("Sales"), qPrintable(containers.join('|')));
+        const int searches = server_.Searches();
+        QCOMPARE(TNW4Object(nds, "Sales.Acme").GetFirstValue("ou"), "Sales");
+        QCOMPARE(server_.Searches(), searches + 1);
+        QVERIFY(session->reports.isEmpty());
+    }
+
     void anObjectListedBeforeAnotherListingIsStillRead()
     {
         auto session = Open(Admin());

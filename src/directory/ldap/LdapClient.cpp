@@ -214,11 +214,11 @@ const std::string *LdapClient::KnownTreeKey(std::string_view key) const
     return nullptr;
 }
 
-NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn)
+NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn, std::string_view *kept)
 {
     if (!name)
         return ERR_NO_SUCH_ENTRY;
-    if (KeptListed(tree, name, dn, nullptr))
+    if (KeptListed(tree, name, dn, kept))
         return 0;
     // Most names handed in are typeless names handed out before, with nothing to
     // unescape: their key is the name itself, case-folded.
@@ -340,9 +340,9 @@ bool LdapClient::KeptListed(uint32_t tree, std::string_view name, std::string &d
     // The names read one after the other lie mostly in one container.
     if (!listedBelow_.valid || listedBelow_.tree != tree || listedBelow_.name != container) {
         listedBelow_ = {true, tree, std::string(container), nullptr};
-        childrenKey_.assign(reinterpret_cast<const char *>(&tree), sizeof tree);
-        childrenKey_.append(LdapCaseFold::FoldedView(container, folded_));
-        if (const auto found = children_.find(childrenKey_); found != children_.end())
+        std::string key(reinterpret_cast<const char *>(&tree), sizeof tree);
+        key.append(LdapCaseFold::FoldedView(container, folded_));
+        if (const auto found = children_.find(key); found != children_.end())
             listedBelow_.children = &found->second;
     }
     if (!listedBelow_.children)

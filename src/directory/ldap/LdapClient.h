@@ -194,7 +194,9 @@ private:
     // Names.
     // A name's key (LdapName::Key) in one tree.
     static std::string TreeKey(uint32_t tree, const std::string &key);
-    NWDSCCODE Resolve(uint32_t tree, const char *name, std::string &dn);
+    // The DN of a name; with the entry's block in *kept when the name is that of an entry
+    // kept with its listing (KeptListed), else kept left as it was.
+    NWDSCCODE Resolve(uint32_t tree, const char *name, std::string &dn, std::string_view *kept = nullptr);
     NWDSCCODE ResolveParts(uint32_t tree, const std::vector<LdapName::Rdn> &parts, std::string &dn);
     void Remember(uint32_t tree, const std::vector<LdapName::Rdn> &parts, const std::string &dn);
     // The same with the name's key made (TreeKey).
@@ -339,7 +341,6 @@ private:
         const Children *children = nullptr;
     };
     ListedBelow listedBelow_;
-    std::string childrenKey_;
     // The container Typed looked up last, with its types (null: none known); not valid
     // once a listing starts.
     struct TypedBelow {

@@ -141,8 +141,8 @@ std::string LdapClient::ListedName(const Context &context, const NameTop &top, L
             key.push_back('.');
             key.append(parent.key);
             // An entry kept is found again through its container (KeptListed).
-            const bool typed = listing.childTypes && NoteType(*listing.childTypes, type);
-            if (!typed || !entry.kept)
+            const bool noted = listing.childTypes && NoteType(*listing.childTypes, type);
+            if (!noted || !entry.kept)
                 RememberKey(std::move(key), dn);
             std::string name;
             name.reserve(type.size() + 1 + value.size() + parent.shown.size());

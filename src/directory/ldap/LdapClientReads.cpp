@@ -168,10 +168,10 @@ NWDSCCODE LdapClient::FetchNamed(uint32_t tree, const char *object, const LdapEn
     }
     lastRead_.valid = false;
     std::string_view block;
-    if (std::string &dn = fetchedDn_; !KeptListed(tree, object, dn, &block)) {
-        if (const NWDSCCODE result = Resolve(tree, object, dn); result != 0)
-            return result;
-        if (const NWDSCCODE result = Fetch(tree, dn, block); result != 0)
+    if (const NWDSCCODE result = Resolve(tree, object, fetchedDn_, &block); result != 0)
+        return result;
+    if (!block.data()) {
+        if (const NWDSCCODE result = Fetch(tree, fetchedDn_, block); result != 0)
             return result;
     }
     lastRead_.entry.Decode(block);

@@ -13,8 +13,8 @@
 // just before it.
 
 #include "directory/LocaleFormats.h"
+#include "directory/client/ValuePacking.h"
 #include "directory/simulated/SimulatedClient.h"
-#include "directory/simulated/ValuePacking.h"
 #include "directory/tNDS.h"
 #include "engine/CollationOrder.h"
 #include "engine/ShortName.h"

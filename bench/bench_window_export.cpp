@@ -12,7 +12,7 @@
 // Usage: bench_window_export FILE [QUERY.req]   (FILE written by gen_directory)
 
 #include "QuietPrompts.h"
-#include "directory/TDirectoryConnection.h"
+#include "connect/TDirectoryConnection.h"
 #include "directory/tNDS.h"
 #include "engine/TExportObserver.h"
 #include "engine/TExportRun.h"

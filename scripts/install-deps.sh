@@ -3,7 +3,7 @@
 # slapd is installed for the LDAP tests only: its package is told to skip its own
 # configuration and never to start the system's service; the tests start their own.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev clang-format ccache pkg-config libldap-dev slapd ldap-utils openssl poppler-utils libxlsxwriter-dev zlib1g-dev python3-openpyxl)
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev clang-format clang-tidy ccache pkg-config libldap-dev slapd ldap-utils openssl poppler-utils libxlsxwriter-dev zlib1g-dev python3-openpyxl)
 # The fuzz targets (scripts/fuzz.sh) are built with clang and linked with its runtime
 # (libFuzzer and the sanitizers), whose package carries clang's major version: on Debian
 # 12, clang is clang-14 and the runtime libclang-rt-14-dev.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
-#include "directory/TDirectoryConnection.h"
+#include "connect/TDirectoryConnection.h"
 #include "ui/TChoiceComboBox.h"
 #include "ui/TConditionGrid.h"
 #include "ui/TForm1.h"

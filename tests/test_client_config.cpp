@@ -1,4 +1,4 @@
-#include "directory/ClientConfig.h"
+#include "connect/ClientConfig.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 #include "directory/FormatValue.h"
 #include "directory/LocaleFormats.h"
 #include "directory/NDSTimeToStr.h"
-#include "directory/NWValues.h"
 #include "directory/SyntaxTypes.h"
+#include "directory/client/NWValues.h"
 #include "directory/tNDS.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // Schemas from subschema definitions: the server's own directory names, syntax ids and
 // container rules where it publishes them, the LDAP names and the syntax table elsewhere.
 
-#include "directory/NWClient.h"
+#include "directory/client/NWClient.h"
 #include "directory/ldap/LdapSchema.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
 // LDAP values in the packed forms of their directory syntaxes.
 
-#include "directory/NWValues.h"
+#include "directory/client/NWValues.h"
 #include "directory/ldap/LdapValue.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "directory/Poisoning.h"
 #include "directory/ValueArea.h"
-#include "directory/simulated/BufferPool.h"
+#include "directory/client/BufferPool.h"
+#include "directory/client/Poisoning.h"
 #include "directory/simulated/SimulatedClient.h"
 #include "directory/tNDS.h"
 

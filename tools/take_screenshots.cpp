@@ -1,7 +1,7 @@
 // Walks the wizard on the embedded demo directory and writes a picture of each page and
 // of the about box into the folder given as the argument (the documentation's
 // screenshots). Run it under a display: scripts/screenshots.sh.
-#include "directory/TDirectoryConnection.h"
+#include "connect/TDirectoryConnection.h"
 #include "ui/TAboutBox.h"
 #include "ui/TChoiceComboBox.h"
 #include "ui/TConditionGrid.h"

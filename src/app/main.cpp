@@ -1,4 +1,4 @@
-#include "directory/TDirectoryConnection.h"
+#include "connect/TDirectoryConnection.h"
 #include "ui/TAboutBox.h"
 #include "ui/TExportForm.h"
 #include "ui/TForm1.h"

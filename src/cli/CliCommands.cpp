@@ -2,8 +2,8 @@
 
 #include "cli/CliArguments.h"
 #include "cli/CliPasswordPrompt.h"
-#include "directory/ClientConfig.h"
-#include "directory/TDirectoryConnection.h"
+#include "connect/ClientConfig.h"
+#include "connect/TDirectoryConnection.h"
 #include "query/TDirectorySchema.h"
 #include "query/TQueryStatus.h"
 

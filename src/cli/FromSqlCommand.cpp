@@ -1,7 +1,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCommands.h"
 #include "cli/CliOutput.h"
-#include "directory/TDirectoryConnection.h"
+#include "connect/TDirectoryConnection.h"
 #include "directory/tNDS.h"
 #include "query/QueryFile.h"
 #include "query/QueryWorkflows.h"

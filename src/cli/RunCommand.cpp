@@ -3,7 +3,7 @@
 #include "cli/CliExportObserver.h"
 #include "cli/CliInterrupt.h"
 #include "cli/CliOutput.h"
-#include "directory/TDirectoryConnection.h"
+#include "connect/TDirectoryConnection.h"
 #include "directory/tNDS.h"
 #include "engine/TExportJob.h"
 #include "engine/TExportRun.h"

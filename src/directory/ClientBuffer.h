@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/NWClient.h"
+#include "directory/client/NWClient.h"
 
 // A buffer of the directory client, freed through the client when it goes out of
 // scope, so that every way out of a read releases what the read allocated.

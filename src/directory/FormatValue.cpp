@@ -1,8 +1,8 @@
 #include "directory/FormatValue.h"
 
 #include "directory/NDSTimeToStr.h"
-#include "directory/NWValues.h"
-#include "directory/simulated/ValuePacking.h"
+#include "directory/client/NWValues.h"
+#include "directory/client/ValuePacking.h"
 #include "directory/tNDS.h"
 
 #include <QByteArray>

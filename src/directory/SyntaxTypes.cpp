@@ -1,6 +1,6 @@
 #include "directory/SyntaxTypes.h"
 
-#include "directory/NWValues.h"
+#include "directory/client/NWValues.h"
 
 #include <QLatin1StringView>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "directory/DirectoryHooks.h"
-#include "directory/NWClient.h"
+#include "directory/client/NWClient.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "directory/ValueArea.h"
 
-#include "directory/Poisoning.h"
+#include "directory/client/Poisoning.h"
 
 #include <algorithm>
 

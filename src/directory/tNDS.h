@@ -1,8 +1,8 @@
 #pragma once
 
 #include "directory/DirectoryHooks.h"
-#include "directory/NWClient.h"
 #include "directory/TNDSObj.h"
+#include "directory/client/NWClient.h"
 #include "directory/tNDSAttribut.h"
 #include "directory/tNDSClass.h"
 #include "directory/tNDSDefList.h"

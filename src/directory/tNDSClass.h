@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/NWClient.h"
+#include "directory/client/NWClient.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/TDirectoryConnection.h"
+#include "connect/TDirectoryConnection.h"
 #include "query/TConditionList.h"
 #include "query/TQueryDefinition.h"
 #include "ui/TPrompts.h"

@@ -3,8 +3,8 @@
 // syntax (0 to 39, past the last one known), the rest is the carried value.
 
 #include "directory/FormatValue.h"
+#include "directory/client/ValuePacking.h"
 #include "directory/simulated/SimulatedClient.h"
-#include "directory/simulated/ValuePacking.h"
 #include "directory/tNDS.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "directory/ldap/LdapClient.h"
 
-#include "directory/ldap/LdapCaseFold.h"
+#include "directory/client/CaseFold.h"
 
 #include "directory/ldap/LdapResult.h"
 
@@ -11,24 +11,12 @@
 
 namespace {
 
-// The handle NWDSCreateContext returns on failure is never a context.
-constexpr size_t UnusableSlot = size_t(ERR_CONTEXT_CREATION) - 1;
 // Names remembered at most in each generation, the latest and the one before; names
 // forgotten are found again from the naming types of their container's entries.
 constexpr size_t RememberedNames = 50000;
 // The memory that entries read with their listings may take: a million users with a
 // few short properties each.
 constexpr size_t PrefetchBytes = size_t(192) << 20;
-
-bool ReadKeyText(const void *value, std::string_view &text)
-{
-    const char *chars = static_cast<const char *>(value);
-    const size_t size = strnlen(chars, MAX_DN_BYTES);
-    if (size == MAX_DN_BYTES)
-        return false;
-    text = {chars, size};
-    return true;
-}
 
 } // namespace
 
@@ -65,7 +53,7 @@ void LdapClient::RememberContexts()
     }
 }
 
-LdapClient::LdapClient() : prefetched_(PrefetchBytes) {}
+LdapClient::LdapClient() : ClientBase(ERR_SYNTAX_VIOLATION), prefetched_(PrefetchBytes) {}
 
 std::string LdapClient::TreeKey(uint32_t tree, const std::string &key)
 {
@@ -75,34 +63,6 @@ std::string LdapClient::TreeKey(uint32_t tree, const std::string &key)
 }
 
 LdapClient::~LdapClient() = default;
-
-LdapClient::Context *LdapClient::Find(NWDSContextHandle handle)
-{
-    if (handle <= 0 || size_t(handle) > contexts_.size())
-        return nullptr;
-    Context &context = contexts_[size_t(handle) - 1];
-    return context.open ? &context : nullptr;
-}
-
-NWDSContextHandle LdapClient::OpenContext(const Context &settings)
-{
-    size_t slot = contexts_.size();
-    for (size_t i = 0; i < contexts_.size(); ++i) {
-        if (!contexts_[i].open && i != UnusableSlot) {
-            slot = i;
-            break;
-        }
-    }
-    if (slot == contexts_.size()) {
-        if (slot == UnusableSlot)
-            contexts_.emplace_back(); // stays closed for good
-        slot = contexts_.size();
-        contexts_.emplace_back();
-    }
-    contexts_[slot] = settings;
-    contexts_[slot].open = true;
-    return NWDSContextHandle(slot + 1);
-}
 
 const LdapSchema *LdapClient::SchemaOf(uint32_t tree, NWDSCCODE *code)
 {
@@ -227,7 +187,7 @@ NWDSCCODE LdapClient::Resolve(uint32_t tree, const char *name, std::string &dn, 
         std::none_of(text.begin(), text.end(), [](char c) { return c == '\\' || c == '=' || c == '+' || c == '['; })) {
         std::string &key = resolveKey_;
         key.assign(reinterpret_cast<const char *>(&tree), sizeof tree);
-        key.append(LdapCaseFold::FoldedView(text, folded_));
+        key.append(CaseFold::FoldedView(text, folded_));
         if (const std::string *known = KnownTreeKey(key)) {
             dn = *known;
             return 0;
@@ -341,7 +301,7 @@ bool LdapClient::KeptListed(uint32_t tree, std::string_view name, std::string &d
     if (!listedBelow_.valid || listedBelow_.tree != tree || listedBelow_.name != container) {
         listedBelow_ = {true, tree, std::string(container), nullptr};
         std::string key(reinterpret_cast<const char *>(&tree), sizeof tree);
-        key.append(LdapCaseFold::FoldedView(container, folded_));
+        key.append(CaseFold::FoldedView(container, folded_));
         if (const auto found = children_.find(key); found != children_.end())
             listedBelow_.children = &found->second;
     }
@@ -394,17 +354,6 @@ std::string LdapClient::HandedOut(const Context &context, const NameTop &top, st
     return LdapName::DottedOf(parts, Typeless(context));
 }
 
-NWDSCCODE LdapClient::CopyOut(std::string_view text, char *area, size_t size)
-{
-    if (!area)
-        return ERR_INVALID_REQUEST;
-    if (text.size() >= size)
-        return ERR_INSUFFICIENT_BUFFER;
-    std::memcpy(area, text.data(), text.size());
-    area[text.size()] = '\0';
-    return 0;
-}
-
 NWDSCCODE LdapClient::CopyDotted(const Context &context, const std::string &dn, char *area, size_t size)
 {
     std::string dotted;
@@ -415,107 +364,26 @@ NWDSCCODE LdapClient::CopyDotted(const Context &context, const std::string &dn, 
 
 // ---- contexts
 
-NWDSCCODE LdapClient::NWCallsInit(void *, void *)
+std::string LdapClient::TreeName(uint32_t tree) const
 {
-    return 0;
+    return trees_[tree].connection->TreeName().toStdString();
 }
 
-NWDSContextHandle LdapClient::NWDSCreateContext()
+int32_t LdapClient::FindTree(std::string_view name) const
 {
-    Context settings;
-    settings.flags = DCV_CANONICALIZE_NAMES;
-    settings.nameContext = trees_.front().connection->BaseDn();
-    return OpenContext(settings);
-}
-
-NWDSCCODE LdapClient::NWDSFreeContext(NWDSContextHandle context)
-{
-    Context *found = Find(context);
-    if (!found)
-        return ERR_BAD_CONTEXT;
-    found->open = false;
-    return 0;
-}
-
-NWDSCCODE LdapClient::NWDSDuplicateContextHandle(NWDSContextHandle source, NWDSContextHandle *destination)
-{
-    const Context *found = Find(source);
-    if (!found)
-        return ERR_BAD_CONTEXT;
-    if (!destination)
-        return ERR_INVALID_REQUEST;
-    const Context copy = *found;
-    *destination = OpenContext(copy);
-    return 0;
-}
-
-NWDSCCODE LdapClient::NWDSGetContext(NWDSContextHandle context, int key, void *value)
-{
-    const Context *found = Find(context);
-    if (!found)
-        return ERR_BAD_CONTEXT;
-    if (!value)
-        return ERR_INVALID_REQUEST;
-    switch (key) {
-    case DCK_FLAGS:
-        std::memcpy(value, &found->flags, sizeof found->flags);
-        return 0;
-    case DCK_CONFIDENCE:
-        std::memcpy(value, &found->confidence, sizeof found->confidence);
-        return 0;
-    case DCK_NAME_CONTEXT:
-        return CopyDotted(*found, found->nameContext, static_cast<char *>(value), MAX_DN_BYTES);
-    case DCK_TREE_NAME:
-        return CopyOut(trees_[found->tree].connection->TreeName().toStdString(), static_cast<char *>(value),
-                       MAX_DN_BYTES);
-    default:
-        return ERR_BAD_KEY;
+    const QString wanted = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    for (uint32_t tree = 0; tree < trees_.size(); ++tree) {
+        if (trees_[tree].connection->TreeName().compare(wanted, Qt::CaseInsensitive) == 0)
+            return int32_t(tree);
     }
+    return -1;
 }
 
-NWDSCCODE LdapClient::NWDSSetContext(NWDSContextHandle context, int key, const void *value)
+NWDSCCODE LdapClient::ResolveNameContext(uint32_t tree, std::string_view name, std::string &dn)
 {
-    Context *found = Find(context);
-    if (!found)
-        return ERR_BAD_CONTEXT;
-    if (!value)
-        return ERR_INVALID_REQUEST;
-    switch (key) {
-    case DCK_FLAGS:
-        std::memcpy(&found->flags, value, sizeof found->flags);
-        return 0;
-    case DCK_CONFIDENCE:
-        std::memcpy(&found->confidence, value, sizeof found->confidence);
-        return 0;
-    case DCK_NAME_CONTEXT: {
-        std::string_view name;
-        if (!ReadKeyText(value, name))
-            return ERR_INVALID_REQUEST;
-        std::string dn;
-        if (const NWDSCCODE result = Resolve(found->tree, std::string(name).c_str(), dn); result != 0)
-            return result;
-        if (const NWDSCCODE result = Exists(found->tree, dn); result != 0)
-            return result;
-        found->nameContext = dn;
-        return 0;
-    }
-    case DCK_TREE_NAME: {
-        std::string_view name;
-        if (!ReadKeyText(value, name))
-            return ERR_INVALID_REQUEST;
-        const QString wanted = QString::fromUtf8(name.data(), qsizetype(name.size()));
-        for (uint32_t tree = 0; tree < trees_.size(); ++tree) {
-            if (trees_[tree].connection->TreeName().compare(wanted, Qt::CaseInsensitive) == 0) {
-                found->tree = tree;
-                found->nameContext.clear();
-                return 0;
-            }
-        }
-        return ERR_CONNECTION_UNKNOWN;
-    }
-    default:
-        return ERR_BAD_KEY;
-    }
+    if (const NWDSCCODE result = Resolve(tree, std::string(name).c_str(), dn); result != 0)
+        return result;
+    return Exists(tree, dn);
 }
 
 NWDSCCODE LdapClient::NWDSWhoAmi(NWDSContextHandle context, char *name, size_t size)

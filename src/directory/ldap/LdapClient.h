@@ -1,6 +1,7 @@
 #pragma once
 
-#include "directory/NWClient.h"
+#include "directory/client/ClientBase.h"
+#include "directory/client/TextHash.h"
 #include "directory/ldap/LdapConnection.h"
 #include "directory/ldap/LdapEntryBlock.h"
 #include "directory/ldap/LdapEntryStore.h"
@@ -8,9 +9,6 @@
 #include "directory/ldap/LdapName.h"
 #include "directory/ldap/LdapSchema.h"
 #include "directory/ldap/LdapServerConfig.h"
-#include "directory/ldap/LdapTextHash.h"
-#include "directory/simulated/BufferPool.h"
-#include "directory/simulated/DirectoryBuffer.h"
 
 #include <QString>
 
@@ -47,11 +45,11 @@
 //   attributes) and keep what they fetched, within a bounded memory, until a listing
 //   starts that is not below an open one; reads of one object answer from there or from
 //   the last objects read, fetched whole on the first read;
-// - request and result buffers are those of the simulated client (one buffer type
-//   serves every client of a program).
+// - request and result buffers are those of the client kit (one buffer type serves
+//   every client of a program).
 //
 // Not thread-safe: one thread uses a client at a time.
-class LdapClient : public NWClient
+class LdapClient : public ClientBase<std::string>
 {
 public:
     static constexpr NWDSCCODE ERR_SYNTAX_VIOLATION = -613;
@@ -63,29 +61,11 @@ public:
     LdapClient(const LdapClient &) = delete;
     LdapClient &operator=(const LdapClient &) = delete;
 
-    NWDSCCODE NWCallsInit(void *in, void *out) override;
-    NWDSContextHandle NWDSCreateContext() override;
-    NWDSCCODE NWDSFreeContext(NWDSContextHandle context) override;
-    NWDSCCODE NWDSDuplicateContextHandle(NWDSContextHandle source, NWDSContextHandle *destination) override;
-    NWDSCCODE NWDSGetContext(NWDSContextHandle context, int key, void *value) override;
-    NWDSCCODE NWDSSetContext(NWDSContextHandle context, int key, const void *value) override;
     NWDSCCODE NWDSWhoAmi(NWDSContextHandle context, char *name, size_t size) override;
     NWDSCCODE NWDSGetDefNameContext(NWDSContextHandle context, size_t size, char *nameContext) override;
 
-    NWDSCCODE NWDSAllocBuf(size_t size, Buf_T **buffer) override;
-    NWDSCCODE NWDSFreeBuf(Buf_T *buffer) override;
-    NWDSCCODE NWDSInitBuf(NWDSContextHandle context, uint32_t operation, Buf_T *buffer) override;
-    NWDSCCODE NWDSPutAttrName(NWDSContextHandle context, Buf_T *buffer, const char *name) override;
-    NWDSCCODE NWDSPutClassName(NWDSContextHandle context, Buf_T *buffer, const char *name) override;
-
     NWDSCCODE NWDSRead(NWDSContextHandle context, const char *object, uint32_t infoType, bool allAttrs,
                        Buf_T *attrNames, int32_t *iterationHandle, Buf_T *objectInfo) override;
-    NWDSCCODE NWDSGetAttrCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
-    NWDSCCODE NWDSGetAttrName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size, uint32_t *valueCount,
-                              uint32_t *syntaxID) override;
-    NWDSCCODE NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID,
-                                     size_t *size) override;
-    NWDSCCODE NWDSGetAttrVal(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, void *value) override;
     NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char *object, const char *attribute, uint32_t flags,
                              int *fileHandle) override;
 
@@ -93,21 +73,11 @@ public:
                        Buf_T *subordinates) override;
     NWDSCCODE NWDSListContainers(NWDSContextHandle context, const char *object, int32_t *iterationHandle,
                                  Buf_T *subordinates) override;
-    NWDSCCODE NWDSGetObjectCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
-    NWDSCCODE NWDSGetObjectName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size, uint32_t *attrCount,
-                                Object_Info_T *info) override;
 
     NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, uint32_t infoType, bool allClasses, Buf_T *classNames,
                                int32_t *iterationHandle, Buf_T *classDefs) override;
-    NWDSCCODE NWDSGetClassDefCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
-    NWDSCCODE NWDSGetClassDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
-                              Class_Info_T *info) override;
-    NWDSCCODE NWDSGetClassItemCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
-    NWDSCCODE NWDSGetClassItem(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size) override;
     NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoType, bool allAttrs, Buf_T *attrNames,
                               int32_t *iterationHandle, Buf_T *attrDefs) override;
-    NWDSCCODE NWDSGetAttrDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
-                             Attr_Info_T *info) override;
 
     NWDSCCODE NWCCGetPrimConnRef(NWCONN_HANDLE *connection) override;
     NWDSCCODE NWCCScanConnRefs(uint32_t *scanIterator, NWCONN_HANDLE *connection) override;
@@ -118,6 +88,17 @@ public:
     std::string TakeServerWords(NWDSCCODE code) override;
     bool Lost() const override;
     void ExpectReads(const std::vector<std::string> &attributes, bool descends) override;
+
+protected:
+    uint32_t PrimaryTree() const override { return 0; }
+    std::string DefaultNameContext(uint32_t tree) override { return trees_[tree].connection->BaseDn(); }
+    std::string TreeName(uint32_t tree) const override;
+    int32_t FindTree(std::string_view name) const override;
+    NWDSCCODE CopyNameContext(const Context &context, char *area, size_t size) override
+    {
+        return CopyDotted(context, context.nameContext, area, size);
+    }
+    NWDSCCODE ResolveNameContext(uint32_t tree, std::string_view name, std::string &dn) override;
 
 private:
     // What listings of objects ask for while a run says what it reads (ExpectReads).
@@ -130,13 +111,6 @@ private:
         std::unique_ptr<LdapConnection> connection;
         std::unique_ptr<LdapSchema> schema;     // read on first use
         std::shared_ptr<const Request> request; // made on first use
-    };
-    struct Context {
-        bool open = false;
-        uint32_t tree = 0;
-        uint32_t flags = 0;
-        uint32_t confidence = 0;
-        std::string nameContext; // a DN; empty: the top
     };
     struct ListedEntry {
         std::string dn;
@@ -180,10 +154,10 @@ private:
         std::string block; // LdapEntryBlock
     };
 
+    // The attributes of an entry as NWDSRead hands them out (ClientBatch::PackAttributes).
+    struct EntryAttributes;
+
     LdapClient();
-    Context *Find(NWDSContextHandle handle);
-    NWDSContextHandle OpenContext(const Context &settings);
-    bool Typeless(const Context &context) const { return (context.flags & DCV_TYPELESS_NAMES) != 0; }
     LdapConnection &ConnectionOf(uint32_t tree) { return *trees_[tree].connection; }
     // The tree's schema, read from its subschema entry on first use; null with *code.
     const LdapSchema *SchemaOf(uint32_t tree, NWDSCCODE *code);
@@ -217,7 +191,6 @@ private:
     // The dotted name of a DN's parts relative to the context's name context, top (full
     // when it is not below it), typed or typeless as the context asks.
     std::string HandedOut(const Context &context, const NameTop &top, std::vector<LdapName::Rdn> parts);
-    static NWDSCCODE CopyOut(std::string_view text, char *area, size_t size);
     NWDSCCODE CopyDotted(const Context &context, const std::string &dn, char *area, size_t size);
     // The DN of a typeless part below base, typed as the entries listed below base were,
     // when such an entry exists; empty otherwise.
@@ -272,14 +245,8 @@ private:
     NWDSCCODE FetchNamed(uint32_t tree, const char *object, const LdapEntryView *&entry);
     // The schema index of an attribute name asked for, from asked_ or the schema.
     int32_t AskedIndex(const LdapSchema &schema, std::string_view name);
-    static NWDSCCODE CheckBuffer(const Buf_T *buffer, Buf_T::Content content);
-    NWDSCCODE CarriedValue(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, const void *area, bool peek,
-                           std::span<const uint8_t> &carried);
-    static NWDSCCODE PutName(Buf_T &buffer, const char *name);
 
     std::vector<Tree> trees_;
-    BufferPool buffers_;
-    std::vector<Context> contexts_; // handle = index + 1
     std::map<int32_t, Listing> listings_;
     int32_t nextListing_ = 0;
     std::deque<ReadEntry> reads_;
@@ -313,7 +280,7 @@ private:
     std::string packed_;
     // Names handed out, by tree and key (LdapName::Key), with their DNs: the latest, and
     // the ones before them, kept while the latest fill up.
-    using Names = std::unordered_map<std::string, std::string, LdapTextHash, std::equal_to<>>;
+    using Names = std::unordered_map<std::string, std::string, TextHash, std::equal_to<>>;
     Names names_;
     Names olderNames_;
     // The key of the name Resolve looks up; text case-folded for a key being made.
@@ -331,7 +298,7 @@ private:
         std::vector<std::string> types;
     };
     // By the container's tree and key (TreeKey).
-    std::unordered_map<std::string, Children, LdapTextHash, std::equal_to<>> children_;
+    std::unordered_map<std::string, Children, TextHash, std::equal_to<>> children_;
     // The container whose entries KeptListed looked for last, by the dotted name as
     // handed in (null: not listed); not valid once a listing starts.
     struct ListedBelow {

@@ -1,7 +1,7 @@
 #include "directory/ldap/LdapClient.h"
 
-#include "directory/ldap/LdapCaseFold.h"
-
+#include "directory/client/CaseFold.h"
+#include "directory/client/ClientBatch.h"
 #include "directory/ldap/LdapResult.h"
 
 #include <ldap.h>
@@ -40,21 +40,6 @@ bool PageControl(LdapConnection &connection, std::string *cookie, LDAPControl **
 {
     berval value{ber_len_t(cookie ? cookie->size() : 0), cookie ? cookie->data() : nullptr};
     return ldap_create_page_control(connection.Handle(), PageSize, cookie ? &value : nullptr, 0, page) == LDAP_SUCCESS;
-}
-
-void WriteText(uint8_t *&at, std::string_view text)
-{
-    const uint16_t size = uint16_t(text.size());
-    std::memcpy(at, &size, sizeof size);
-    at += sizeof size;
-    std::memcpy(at, text.data(), text.size());
-    at += text.size();
-}
-
-void WriteU32(uint8_t *&at, uint32_t value)
-{
-    std::memcpy(at, &value, sizeof value);
-    at += sizeof value;
 }
 
 } // namespace
@@ -137,7 +122,7 @@ std::string LdapClient::ListedName(const Context &context, const NameTop &top, L
             MakeParentNames(context, top, listing);
         if (parent.usable) {
             std::string key = parent.treeKey;
-            key.append(LdapCaseFold::FoldedView(value, folded_));
+            key.append(CaseFold::FoldedView(value, folded_));
             key.push_back('.');
             key.append(parent.key);
             // An entry kept is found again through its container (KeptListed).
@@ -421,19 +406,12 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         const ListedEntry &entry = listing.pending.front();
         if (!containersOnly || entry.container) {
             const std::string name = ListedName(*found, top, listing, entry);
-            const size_t size = 5 * sizeof(uint32_t) + 2 * sizeof(uint16_t) + name.size() + entry.baseClass.size();
-            uint8_t *at = name.size() < MAX_DN_BYTES ? out.Append(size) : nullptr;
-            if (!at) {
+            if (name.size() >= MAX_DN_BYTES ||
+                !ClientBatch::PutListedEntry(
+                    out, {0, entry.container ? DS_CONTAINER_ENTRY : 0, 0, 0, name, entry.baseClass})) {
                 full = true;
                 break;
             }
-            WriteU32(at, uint32_t(size - sizeof(uint32_t)));
-            WriteU32(at, entry.container ? DS_CONTAINER_ENTRY : 0);
-            WriteU32(at, 0);
-            WriteU32(at, 0);
-            WriteU32(at, 0);
-            WriteText(at, name);
-            WriteText(at, entry.baseClass);
             ++entries;
         }
         listing.pending.pop_front();
@@ -458,48 +436,5 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         return ERR_INSUFFICIENT_BUFFER;
     }
     *iterationHandle = id;
-    return 0;
-}
-
-NWDSCCODE LdapClient::NWDSGetObjectCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count)
-{
-    if (!Find(context))
-        return ERR_BAD_CONTEXT;
-    if (const NWDSCCODE result = CheckBuffer(buffer, Buf_T::Content::Entries); result != 0)
-        return result;
-    if (!count)
-        return ERR_INVALID_REQUEST;
-    *count = buffer->Count();
-    return 0;
-}
-
-NWDSCCODE LdapClient::NWDSGetObjectName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
-                                        uint32_t *attrCount, Object_Info_T *info)
-{
-    if (!Find(context))
-        return ERR_BAD_CONTEXT;
-    if (const NWDSCCODE result = CheckBuffer(buffer, Buf_T::Content::Entries); result != 0)
-        return result;
-    uint32_t flags = 0;
-    uint32_t subordinates = 0;
-    uint32_t modified = 0;
-    uint32_t attributes = 0;
-    std::string_view entryName;
-    std::string_view className;
-    if (!buffer->NextEntry() || !buffer->GetU32(flags) || !buffer->GetU32(subordinates) || !buffer->GetU32(modified) ||
-        !buffer->GetU32(attributes) || !buffer->GetText(entryName) || !buffer->GetText(className))
-        return ERR_BUFFER_EMPTY;
-    if (const NWDSCCODE result = CopyOut(entryName, name, size); result != 0)
-        return result;
-    if (attrCount)
-        *attrCount = attributes;
-    if (info) {
-        info->EntryFlags = flags;
-        info->SubordinateCount = subordinates;
-        info->ModificationTime = modified;
-        const size_t length = std::min(className.size(), sizeof info->BaseClass - 1);
-        std::memcpy(info->BaseClass, className.data(), length);
-        info->BaseClass[length] = '\0';
-    }
     return 0;
 }

@@ -1,10 +1,10 @@
 #include "directory/ldap/LdapClient.h"
 
+#include "directory/client/ClientBatch.h"
+#include "directory/client/StreamFile.h"
 #include "directory/ldap/LdapBerReader.h"
 #include "directory/ldap/LdapResult.h"
 #include "directory/ldap/LdapValue.h"
-#include "directory/simulated/StreamFile.h"
-#include "directory/simulated/ValuePacking.h"
 
 #include <ldap.h>
 
@@ -18,19 +18,11 @@ namespace {
 
 // Objects kept as read: a reader reads one object's attributes one after the other.
 constexpr size_t KeptObjects = 8;
-// What a result buffer carries for a value that cannot be converted.
-constexpr uint32_t NotConverted = UINT32_MAX;
 // Attribute names asked for that are kept with their schema indexes: a run asks for the
 // same few names for every object.
 constexpr size_t AskedNames = 16;
 // NWDSOpenStream: opening for writing.
 constexpr uint32_t DS_WRITE_STREAM = 0x2;
-
-void WriteU32(uint8_t *&at, uint32_t value)
-{
-    std::memcpy(at, &value, sizeof value);
-    at += sizeof value;
-}
 
 // Whether type is name in any letter case.
 bool Named(std::string_view type, const char *name)
@@ -39,6 +31,41 @@ bool Named(std::string_view type, const char *name)
 }
 
 } // namespace
+
+struct LdapClient::EntryAttributes {
+    const LdapSchema &schema;
+    const LdapEntryView &entry;
+    const std::vector<const LdapEntryView::Attribute *> &chosen;
+    bool typeless;
+    std::string &packed; // the value packed last
+    std::span<const std::string_view> values{};
+    size_t next = 0;
+
+    size_t Count() const { return chosen.size(); }
+    const LdapSchema::Attribute &Definition(size_t a) const { return schema.Attributes()[chosen[a]->attribute]; }
+    std::string_view Name(size_t a) const { return Definition(a).name; }
+    uint32_t Syntax(size_t a) const { return Definition(a).syntax; }
+    uint32_t ValueCount(size_t a) const { return chosen[a]->count; }
+    void Seek(size_t a, size_t skip)
+    {
+        values = entry.ValuesOf(*chosen[a]);
+        next = skip;
+    }
+    bool Next(uint32_t syntax, std::string_view &value)
+    {
+        value = values[next++];
+        // Class names are handed out as the schema names them.
+        if (syntax == SYN_CLASS_NAME) {
+            const int32_t index = schema.FindClass(value);
+            if (index >= 0)
+                value = schema.Classes()[size_t(index)].name;
+        }
+        if (!LdapValue::Pack(syntax, value, typeless, packed))
+            return false;
+        value = packed;
+        return true;
+    }
+};
 
 std::string_view LdapClient::ReadKey(uint32_t tree, std::string_view dn)
 {
@@ -233,168 +260,9 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
             return ERR_NO_SUCH_ATTRIBUTE;
     }
 
-    const bool withValues = infoType == DS_ATTRIBUTE_VALUES;
-    size_t total = 0;
-    for (const LdapEntryView::Attribute *attribute : chosen)
-        total += withValues ? attribute->count : 1;
-    size_t position = 0;
-    if (*iterationHandle == -1)
-        position = 0;
-    else if (*iterationHandle >= 0 && size_t(*iterationHandle) <= total)
-        position = size_t(*iterationHandle);
-    else
-        return ERR_INVALID_HANDLE;
-    Buf_T &out = *objectInfo;
-    out.Start(withValues ? Buf_T::Content::AttributeValues : Buf_T::Content::AttributeNames);
-    out.tree = int32_t(found->tree);
-    if (out.Size() < sizeof(uint32_t))
-        return ERR_INSUFFICIENT_BUFFER;
-    // The attribute and the value the batch starts with.
-    size_t first = 0;
-    size_t skip = position;
-    while (first < chosen.size() && skip >= (withValues ? chosen[first]->count : 1)) {
-        skip -= withValues ? chosen[first]->count : 1;
-        ++first;
-    }
-    std::string &packed = packed_;
-    for (size_t a = first; a < chosen.size(); ++a, skip = 0) {
-        const LdapEntryView::Attribute &attribute = *chosen[a];
-        const std::span<const std::string_view> values = entry->ValuesOf(attribute);
-        const LdapSchema::Attribute &definition = schema.Attributes()[attribute.attribute];
-        size_t mark = 0;
-        if (!out.BeginEntry(mark) || !out.PutText(definition.name) || !out.PutU32(definition.syntax) ||
-            !out.PutU32(0)) {
-            out.DropEntry(mark);
-            break;
-        }
-        if (!withValues) {
-            out.EndEntry(mark);
-            ++position;
-            continue;
-        }
-        const size_t countAt = out.Length() - sizeof(uint32_t);
-        uint32_t written = 0;
-        for (size_t v = skip; v < values.size(); ++v) {
-            std::string_view value = values[v];
-            if (definition.syntax == SYN_CLASS_NAME) {
-                const int32_t index = schema.FindClass(value);
-                if (index >= 0)
-                    value = schema.Classes()[size_t(index)].name;
-            }
-            const bool converted = LdapValue::Pack(definition.syntax, value, Typeless(*found), packed);
-            const size_t carried = converted ? ValuePacking::CarriedSize(definition.syntax, packed.size()) : 0;
-            uint8_t *at = out.Append(sizeof(uint32_t) + carried);
-            if (!at)
-                break;
-            WriteU32(at, converted ? uint32_t(carried) : NotConverted);
-            if (carried > 0)
-                std::memcpy(at, packed.data(), carried);
-            ++written;
-        }
-        if (written == 0) {
-            out.DropEntry(mark);
-            break;
-        }
-        out.PatchU32(countAt, written);
-        out.EndEntry(mark);
-        position += written;
-        if (skip + written < values.size())
-            break;
-    }
-    if (position < total && out.ReadU32At(0) == 0)
-        return ERR_INSUFFICIENT_BUFFER;
-    *iterationHandle = position < total ? int32_t(position) : -1;
-    return 0;
-}
-
-NWDSCCODE LdapClient::NWDSGetAttrCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count)
-{
-    if (!Find(context))
-        return ERR_BAD_CONTEXT;
-    if (!buffer || !count)
-        return ERR_INVALID_REQUEST;
-    if (buffer->content != Buf_T::Content::AttributeNames && buffer->content != Buf_T::Content::AttributeValues &&
-        buffer->content != Buf_T::Content::AttributeDefinitions)
-        return ERR_BAD_VERB;
-    *count = buffer->Count();
-    return 0;
-}
-
-NWDSCCODE LdapClient::NWDSGetAttrName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
-                                      uint32_t *valueCount, uint32_t *syntaxID)
-{
-    if (!Find(context))
-        return ERR_BAD_CONTEXT;
-    if (!buffer)
-        return ERR_INVALID_REQUEST;
-    if (buffer->content != Buf_T::Content::AttributeNames && buffer->content != Buf_T::Content::AttributeValues)
-        return ERR_BAD_VERB;
-    std::string_view attribute;
-    uint32_t syntax = 0;
-    uint32_t count = 0;
-    if (!buffer->NextEntry() || !buffer->GetText(attribute) || !buffer->GetU32(syntax) || !buffer->GetU32(count))
-        return ERR_BUFFER_EMPTY;
-    buffer->itemAttribute = attribute;
-    buffer->itemSyntax = syntax;
-    buffer->itemsLeft = count;
-    if (const NWDSCCODE result = CopyOut(attribute, name, size); result != 0)
-        return result;
-    if (valueCount)
-        *valueCount = count;
-    if (syntaxID)
-        *syntaxID = syntax;
-    return 0;
-}
-
-NWDSCCODE LdapClient::CarriedValue(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, const void *area,
-                                   bool peek, std::span<const uint8_t> &carried)
-{
-    if (!Find(context))
-        return ERR_BAD_CONTEXT;
-    if (const NWDSCCODE result = CheckBuffer(buffer, Buf_T::Content::AttributeValues); result != 0)
-        return result;
-    if (!area)
-        return ERR_INVALID_REQUEST;
-    if (buffer->itemsLeft == 0)
-        return ERR_BUFFER_EMPTY;
-    if (syntaxID != buffer->itemSyntax)
-        return ERR_BAD_SYNTAX;
-    const size_t cursor = buffer->Cursor();
-    uint32_t size = 0;
-    const uint8_t *bytes = nullptr;
-    bool read = buffer->GetU32(size);
-    const bool converted = size != NotConverted;
-    read = read && (!converted || buffer->GetBytes(size, bytes));
-    if (peek)
-        buffer->SetCursor(cursor);
-    if (!read)
-        return ERR_BUFFER_EMPTY;
-    if (!peek)
-        --buffer->itemsLeft;
-    if (!converted)
-        return ERR_SYNTAX_VIOLATION;
-    carried = {bytes, size};
-    return 0;
-}
-
-NWDSCCODE LdapClient::NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, size_t *size)
-{
-    std::span<const uint8_t> carried;
-    if (const NWDSCCODE result = CarriedValue(context, buffer, syntaxID, size, true, carried))
-        return result;
-    const int64_t recordSize = ValuePacking::RecordSize(syntaxID, carried.data(), carried.size());
-    if (recordSize < 0)
-        return ERR_SYNTAX_VIOLATION;
-    *size = size_t(recordSize);
-    return 0;
-}
-
-NWDSCCODE LdapClient::NWDSGetAttrVal(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, void *value)
-{
-    std::span<const uint8_t> carried;
-    if (const NWDSCCODE result = CarriedValue(context, buffer, syntaxID, value, false, carried))
-        return result;
-    return ValuePacking::WriteRecord(syntaxID, carried.data(), carried.size(), value) ? 0 : ERR_SYNTAX_VIOLATION;
+    EntryAttributes attributes{schema, *entry, chosen, Typeless(*found), packed_};
+    return ClientBatch::PackAttributes(attributes, infoType == DS_ATTRIBUTE_VALUES, iterationHandle, *objectInfo,
+                                       int32_t(found->tree), -1);
 }
 
 NWDSCCODE LdapClient::NWDSOpenStream(NWDSContextHandle context, const char *object, const char *attribute,

@@ -1,16 +1,9 @@
 #include "directory/ldap/LdapEntryStore.h"
 
+#include "directory/client/TextHash.h"
+
 #include <algorithm>
 #include <cstring>
-
-uint64_t LdapEntryStore::HashOf(std::string_view key)
-{
-    // FNV-1a: the keys are DNs that differ in their first part.
-    uint64_t hash = 14695981039346656037ull;
-    for (const char c : key)
-        hash = (hash ^ uint8_t(c)) * 1099511628211ull;
-    return hash;
-}
 
 uint8_t *LdapEntryStore::At(uint32_t place) const
 {
@@ -35,25 +28,8 @@ std::string_view LdapEntryStore::BlockOf(const uint8_t *kept)
 
 size_t LdapEntryStore::SlotOf(std::string_view key, uint64_t hash) const
 {
-    const size_t mask = slots_.size() - 1;
     const uint32_t high = uint32_t(hash >> 32);
-    for (size_t at = size_t(hash) & mask;; at = (at + 1) & mask) {
-        const Slot &slot = slots_[at];
-        if (slot.place == 0 || (slot.hash == high && KeyOf(At(slot.place)) == key))
-            return at;
-    }
-}
-
-void LdapEntryStore::Grow()
-{
-    std::vector<Slot> old = std::move(slots_);
-    slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
-    for (const Slot &slot : old) {
-        if (slot.place != 0) {
-            const std::string_view key = KeyOf(At(slot.place));
-            slots_[SlotOf(key, HashOf(key))] = slot;
-        }
-    }
+    return slots_.Probe(hash, [&](const Slot &slot) { return slot.hash == high && KeyOf(At(slot.place)) == key; });
 }
 
 uint32_t LdapEntryStore::Place(size_t size)
@@ -78,19 +54,16 @@ bool LdapEntryStore::Keep(std::string_view key, std::string_view block)
 {
     if (key.size() > UINT32_MAX || block.size() > UINT32_MAX)
         return false;
-    const uint64_t hash = HashOf(key);
-    if (!slots_.empty() && slots_[SlotOf(key, hash)].place != 0)
+    const uint64_t hash = TextHash::Of(key);
+    if (!slots_.Empty() && slots_[SlotOf(key, hash)].place != 0)
         return true;
     const size_t bytes = 2 * sizeof(uint32_t) + key.size() + block.size();
-    const bool grow = 2 * (count_ + 1) > slots_.size();
-    const size_t table = (grow ? std::max<size_t>(1024, 2 * slots_.size()) : slots_.size()) * sizeof(Slot);
-    if (bytes_ + bytes + table > capacity_)
+    if (bytes_ + bytes + slots_.SizeFor(count_ + 1) * sizeof(Slot) > capacity_)
         return false;
     const uint32_t place = Place(bytes);
     if (place == 0)
         return false;
-    if (grow)
-        Grow();
+    slots_.Reserve(count_ + 1, [this](const Slot &slot) { return TextHash::Of(KeyOf(At(slot.place))); });
     uint8_t *at = At(place);
     const uint32_t keySize = uint32_t(key.size());
     const uint32_t blockSize = uint32_t(block.size());
@@ -108,9 +81,9 @@ bool LdapEntryStore::Keep(std::string_view key, std::string_view block)
 
 std::optional<std::string_view> LdapEntryStore::Find(std::string_view key) const
 {
-    if (slots_.empty())
+    if (slots_.Empty())
         return std::nullopt;
-    const Slot &slot = slots_[SlotOf(key, HashOf(key))];
+    const Slot &slot = slots_[SlotOf(key, TextHash::Of(key))];
     if (slot.place == 0)
         return std::nullopt;
     return BlockOf(At(slot.place));
@@ -118,7 +91,7 @@ std::optional<std::string_view> LdapEntryStore::Find(std::string_view key) const
 
 void LdapEntryStore::Clear()
 {
-    slots_ = {};
+    slots_.Clear();
     chunks_.clear();
     current_ = 0;
     used_ = 0;

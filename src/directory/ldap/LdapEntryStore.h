@@ -1,5 +1,7 @@
 #pragma once
 
+#include "directory/client/OpenTable.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -31,11 +33,11 @@ private:
     struct Slot {
         uint32_t place = 0;
         uint32_t hash = 0;
+        bool operator==(const Slot &) const = default;
     };
     static constexpr size_t ChunkBytes = size_t(1) << 24;
     static constexpr size_t MaxChunks = 255;
 
-    static uint64_t HashOf(std::string_view key);
     uint8_t *At(uint32_t place) const;
     static std::string_view KeyOf(const uint8_t *kept);
     static std::string_view BlockOf(const uint8_t *kept);
@@ -43,13 +45,12 @@ private:
     size_t SlotOf(std::string_view key, uint64_t hash) const;
     // Room for an entry of size bytes; 0 when there are chunks no more.
     uint32_t Place(size_t size);
-    void Grow();
 
     size_t capacity_;
     size_t bytes_ = 0; // of the entries
     size_t count_ = 0;
     std::vector<std::unique_ptr<uint8_t[]>> chunks_;
-    size_t current_ = 0;      // the chunk entries go in, counted from 1
-    size_t used_ = 0;         // in it
-    std::vector<Slot> slots_; // a power of two in size, at most half full
+    size_t current_ = 0; // the chunk entries go in, counted from 1
+    size_t used_ = 0;    // in it
+    OpenTable<Slot> slots_;
 };

@@ -1,6 +1,6 @@
 #include "directory/ldap/LdapName.h"
 
-#include "directory/ldap/LdapCaseFold.h"
+#include "directory/client/CaseFold.h"
 
 #include <QString>
 
@@ -273,7 +273,7 @@ std::string Key(const std::vector<Rdn> &parts)
 {
     if (parts.empty())
         return {};
-    return LdapCaseFold::Folded(DottedOf(parts, true));
+    return CaseFold::Folded(DottedOf(parts, true));
 }
 
 } // namespace LdapName

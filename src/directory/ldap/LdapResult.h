@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/NWClient.h"
+#include "directory/client/NWClient.h"
 
 // The directory's result code of an LDAP result code:
 // - no such object and an invalid name: ERR_NO_SUCH_ENTRY (-601);

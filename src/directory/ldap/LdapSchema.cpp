@@ -1,7 +1,7 @@
 #include "directory/ldap/LdapSchema.h"
 
-#include "directory/NWClient.h"
-#include "directory/ldap/LdapCaseFold.h"
+#include "directory/client/CaseFold.h"
+#include "directory/client/NWClient.h"
 #include "directory/ldap/LdapSyntaxes.h"
 
 #include <ldap.h>
@@ -83,7 +83,7 @@ int32_t LdapSchema::Find(const Index &index, std::string_view name)
 {
     // Names are looked up for every attribute of every entry listed.
     thread_local std::string scratch;
-    const auto found = index.find(LdapCaseFold::FoldedView(name, scratch));
+    const auto found = index.find(CaseFold::FoldedView(name, scratch));
     return found == index.end() ? -1 : int32_t(found->second);
 }
 
@@ -124,16 +124,16 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
             raw.ndsSyntax = std::atoi(syntaxes.front().c_str());
         ldap_attributetype_free(type);
         const size_t index = rawAttributes.size();
-        rawAttributeIndex.emplace(LdapCaseFold::Folded(raw.oid), index);
+        rawAttributeIndex.emplace(CaseFold::Folded(raw.oid), index);
         for (const std::string &name : raw.names)
-            rawAttributeIndex.emplace(LdapCaseFold::Folded(name), index);
+            rawAttributeIndex.emplace(CaseFold::Folded(name), index);
         rawAttributes.push_back(std::move(raw));
     }
     // The syntax and equality rule, from the super types where the type has none.
     const auto inherited = [&](const RawAttribute &start, std::string RawAttribute::*field) {
         const RawAttribute *at = &start;
         for (int depth = 0; at && (at->*field).empty() && !at->sup.empty() && depth < MaxDepth; ++depth) {
-            const auto sup = rawAttributeIndex.find(LdapCaseFold::Folded(at->sup));
+            const auto sup = rawAttributeIndex.find(CaseFold::Folded(at->sup));
             at = sup == rawAttributeIndex.end() ? nullptr : &rawAttributes[sup->second];
         }
         return at ? at->*field : std::string();
@@ -151,10 +151,10 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
                                                       equality.empty() ? nullptr : equality.c_str());
         }
         const uint32_t index = uint32_t(attributes_.size());
-        attributeIndex_.emplace(LdapCaseFold::Folded(attribute.name), index);
-        attributeIndex_.emplace(LdapCaseFold::Folded(raw.oid), index);
+        attributeIndex_.emplace(CaseFold::Folded(attribute.name), index);
+        attributeIndex_.emplace(CaseFold::Folded(raw.oid), index);
         for (const std::string &name : raw.names)
-            attributeIndex_.emplace(LdapCaseFold::Folded(name), index);
+            attributeIndex_.emplace(CaseFold::Folded(name), index);
         attributes_.push_back(std::move(attribute));
     }
 
@@ -187,18 +187,18 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
     }
     std::unordered_map<std::string, size_t> rawClassIndex;
     for (size_t i = 0; i < rawClasses.size(); ++i) {
-        rawClassIndex.emplace(LdapCaseFold::Folded(rawClasses[i].oid), i);
+        rawClassIndex.emplace(CaseFold::Folded(rawClasses[i].oid), i);
         for (const std::string &name : rawClasses[i].names)
-            rawClassIndex.emplace(LdapCaseFold::Folded(name), i);
+            rawClassIndex.emplace(CaseFold::Folded(name), i);
     }
     for (const RawClass &raw : rawClasses) {
         Class definition;
         definition.ldapName = raw.names.empty() ? raw.oid : raw.names.front();
         definition.name = raw.ndsName.empty() ? definition.ldapName : raw.ndsName;
-        classIndex_.emplace(LdapCaseFold::Folded(definition.name), uint32_t(classes_.size()));
-        classIndex_.emplace(LdapCaseFold::Folded(raw.oid), uint32_t(classes_.size()));
+        classIndex_.emplace(CaseFold::Folded(definition.name), uint32_t(classes_.size()));
+        classIndex_.emplace(CaseFold::Folded(raw.oid), uint32_t(classes_.size()));
         for (const std::string &name : raw.names)
-            classIndex_.emplace(LdapCaseFold::Folded(name), uint32_t(classes_.size()));
+            classIndex_.emplace(CaseFold::Folded(name), uint32_t(classes_.size()));
         classes_.push_back(std::move(definition));
     }
     const auto attributeName = [&](const std::string &ldap) {
@@ -216,7 +216,7 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
         std::vector<size_t> chain{c};
         for (size_t i = 0; i < chain.size() && chain.size() < MaxDepth; ++i) {
             for (const std::string &sup : rawClasses[chain[i]].sups) {
-                const auto found = rawClassIndex.find(LdapCaseFold::Folded(sup));
+                const auto found = rawClassIndex.find(CaseFold::Folded(sup));
                 if (found != rawClassIndex.end() && std::find(chain.begin(), chain.end(), found->second) == chain.end())
                     chain.push_back(found->second);
             }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/ldap/LdapTextHash.h"
+#include "directory/client/TextHash.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -46,7 +46,7 @@ public:
     int32_t FindClass(std::string_view name) const;
 
 private:
-    using Index = std::unordered_map<std::string, uint32_t, LdapTextHash, std::equal_to<>>;
+    using Index = std::unordered_map<std::string, uint32_t, TextHash, std::equal_to<>>;
     static int32_t Find(const Index &index, std::string_view name);
 
     std::vector<Attribute> attributes_;

@@ -1,6 +1,6 @@
 #include "directory/ldap/LdapSyntaxes.h"
 
-#include "directory/NWValues.h"
+#include "directory/client/NWValues.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
 #include "directory/ldap/LdapValue.h"
 
-#include "directory/NWValues.h"
+#include "directory/client/NWValues.h"
+#include "directory/client/ValuePacking.h"
 #include "directory/ldap/LdapName.h"
-#include "directory/simulated/ValuePacking.h"
 
 #include <charconv>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <string_view>
 
 // One LDAP attribute value in the packed form of its directory syntax, from which the
-// value record is built (directory/simulated/ValuePacking.h):
+// value record is built (directory/client/ValuePacking.h):
 // - texts as they are; a DN (syntax 1) as a dotted name, typed or typeless;
 // - booleans from TRUE and FALSE; integers, counters and intervals from decimal
 //   numbers within 32 bits;

@@ -1,6 +1,6 @@
 #include "directory/simulated/DirectoryFileLoader.h"
 
-#include "directory/NWClient.h"
+#include "directory/client/NWClient.h"
 #include "directory/simulated/FileFaultReader.h"
 #include "directory/simulated/FileObjectReader.h"
 #include "directory/simulated/FileSchemaReader.h"

@@ -1,6 +1,6 @@
 #include "directory/simulated/DirectoryModel.h"
 
-#include "directory/simulated/CaseFold.h"
+#include "directory/client/CaseFold.h"
 
 std::string_view DirectoryModel::WithoutPadding(std::string_view name)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/simulated/ByteArena.h"
+#include "directory/client/ByteArena.h"
 #include "directory/simulated/DirectoryTree.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "directory/simulated/DirectoryName.h"
 
-#include "directory/simulated/CaseFold.h"
+#include "directory/client/CaseFold.h"
 
 namespace DirectoryName {
 

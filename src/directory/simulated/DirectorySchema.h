@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/simulated/CaseFold.h"
+#include "directory/client/CaseFold.h"
 
 #include <array>
 #include <cstdint>

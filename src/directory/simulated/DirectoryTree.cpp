@@ -1,6 +1,6 @@
 #include "directory/simulated/DirectoryTree.h"
 
-#include "directory/simulated/CaseFold.h"
+#include "directory/client/CaseFold.h"
 #include "directory/simulated/DirectoryName.h"
 
 DirectoryTree::DirectoryTree()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "directory/simulated/CaseFold.h"
-#include "directory/simulated/ClientFunction.h"
+#include "directory/client/CaseFold.h"
+#include "directory/client/ClientFunction.h"
 #include "directory/simulated/DirectoryFault.h"
 #include "directory/simulated/DirectoryModel.h"
 

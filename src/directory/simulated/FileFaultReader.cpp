@@ -1,6 +1,6 @@
 #include "directory/simulated/FileFaultReader.h"
 
-#include "directory/simulated/ClientFunction.h"
+#include "directory/client/ClientFunction.h"
 #include "directory/simulated/DirectoryFault.h"
 #include "directory/simulated/DirectoryFileCursor.h"
 #include "directory/simulated/DirectoryTree.h"

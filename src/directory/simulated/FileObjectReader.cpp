@@ -1,12 +1,12 @@
 #include "directory/simulated/FileObjectReader.h"
 
-#include "directory/NWValues.h"
-#include "directory/simulated/ByteArena.h"
+#include "directory/client/ByteArena.h"
+#include "directory/client/NWValues.h"
+#include "directory/client/ValuePacking.h"
 #include "directory/simulated/DirectoryFileCursor.h"
 #include "directory/simulated/DirectoryName.h"
 #include "directory/simulated/DirectoryTree.h"
 #include "directory/simulated/JsonMembers.h"
-#include "directory/simulated/ValuePacking.h"
 
 void FileObjectReader::Read(DirectoryTree &tree)
 {

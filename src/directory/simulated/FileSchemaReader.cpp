@@ -1,6 +1,6 @@
 #include "directory/simulated/FileSchemaReader.h"
 
-#include "directory/NWClient.h"
+#include "directory/client/NWClient.h"
 #include "directory/simulated/DirectoryFileCursor.h"
 #include "directory/simulated/DirectorySchema.h"
 #include "directory/simulated/JsonMembers.h"

@@ -1,9 +1,9 @@
 #include "directory/simulated/FileValueReader.h"
 
-#include "directory/NWValues.h"
+#include "directory/client/NWValues.h"
+#include "directory/client/ValuePacking.h"
 #include "directory/simulated/DirectoryFileCursor.h"
 #include "directory/simulated/ValueField.h"
-#include "directory/simulated/ValuePacking.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "directory/simulated/NameIndex.h"
 
-#include "directory/simulated/CaseFold.h"
+#include "directory/client/CaseFold.h"
 
 uint64_t NameIndex::HashOf(uint32_t parent, std::string_view value)
 {
@@ -12,39 +12,19 @@ uint64_t NameIndex::HashOf(uint32_t parent, std::string_view value)
 
 uint32_t NameIndex::Find(const std::vector<DirectoryObject> &objects, uint32_t parent, std::string_view value) const
 {
-    if (slots_.empty())
+    if (slots_.Empty())
         return 0;
-    const size_t mask = slots_.size() - 1;
-    for (size_t at = size_t(HashOf(parent, value)) & mask;; at = (at + 1) & mask) {
-        const uint32_t candidate = slots_[at];
-        if (candidate == 0)
-            return 0;
+    const auto same = [&](uint32_t candidate) {
         const DirectoryObject &object = objects[candidate];
-        if (object.parent == parent && CaseFold::Equal(object.Value(), value))
-            return candidate;
-    }
+        return object.parent == parent && CaseFold::Equal(object.Value(), value);
+    };
+    return slots_[slots_.Probe(HashOf(parent, value), same)];
 }
 
 void NameIndex::Insert(const std::vector<DirectoryObject> &objects, uint32_t index)
 {
-    if ((used_ + 1) * 2 > slots_.size())
-        Grow(objects);
-    const size_t mask = slots_.size() - 1;
-    const DirectoryObject &object = objects[index];
-    size_t at = size_t(HashOf(object.parent, object.Value())) & mask;
-    while (slots_[at] != 0)
-        at = (at + 1) & mask;
-    slots_[at] = index;
+    const auto hashOf = [&objects](uint32_t kept) { return HashOf(objects[kept].parent, objects[kept].Value()); };
+    slots_.Reserve(used_ + 1, hashOf);
+    slots_[slots_.Probe(hashOf(index), [](uint32_t) { return false; })] = index;
     ++used_;
-}
-
-void NameIndex::Grow(const std::vector<DirectoryObject> &objects)
-{
-    std::vector<uint32_t> old = std::move(slots_);
-    slots_.assign(old.empty() ? 1024 : old.size() * 2, 0);
-    used_ = 0;
-    for (const uint32_t index : old) {
-        if (index != 0)
-            Insert(objects, index);
-    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directory/client/OpenTable.h"
 #include "directory/simulated/DirectoryObject.h"
 
 #include <cstdint>
@@ -19,8 +20,7 @@ public:
 
 private:
     static uint64_t HashOf(uint32_t parent, std::string_view value);
-    void Grow(const std::vector<DirectoryObject> &objects);
 
-    std::vector<uint32_t> slots_; // 0: empty (the top is never a child)
+    OpenTable<uint32_t> slots_; // object indices; 0 is empty (the top is never a child)
     size_t used_ = 0;
 };

@@ -17,7 +17,7 @@ std::unique_ptr<SimulatedClient> Served(std::unique_ptr<DirectoryModel> model)
 
 } // namespace
 
-SimulatedClient::SimulatedClient(std::unique_ptr<DirectoryModel> model)
+SimulatedClient::SimulatedClient(std::unique_ptr<DirectoryModel> model) : ClientBase(ERR_BAD_SYNTAX)
 {
     Adopt(std::move(model));
 }
@@ -75,7 +75,7 @@ void SimulatedClient::Adopt(std::unique_ptr<DirectoryModel> model)
             faults_.Add(fault, *model_, nullptr);
     }
     const uint32_t tree = PrimaryTree();
-    for (Context &context : contexts_) {
+    for (Context &context : Contexts()) {
         context.tree = tree;
         context.nameContext = model_->trees[tree]->defaultContext;
     }
@@ -139,18 +139,6 @@ int64_t SimulatedClient::ResolveInContainer(uint32_t tree, std::string_view name
     return container < 0 ? -1 : directoryTree.ResolvePart(uint32_t(container), leaf);
 }
 
-bool SimulatedClient::StartOf(int32_t handle, size_t end, size_t &position)
-{
-    if (handle == -1) {
-        position = 0;
-        return true;
-    }
-    if (handle < 0 || size_t(handle) > end)
-        return false;
-    position = size_t(handle);
-    return true;
-}
-
 bool SimulatedClient::Asks(const Buf_T *request, std::string_view name)
 {
     if (!request || request->content != Buf_T::Content::Request)
@@ -177,34 +165,15 @@ NWDSCCODE SimulatedClient::FaultResult(const FaultTable::Outcome &fault, int32_t
     return 0;
 }
 
-NWDSCCODE SimulatedClient::BeginBatch(int32_t iterationHandle, size_t total, size_t &position, Buf_T &out,
-                                      Buf_T::Content content, uint32_t operation, int32_t tree, int64_t object)
+std::optional<NWDSCCODE> SimulatedClient::Injected(ClientFunction function, const CallSite &site)
 {
-    if (!StartOf(iterationHandle, total, position))
-        return ERR_INVALID_HANDLE;
-    out.Start(content, operation);
-    out.tree = tree;
-    out.object = object;
-    if (out.Size() < sizeof(uint32_t))
-        return ERR_INSUFFICIENT_BUFFER;
-    return 0;
-}
-
-NWDSCCODE SimulatedClient::EndBatch(const Buf_T &out, size_t position, size_t total, int32_t *iterationHandle)
-{
-    if (position < total && out.ReadU32At(0) == 0)
-        return ERR_INSUFFICIENT_BUFFER;
-    *iterationHandle = position < total ? int32_t(position) : -1;
-    return 0;
-}
-
-NWDSCCODE SimulatedClient::CountOf(NWDSContextHandle context, Buf_T *buffer,
-                                   std::initializer_list<Buf_T::Content> contents, uint32_t *count)
-{
-    if (const NWDSCCODE result = CheckBuffer(context, buffer, contents); result != 0)
-        return result;
-    if (!count)
-        return ERR_INVALID_REQUEST;
-    *count = buffer->Count();
-    return 0;
+    if (faults_.None(function))
+        return std::nullopt;
+    const auto concerns = [&site](std::string_view wanted) {
+        return site.attribute && CaseFold::Equal(*site.attribute, wanted);
+    };
+    const auto fault = Fault(function, site.tree, site.object, site.objectIndex, concerns);
+    if (!fault)
+        return std::nullopt;
+    return fault->result;
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "directory/NWClient.h"
-#include "directory/simulated/BufferPool.h"
-#include "directory/simulated/CaseFold.h"
-#include "directory/simulated/DirectoryBuffer.h"
+#include "directory/client/CaseFold.h"
+#include "directory/client/ClientBase.h"
 #include "directory/simulated/DirectoryFault.h"
 #include "directory/simulated/DirectoryModel.h"
 #include "directory/simulated/DirectoryName.h"
@@ -47,7 +45,7 @@
 // - connection handles are 1, 2, ... in scan order; handle 1 is the primary one.
 //
 // Not thread-safe: one thread uses a client at a time.
-class SimulatedClient : public NWClient
+class SimulatedClient : public ClientBase<uint32_t>
 {
 public:
     // Serves model, with the faults its file gives.
@@ -79,29 +77,11 @@ public:
 
     const DirectoryModel &Model() const { return *model_; }
 
-    NWDSCCODE NWCallsInit(void *in, void *out) override;
-    NWDSContextHandle NWDSCreateContext() override;
-    NWDSCCODE NWDSFreeContext(NWDSContextHandle context) override;
-    NWDSCCODE NWDSDuplicateContextHandle(NWDSContextHandle source, NWDSContextHandle *destination) override;
-    NWDSCCODE NWDSGetContext(NWDSContextHandle context, int key, void *value) override;
-    NWDSCCODE NWDSSetContext(NWDSContextHandle context, int key, const void *value) override;
     NWDSCCODE NWDSWhoAmi(NWDSContextHandle context, char *name, size_t size) override;
     NWDSCCODE NWDSGetDefNameContext(NWDSContextHandle context, size_t size, char *nameContext) override;
 
-    NWDSCCODE NWDSAllocBuf(size_t size, Buf_T **buffer) override;
-    NWDSCCODE NWDSFreeBuf(Buf_T *buffer) override;
-    NWDSCCODE NWDSInitBuf(NWDSContextHandle context, uint32_t operation, Buf_T *buffer) override;
-    NWDSCCODE NWDSPutAttrName(NWDSContextHandle context, Buf_T *buffer, const char *name) override;
-    NWDSCCODE NWDSPutClassName(NWDSContextHandle context, Buf_T *buffer, const char *name) override;
-
     NWDSCCODE NWDSRead(NWDSContextHandle context, const char *object, uint32_t infoType, bool allAttrs,
                        Buf_T *attrNames, int32_t *iterationHandle, Buf_T *objectInfo) override;
-    NWDSCCODE NWDSGetAttrCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
-    NWDSCCODE NWDSGetAttrName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size, uint32_t *valueCount,
-                              uint32_t *syntaxID) override;
-    NWDSCCODE NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID,
-                                     size_t *size) override;
-    NWDSCCODE NWDSGetAttrVal(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, void *value) override;
     NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char *object, const char *attribute, uint32_t flags,
                              int *fileHandle) override;
 
@@ -109,35 +89,30 @@ public:
                        Buf_T *subordinates) override;
     NWDSCCODE NWDSListContainers(NWDSContextHandle context, const char *object, int32_t *iterationHandle,
                                  Buf_T *subordinates) override;
-    NWDSCCODE NWDSGetObjectCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
-    NWDSCCODE NWDSGetObjectName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size, uint32_t *attrCount,
-                                Object_Info_T *info) override;
 
     NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, uint32_t infoType, bool allClasses, Buf_T *classNames,
                                int32_t *iterationHandle, Buf_T *classDefs) override;
-    NWDSCCODE NWDSGetClassDefCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
-    NWDSCCODE NWDSGetClassDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
-                              Class_Info_T *info) override;
-    NWDSCCODE NWDSGetClassItemCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count) override;
-    NWDSCCODE NWDSGetClassItem(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size) override;
     NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoType, bool allAttrs, Buf_T *attrNames,
                               int32_t *iterationHandle, Buf_T *attrDefs) override;
-    NWDSCCODE NWDSGetAttrDef(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
-                             Attr_Info_T *info) override;
 
     NWDSCCODE NWCCGetPrimConnRef(NWCONN_HANDLE *connection) override;
     NWDSCCODE NWCCScanConnRefs(uint32_t *scanIterator, NWCONN_HANDLE *connection) override;
     NWDSCCODE NWCCGetConnRefInfo(NWCONN_HANDLE connection, uint32_t infoType, size_t size, void *buffer) override;
 
-private:
-    struct Context {
-        bool open = false;
-        uint32_t tree = 0;
-        uint32_t flags = 0;
-        uint32_t confidence = 0;
-        uint32_t nameContext = 0;
-    };
+protected:
+    // The faults of the file and those added, for the calls the base implements.
+    std::optional<NWDSCCODE> Injected(ClientFunction function, const CallSite &site) override;
+    uint32_t PrimaryTree() const override;
+    uint32_t DefaultNameContext(uint32_t tree) override { return model_->trees[tree]->defaultContext; }
+    std::string TreeName(uint32_t tree) const override { return model_->trees[tree]->name; }
+    int32_t FindTree(std::string_view name) const override { return model_->FindTree(name); }
+    NWDSCCODE CopyNameContext(const Context &context, char *area, size_t size) override
+    {
+        return CopyName(context, context.nameContext, area, size);
+    }
+    NWDSCCODE ResolveNameContext(uint32_t tree, std::string_view name, uint32_t &found) override;
 
+private:
     // One attribute of an object as its value block holds it.
     struct AttributeRef {
         uint32_t id = 0;
@@ -146,17 +121,12 @@ private:
         uint32_t size = 0;
     };
 
+    struct BlockAttributes;
+
     void Adopt(std::unique_ptr<DirectoryModel> model);
     // Adopts model; false when there is none (its reader was refused).
     bool AdoptRead(std::unique_ptr<DirectoryModel> model);
-    uint32_t PrimaryTree() const;
-    Context *Find(NWDSContextHandle handle);
     const DirectoryTree &TreeOf(const Context &context) const { return *model_->trees[context.tree]; }
-    bool Typeless(const Context &context) const { return (context.flags & DCV_TYPELESS_NAMES) != 0; }
-    NWDSContextHandle OpenContext(const Context &settings);
-    // The fault function gives for a call on handle, else ERR_BAD_CONTEXT when handle is
-    // no open context, else 0 with the context in found.
-    NWDSCCODE OpenFor(ClientFunction function, NWDSContextHandle handle, Context *&found);
 
     // The fault for a call, if one fires. object is a name given to the call, or null;
     // objectIndex the object the call concerns in tree (-1: none).
@@ -173,16 +143,9 @@ private:
     }
     // The key of the object of a call that names none and concerns none.
     static constexpr const char *NoObject = "\x02";
-    // Operation of a request naming attributes whose definitions are read.
-    static constexpr uint32_t DSV_READ_ATTR_DEF = 12;
     // For calls that concern no attribute.
     struct NoAttribute {
         bool operator()(std::string_view) const { return false; }
-    };
-    // For calls that concern one attribute.
-    struct SameAttribute {
-        std::string_view attribute;
-        bool operator()(std::string_view wanted) const { return CaseFold::Equal(attribute, wanted); }
     };
     // What a fault that fired gives a call reading in batches: its result, or an empty
     // batch of content in out (ERR_INVALID_REQUEST without a handle or a buffer).
@@ -190,8 +153,6 @@ private:
                                  Buf_T::Content content, uint32_t operation = 0);
     // Whether request is a request buffer naming name, in any letter case.
     static bool Asks(const Buf_T *request, std::string_view name);
-    int32_t TreeIndexOf(NWDSContextHandle handle);
-
     // DirectoryTree::Resolve, remembering the last few names.
     int64_t Resolve(uint32_t tree, std::string_view name);
     // DirectoryTree::Resolve, remembering the containers of the names.
@@ -200,31 +161,6 @@ private:
     static void AttributesOf(const DirectoryObject &object, std::vector<AttributeRef> &attributes);
     NWDSCCODE List(ClientFunction function, NWDSContextHandle context, const char *object, int32_t *iterationHandle,
                    Buf_T *subordinates, bool containersOnly);
-    // Checks the context and that the buffer holds one of the contents.
-    NWDSCCODE CheckBuffer(NWDSContextHandle context, const Buf_T *buffer,
-                          std::initializer_list<Buf_T::Content> contents);
-    // CheckBuffer, then the buffer's count into *count.
-    NWDSCCODE CountOf(NWDSContextHandle context, Buf_T *buffer, std::initializer_list<Buf_T::Content> contents,
-                      uint32_t *count);
-    // The checks of the value calls in their order (fault, buffer, area, a value left,
-    // its syntax), then the current value as carried; peek leaves it current, otherwise
-    // it is taken.
-    NWDSCCODE CarriedValue(ClientFunction function, NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID,
-                           const void *area, bool peek, std::span<const uint8_t> &carried);
-    // Appends a schema name to a request buffer and counts it.
-    static NWDSCCODE PutName(Buf_T &buffer, const char *name);
-    // Starts a batch of out at the iteration handle's position among total, for tree and
-    // object; ERR_INVALID_HANDLE or ERR_INSUFFICIENT_BUFFER when it cannot.
-    static NWDSCCODE BeginBatch(int32_t iterationHandle, size_t total, size_t &position, Buf_T &out,
-                                Buf_T::Content content, uint32_t operation, int32_t tree, int64_t object = -1);
-    // Ends a batch that stopped at position: the next handle, or ERR_INSUFFICIENT_BUFFER
-    // when not one entry fitted.
-    static NWDSCCODE EndBatch(const Buf_T &out, size_t position, size_t total, int32_t *iterationHandle);
-    // A batch position from an iteration handle: -1 is the start; anything else must be
-    // a position no further than the end.
-    static bool StartOf(int32_t handle, size_t end, size_t &position);
-    // Copies text and its terminator to area of size bytes.
-    static NWDSCCODE CopyOut(std::string_view text, char *area, size_t size);
     // CopyOut of the full name of object in the context's tree, typed or typeless as it asks.
     NWDSCCODE CopyName(const Context &context, uint32_t object, char *area, size_t size);
     static uint32_t ReadU32(const uint8_t *at)
@@ -233,16 +169,9 @@ private:
         std::memcpy(&value, at, sizeof value);
         return value;
     }
-    static void WriteU32(uint8_t *&at, uint32_t value)
-    {
-        std::memcpy(at, &value, sizeof value);
-        at += sizeof value;
-    }
 
     std::unique_ptr<DirectoryModel> model_;
     FaultTable faults_;
-    std::vector<Context> contexts_; // handle = index + 1
-    std::vector<uint32_t> freeContexts_;
     std::string name_; // scratch for names handed out
     // Scratch of NWDSRead: the object's attributes, and those asked for.
     std::vector<AttributeRef> attributes_;
@@ -262,8 +191,6 @@ private:
     // one. Emptied when the model changes, or when it grows large.
     std::unordered_map<std::string, int64_t> containers_;
     std::string containerKey_;
-
-    BufferPool buffers_;
 };
 
 template <class HasAttribute>
@@ -282,44 +209,4 @@ std::optional<FaultTable::Outcome> SimulatedClient::Fault(ClientFunction functio
         return NoObject;
     };
     return faults_.Match(function, tree, objectKey, hasAttribute);
-}
-
-// Inline, as they are called for every name and value a reader takes.
-inline SimulatedClient::Context *SimulatedClient::Find(NWDSContextHandle handle)
-{
-    if (handle <= 0 || size_t(handle) > contexts_.size())
-        return nullptr;
-    Context &context = contexts_[size_t(handle) - 1];
-    return context.open ? &context : nullptr;
-}
-
-inline int32_t SimulatedClient::TreeIndexOf(NWDSContextHandle handle)
-{
-    const Context *context = Find(handle);
-    return context ? int32_t(context->tree) : -1;
-}
-
-inline NWDSCCODE SimulatedClient::CheckBuffer(NWDSContextHandle context, const Buf_T *buffer,
-                                              std::initializer_list<Buf_T::Content> contents)
-{
-    if (!Find(context))
-        return ERR_BAD_CONTEXT;
-    if (!buffer)
-        return ERR_INVALID_REQUEST;
-    for (const Buf_T::Content content : contents) {
-        if (buffer->content == content)
-            return 0;
-    }
-    return ERR_BAD_VERB;
-}
-
-inline NWDSCCODE SimulatedClient::CopyOut(std::string_view text, char *area, size_t size)
-{
-    if (!area)
-        return ERR_INVALID_REQUEST;
-    if (text.size() >= size)
-        return ERR_INSUFFICIENT_BUFFER;
-    std::memcpy(area, text.data(), text.size());
-    area[text.size()] = '\0';
-    return 0;
 }

@@ -1,7 +1,8 @@
 #include "directory/simulated/SimulatedClient.h"
 
-#include "directory/simulated/StreamFile.h"
-#include "directory/simulated/ValuePacking.h"
+#include "directory/client/ClientBatch.h"
+#include "directory/client/StreamFile.h"
+#include "directory/client/ValuePacking.h"
 
 #include <cstring>
 
@@ -11,6 +12,32 @@ namespace {
 constexpr uint32_t DS_WRITE_STREAM = 0x2;
 
 } // namespace
+
+// The attributes NWDSRead hands out, as ClientBatch::PackAttributes takes them: values
+// carried as the object's value block holds them.
+struct SimulatedClient::BlockAttributes {
+    const DirectorySchema &schema;
+    const std::vector<AttributeRef> &attributes;
+    const uint8_t *value;
+
+    size_t Count() const { return attributes.size(); }
+    std::string_view Name(size_t a) const { return schema.Attributes()[attributes[a].id].name; }
+    uint32_t Syntax(size_t a) const { return schema.Attributes()[attributes[a].id].syntax; }
+    uint32_t ValueCount(size_t a) const { return attributes[a].count; }
+    void Seek(size_t a, size_t skip)
+    {
+        value = attributes[a].values;
+        for (size_t v = 0; v < skip; ++v)
+            value += sizeof(uint32_t) + ReadU32(value);
+    }
+    bool Next(uint32_t, std::string_view &carried)
+    {
+        const uint32_t size = ReadU32(value);
+        carried = {reinterpret_cast<const char *>(value + sizeof(uint32_t)), size};
+        value += sizeof(uint32_t) + size;
+        return true;
+    }
+};
 
 void SimulatedClient::AttributesOf(const DirectoryObject &object, std::vector<AttributeRef> &attributes)
 {
@@ -75,159 +102,9 @@ NWDSCCODE SimulatedClient::NWDSRead(NWDSContextHandle context, const char *objec
             return ERR_NO_SUCH_ATTRIBUTE;
         chosen = &selected;
     }
-    const std::vector<AttributeRef> &attributes = *chosen;
-
-    const bool withValues = infoType == DS_ATTRIBUTE_VALUES;
-    size_t total = 0;
-    for (const AttributeRef &attribute : attributes)
-        total += withValues ? attribute.count : 1;
-    size_t position = 0;
-    Buf_T &out = *objectInfo;
-    if (const NWDSCCODE result = BeginBatch(
-            *iterationHandle, total, position, out,
-            withValues ? Buf_T::Content::AttributeValues : Buf_T::Content::AttributeNames, 0, treeIndex, index);
-        result != 0)
-        return result;
-    // Find the attribute and the value the batch starts with.
-    size_t first = 0;
-    size_t skip = position;
-    while (first < attributes.size() && skip >= (withValues ? attributes[first].count : 1)) {
-        skip -= withValues ? attributes[first].count : 1;
-        ++first;
-    }
-    for (size_t a = first; a < attributes.size(); ++a, skip = 0) {
-        const AttributeRef &attribute = attributes[a];
-        const DirectorySchema::Attribute &definition = tree.schema.Attributes()[attribute.id];
-        size_t mark = 0;
-        if (!out.BeginEntry(mark) || !out.PutText(definition.name) || !out.PutU32(definition.syntax) ||
-            !out.PutU32(0)) {
-            out.DropEntry(mark);
-            break;
-        }
-        if (!withValues) {
-            out.EndEntry(mark);
-            ++position;
-            continue;
-        }
-        const size_t countAt = out.Length() - sizeof(uint32_t);
-        const uint8_t *value = attribute.values;
-        for (size_t v = 0; v < skip; ++v)
-            value += sizeof(uint32_t) + ReadU32(value);
-        uint32_t written = 0;
-        for (size_t v = skip; v < attribute.count; ++v) {
-            const uint32_t size = ReadU32(value);
-            const size_t carried = ValuePacking::CarriedSize(definition.syntax, size);
-            uint8_t *at = out.Append(sizeof(uint32_t) + carried);
-            if (!at)
-                break;
-            WriteU32(at, uint32_t(carried));
-            std::memcpy(at, value + sizeof(uint32_t), carried);
-            value += sizeof(uint32_t) + size;
-            ++written;
-        }
-        if (written == 0) {
-            out.DropEntry(mark);
-            break;
-        }
-        out.PatchU32(countAt, written);
-        out.EndEntry(mark);
-        position += written;
-        if (skip + written < attribute.count)
-            break;
-    }
-    return EndBatch(out, position, total, iterationHandle);
-}
-
-NWDSCCODE SimulatedClient::NWDSGetAttrCount(NWDSContextHandle context, Buf_T *buffer, uint32_t *count)
-{
-    if (buffer) {
-        if (const auto fault = Fault(ClientFunction::NWDSGetAttrCount, TreeIndexOf(context), nullptr, buffer->object))
-            return fault->result;
-    }
-    return CountOf(
-        context, buffer,
-        {Buf_T::Content::AttributeNames, Buf_T::Content::AttributeValues, Buf_T::Content::AttributeDefinitions}, count);
-}
-
-NWDSCCODE SimulatedClient::NWDSGetAttrName(NWDSContextHandle context, Buf_T *buffer, char *name, size_t size,
-                                           uint32_t *valueCount, uint32_t *syntaxID)
-{
-    if (const NWDSCCODE result =
-            CheckBuffer(context, buffer, {Buf_T::Content::AttributeNames, Buf_T::Content::AttributeValues});
-        result != 0)
-        return result;
-    std::string_view attribute;
-    uint32_t syntax = 0;
-    uint32_t count = 0;
-    if (!buffer->NextEntry() || !buffer->GetText(attribute) || !buffer->GetU32(syntax) || !buffer->GetU32(count))
-        return ERR_BUFFER_EMPTY;
-    buffer->itemAttribute = attribute;
-    buffer->itemSyntax = syntax;
-    buffer->itemsLeft = count;
-    if (const auto fault =
-            Fault(ClientFunction::NWDSGetAttrName, buffer->tree, nullptr, buffer->object, SameAttribute{attribute}))
-        return fault->result;
-    if (const NWDSCCODE result = CopyOut(attribute, name, size); result != 0)
-        return result;
-    if (valueCount)
-        *valueCount = count;
-    if (syntaxID)
-        *syntaxID = syntax;
-    return 0;
-}
-
-NWDSCCODE SimulatedClient::NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID,
-                                                  size_t *size)
-{
-    std::span<const uint8_t> carried;
-    if (const NWDSCCODE result =
-            CarriedValue(ClientFunction::NWDSComputeAttrValSize, context, buffer, syntaxID, size, true, carried))
-        return result;
-    const int64_t recordSize = ValuePacking::RecordSize(syntaxID, carried.data(), carried.size());
-    if (recordSize < 0)
-        return ERR_BAD_SYNTAX;
-    *size = size_t(recordSize);
-    return 0;
-}
-
-NWDSCCODE SimulatedClient::NWDSGetAttrVal(NWDSContextHandle context, Buf_T *buffer, uint32_t syntaxID, void *value)
-{
-    std::span<const uint8_t> carried;
-    if (const NWDSCCODE result =
-            CarriedValue(ClientFunction::NWDSGetAttrVal, context, buffer, syntaxID, value, false, carried))
-        return result;
-    return ValuePacking::WriteRecord(syntaxID, carried.data(), carried.size(), value) ? 0 : ERR_BAD_SYNTAX;
-}
-
-NWDSCCODE SimulatedClient::CarriedValue(ClientFunction function, NWDSContextHandle context, Buf_T *buffer,
-                                        uint32_t syntaxID, const void *area, bool peek,
-                                        std::span<const uint8_t> &carried)
-{
-    if (buffer) {
-        if (const auto fault =
-                Fault(function, TreeIndexOf(context), nullptr, buffer->object, SameAttribute{buffer->itemAttribute}))
-            return fault->result;
-    }
-    if (const NWDSCCODE result = CheckBuffer(context, buffer, {Buf_T::Content::AttributeValues}); result != 0)
-        return result;
-    if (!area)
-        return ERR_INVALID_REQUEST;
-    if (buffer->itemsLeft == 0)
-        return ERR_BUFFER_EMPTY;
-    if (syntaxID != buffer->itemSyntax)
-        return ERR_BAD_SYNTAX;
-    const size_t cursor = buffer->Cursor();
-    uint32_t size = 0;
-    const uint8_t *bytes = nullptr;
-    const bool read = buffer->GetU32(size) && buffer->GetBytes(size, bytes);
-    if (peek)
-        buffer->SetCursor(cursor);
-    if (!read)
-        return ERR_BUFFER_EMPTY;
-    if (!peek)
-        --buffer->itemsLeft;
-    carried = {bytes, size};
-    return 0;
+    BlockAttributes block{tree.schema, *chosen, nullptr};
+    return ClientBatch::PackAttributes(block, infoType == DS_ATTRIBUTE_VALUES, iterationHandle, *objectInfo, treeIndex,
+                                       index);
 }
 
 NWDSCCODE SimulatedClient::NWDSOpenStream(NWDSContextHandle context, const char *object, const char *attribute,

@@ -19,7 +19,7 @@
 // - 23: remote id u32, name (rest); 25: level u32, interval u32, name (rest);
 //   26: amount u32, name (rest)
 
-#include "directory/NWValues.h"
+#include "directory/client/NWValues.h"
 
 #include <cstddef>
 #include <cstdint>

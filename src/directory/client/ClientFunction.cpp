@@ -1,6 +1,6 @@
-#include "directory/simulated/ClientFunction.h"
+#include "directory/client/ClientFunction.h"
 
-#include "directory/simulated/CaseFold.h"
+#include "directory/client/CaseFold.h"
 
 #include <array>
 

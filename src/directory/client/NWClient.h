@@ -12,7 +12,7 @@
 // - reads that come in batches take an iteration handle: -1 before the first batch,
 //   and -1 again after the last one.
 
-#include "directory/NWValues.h"
+#include "directory/client/NWValues.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -39,12 +39,20 @@ constexpr uint32_t DCV_CANONICALIZE_NAMES = 0x10;
 // Buffer operations.
 constexpr uint32_t DSV_READ = 3;
 constexpr uint32_t DSV_READ_CLASS_DEF = 15;
+// A request naming attributes whose definitions are read.
+constexpr uint32_t DSV_READ_ATTR_DEF = 12;
 
 // Information types.
 constexpr uint32_t DS_ATTRIBUTE_NAMES = 0;
 constexpr uint32_t DS_ATTRIBUTE_VALUES = 1;
 constexpr uint32_t DS_ATTR_DEFS = 1;
+constexpr uint32_t DS_CLASS_DEFS = 1;
 constexpr uint32_t DS_EXPANDED_CLASS_DEFS = 2;
+// Class definitions with their names and flags only.
+constexpr uint32_t DS_INFO_CLASS_DEFS = 3;
+// The item lists of a class definition: super classes, containment, naming, mandatory
+// and optional attributes.
+constexpr uint32_t CLASS_ITEM_LISTS = 5;
 
 // Flag words.
 constexpr uint32_t DS_CONTAINER_ENTRY = 0x04;

@@ -1,4 +1,4 @@
-#include "directory/simulated/DirectoryBuffer.h"
+#include "directory/client/DirectoryBuffer.h"
 
 #include <cstring>
 

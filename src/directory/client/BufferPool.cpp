@@ -1,6 +1,6 @@
-#include "directory/simulated/BufferPool.h"
+#include "directory/client/BufferPool.h"
 
-#include "directory/Poisoning.h"
+#include "directory/client/Poisoning.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "directory/simulated/ByteArena.h"
+#include "directory/client/ByteArena.h"
 
 #include <cstring>
 

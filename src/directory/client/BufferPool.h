@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/simulated/DirectoryBuffer.h"
+#include "directory/client/DirectoryBuffer.h"
 
 #include <cstddef>
 #include <cstdint>

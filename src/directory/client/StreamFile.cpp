@@ -1,4 +1,4 @@
-#include "directory/simulated/StreamFile.h"
+#include "directory/client/StreamFile.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
-#include "directory/simulated/ValuePacking.h"
+#include "directory/client/ValuePacking.h"
 
-#include "directory/NWValues.h"
+#include "directory/client/NWValues.h"
 
 #include <algorithm>
 #include <cstring>

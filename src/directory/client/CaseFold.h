@@ -19,6 +19,10 @@ void AppendFolded(std::string &out, std::string_view text);
 // The case-folded form of text.
 std::string Folded(std::string_view text);
 
+// The same form, without allocating where it can: text itself when it is plain ASCII
+// without a capital, else the folded text made in scratch (valid until scratch changes).
+std::string_view FoldedView(std::string_view text, std::string &scratch);
+
 // Whether a and b are equal without regard to case.
 bool Equal(std::string_view a, std::string_view b);
 

@@ -1,6 +1,6 @@
-#include "directory/TDirectoryConnection.h"
+#include "connect/TDirectoryConnection.h"
 
-#include "directory/ClientConfig.h"
+#include "connect/ClientConfig.h"
 #include "directory/ldap/LdapClient.h"
 #include "directory/simulated/SimulatedClient.h"
 #include "directory/tNDS.h"

@@ -1,4 +1,6 @@
-#include "directory/simulated/CaseFold.h"
+#include "directory/client/CaseFold.h"
+
+#include "directory/client/TextHash.h"
 
 #include <QString>
 
@@ -10,13 +12,6 @@ inline char LowerAscii(char c)
 {
     return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
 }
-
-inline uint64_t HashBytes(uint64_t hash, char c)
-{
-    return (hash ^ uint8_t(c)) * 0x100000001b3ULL;
-}
-
-constexpr uint64_t HashSeed = 0xcbf29ce484222325ULL;
 
 } // namespace
 
@@ -48,6 +43,25 @@ std::string Folded(std::string_view text)
     return out;
 }
 
+std::string_view FoldedView(std::string_view text, std::string &scratch)
+{
+    bool capital = false;
+    for (const char c : text) {
+        if (uint8_t(c) >= 0x80) {
+            scratch.clear();
+            AppendFolded(scratch, text);
+            return scratch;
+        }
+        capital = capital || (c >= 'A' && c <= 'Z');
+    }
+    if (!capital)
+        return text;
+    scratch.assign(text);
+    for (char &c : scratch)
+        c = LowerAscii(c);
+    return scratch;
+}
+
 bool Equal(std::string_view a, std::string_view b)
 {
     if (IsAscii(a) && IsAscii(b)) {
@@ -64,13 +78,13 @@ bool Equal(std::string_view a, std::string_view b)
 
 uint64_t Hash(std::string_view text)
 {
-    uint64_t hash = HashSeed;
+    uint64_t hash = TextHash::Seed;
     if (IsAscii(text)) {
         for (const char c : text)
-            hash = HashBytes(hash, LowerAscii(c));
+            hash = TextHash::Step(hash, uint8_t(LowerAscii(c)));
     } else {
         for (const char c : Folded(text))
-            hash = HashBytes(hash, c);
+            hash = TextHash::Step(hash, uint8_t(c));
     }
     return hash ^ (hash >> 29);
 }

@@ -7,9 +7,17 @@
 //
 // Layout: a request holds a name count (u32) and the names (u16 length, bytes). A
 // result holds an entry count (u32) and the entries, each led by its own size (u32)
-// so that unpacking can step over what a caller did not read.
+// so that unpacking can step over what a caller did not read. What the entries hold
+// (ClientBuffers unpacks them):
+// - attributes (NWDSRead): name, syntax id, value count, then each value as its size
+//   (u32, NotConverted for a value that has no record) and its carried bytes;
+// - listed entries: object (u32, the client's number for it), entry flags,
+//   subordinate count, modification time, attribute count, name, base class name;
+// - class definitions: name, flags, Asn1_ID_T, then (but for DS_INFO_CLASS_DEFS) the
+//   CLASS_ITEM_LISTS lists, each a count and its names;
+// - attribute definitions: name, flags, syntax id, lower and upper bounds, Asn1_ID_T.
 
-#include "directory/NWClient.h"
+#include "directory/client/NWClient.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +34,9 @@ struct Buf_T {
         ClassDefinitions,
         AttributeDefinitions,
     };
+
+    // The size a result gives a value that its client could not convert to its record.
+    static constexpr uint32_t NotConverted = UINT32_MAX;
 
     // A buffer of size bytes; throws std::bad_alloc.
     explicit Buf_T(size_t size);

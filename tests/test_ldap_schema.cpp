@@ -66,6 +66,8 @@ private slots:
     void serverNamesSyntaxesAndRules()
     {
         const std::vector<std::string> attributes = {
+            // One definition on two lines.
+            // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
             "( 2.5.4.0 NAME 'objectClass' SYNTAX 1.3.6.1.4.1.1466.115.121.1.38 X-NDS_NAME 'Object Class' "
             "X-NDS_SYNTAX '20' )",
             "( 2.5.4.3 NAME 'cn' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15 X-NDS_NAME 'CN' X-NDS_SYNTAX '3' )",

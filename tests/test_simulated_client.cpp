@@ -618,7 +618,7 @@ private slots:
         QTest::addColumn<QString>("attribute");
         QTest::addColumn<uint32_t>("syntax");
         QTest::addColumn<QStringList>("texts");
-        const auto row = [](const char *attribute, uint32_t syntax, QStringList texts) {
+        const auto row = [](const char *attribute, uint32_t syntax, const QStringList &texts) {
             QTest::newRow(attribute) << QString::fromUtf8(attribute) << syntax << texts;
         };
         row("Member", SYN_DIST_NAME, {"CN=asmith.OU=Sales.O=Acme"});

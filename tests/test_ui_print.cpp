@@ -61,7 +61,7 @@ struct PrintWindow : WindowFixture {
     // Prints the results through the print dialog to a PDF file; its path.
     QString PrintToPdf(const QString &name = QStringLiteral("results.pdf"))
     {
-        const QString path = folder.filePath(name);
+        QString path = folder.filePath(name);
         prompts.pdfPaths.push_back(path);
         form->Imprimerlesrsultats1Click();
         return path;

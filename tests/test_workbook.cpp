@@ -14,8 +14,8 @@ namespace {
 QStringList Types(const QJsonObject &sheet)
 {
     QStringList types;
-    for (const QJsonValue &row : sheet.value("rows").toArray()) {
-        for (const QJsonValue &cell : row.toArray())
+    for (const QJsonValue row : sheet.value("rows").toArray()) {
+        for (const QJsonValue cell : row.toArray())
             types << (cell.toArray().at(0).isNull() ? QStringLiteral("empty") : cell.toArray().at(0).toString());
     }
     types.removeDuplicates();

@@ -20,7 +20,7 @@ QString TemporaryName(const QSaveFile &file)
     const ssize_t size = readlink(link.constData(), target, sizeof target - 1);
     if (size <= 0)
         return {};
-    const QString name = QString::fromLocal8Bit(target, size);
+    QString name = QString::fromLocal8Bit(target, size);
     if (name.endsWith(QLatin1String(" (deleted)")) || name == QFileInfo(file.fileName()).canonicalFilePath())
         return {};
     return name;

@@ -29,7 +29,7 @@ QString TDirectorySchema::PropertySyntaxName(const QString &className, const QSt
 {
     // The attribute definitions are read on the first lookup, and again while none is known.
     const bool reads = directory_.AttributeDefs && directory_.AttributeDefs->IsEmpty();
-    const QString syntaxName = directory_.PropertySyntaxName(className, property);
+    QString syntaxName = directory_.PropertySyntaxName(className, property);
     // A read ending with "no such attribute" is the directory's end of the list, not reported.
     if (reads && directory_.LastError != 0 && directory_.LastError != ERR_NO_SUCH_ATTRIBUTE)
         readFailed_ = true;

@@ -122,10 +122,10 @@ void TProfileFile::AddLine(size_t section, size_t at, const QString &text, const
 }
 
 // The first line of a key counts.
-void TProfileFile::IndexKey(SectionKey key, size_t line)
+void TProfileFile::IndexKey(const SectionKey &key, size_t line)
 {
     if (!keyLines.contains(key))
-        keyLines.insert(std::move(key), line);
+        keyLines.insert(key, line);
 }
 
 std::optional<size_t> TProfileFile::FindSectionIndex(const QString &name) const

@@ -82,7 +82,7 @@ private:
     const Line *FindKey(const QString &section, const QString &key) const;
     void AddSection(Section section);
     void AddLine(size_t section, size_t at, const QString &text, const QString &key);
-    void IndexKey(SectionKey key, size_t line);
+    void IndexKey(const SectionKey &key, size_t line);
 
     std::vector<Section> sections;
     QHash<QString, size_t> sectionIndex; // case-folded name -> first section with a header

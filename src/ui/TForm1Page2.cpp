@@ -77,6 +77,7 @@ void TForm1::BuildConditionGrid()
 {
     const QString className = SelectedClass();
     std::vector<int> pending;
+    pending.reserve(size_t(Filters.Count()));
     for (int i = 0; i < Filters.Count(); ++i)
         pending.push_back(i);
     RowTotal = PropertiesListBox2->count();

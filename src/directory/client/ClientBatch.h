@@ -4,8 +4,10 @@
 #include "directory/client/NWClient.h"
 #include "directory/client/ValuePacking.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -28,13 +30,26 @@ NWDSCCODE Begin(int32_t iterationHandle, size_t total, size_t &position, Buf_T &
 // ERR_INSUFFICIENT_BUFFER when not one entry fitted.
 NWDSCCODE End(const Buf_T &out, size_t position, size_t total, int32_t *iterationHandle);
 
-// Appends the ids find gives the names of request; unknown when it finds one not.
+// The items a schema read covers, as ids into selected: every one of total when all,
+// else those named in request, by find, in the order named. ERR_BAD_VERB when request
+// is not a request of one of the operations; unknown for a name that find does not know
+// (a negative id).
 template <class FindId>
-NWDSCCODE SelectNamed(const Buf_T &request, FindId find, NWDSCCODE unknown, std::vector<uint32_t> &selected)
+NWDSCCODE SelectItems(bool all, size_t total, const Buf_T *request, std::initializer_list<uint32_t> operations,
+                      FindId find, NWDSCCODE unknown, std::vector<uint32_t> &selected)
 {
+    if (all) {
+        selected.resize(total);
+        for (size_t i = 0; i < total; ++i)
+            selected[i] = uint32_t(i);
+        return 0;
+    }
+    if (request->content != Buf_T::Content::Request ||
+        std::find(operations.begin(), operations.end(), request->operation) == operations.end())
+        return ERR_BAD_VERB;
     size_t offset = 0;
     std::string_view name;
-    while (request.NextName(offset, name)) {
+    while (request->NextName(offset, name)) {
         const int32_t id = find(name);
         if (id < 0)
             return unknown;

@@ -226,7 +226,7 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
         if (LdapName::IsTyped({parts[index]})) {
             std::string rdn;
             LdapName::ToDn({parts[index]}, rdn);
-            base = base.empty() ? rdn : rdn + "," + base;
+            base = base.empty() ? rdn : rdn.append(1, ',').append(base);
             continue;
         }
         if (std::string below = Typed(tree, parts[index], base); !below.empty()) {

@@ -2,8 +2,6 @@
 
 #include "directory/client/ClientBatch.h"
 
-#include <numeric>
-
 NWDSCCODE LdapClient::NWDSReadClassDef(NWDSContextHandle context, uint32_t infoType, bool allClasses, Buf_T *classNames,
                                        int32_t *iterationHandle, Buf_T *classDefs)
 {
@@ -19,17 +17,11 @@ NWDSCCODE LdapClient::NWDSReadClassDef(NWDSContextHandle context, uint32_t infoT
     if (!schema)
         return code;
     std::vector<uint32_t> selected;
-    if (allClasses) {
-        selected.resize(schema->Classes().size());
-        std::iota(selected.begin(), selected.end(), 0u);
-    } else {
-        if (classNames->content != Buf_T::Content::Request || classNames->operation != DSV_READ_CLASS_DEF)
-            return ERR_BAD_VERB;
-        const auto find = [schema](std::string_view name) { return schema->FindClass(name); };
-        if (const NWDSCCODE result = ClientBatch::SelectNamed(*classNames, find, ERR_NO_SUCH_CLASS, selected);
-            result != 0)
-            return result;
-    }
+    const auto find = [schema](std::string_view name) { return schema->FindClass(name); };
+    if (const NWDSCCODE result = ClientBatch::SelectItems(allClasses, schema->Classes().size(), classNames,
+                                                          {DSV_READ_CLASS_DEF}, find, ERR_NO_SUCH_CLASS, selected);
+        result != 0)
+        return result;
     size_t position = 0;
     Buf_T &out = *classDefs;
     if (const NWDSCCODE result = ClientBatch::Begin(*iterationHandle, selected.size(), position, out,
@@ -64,18 +56,12 @@ NWDSCCODE LdapClient::NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoTy
     if (!schema)
         return code;
     std::vector<uint32_t> selected;
-    if (allAttrs) {
-        selected.resize(schema->Attributes().size());
-        std::iota(selected.begin(), selected.end(), 0u);
-    } else {
-        if (attrNames->content != Buf_T::Content::Request ||
-            (attrNames->operation != DSV_READ_ATTR_DEF && attrNames->operation != DSV_READ))
-            return ERR_BAD_VERB;
-        const auto find = [schema](std::string_view name) { return schema->FindAttribute(name); };
-        if (const NWDSCCODE result = ClientBatch::SelectNamed(*attrNames, find, ERR_NO_SUCH_ATTRIBUTE, selected);
-            result != 0)
-            return result;
-    }
+    const auto find = [schema](std::string_view name) { return schema->FindAttribute(name); };
+    if (const NWDSCCODE result =
+            ClientBatch::SelectItems(allAttrs, schema->Attributes().size(), attrNames, {DSV_READ_ATTR_DEF, DSV_READ},
+                                     find, ERR_NO_SUCH_ATTRIBUTE, selected);
+        result != 0)
+        return result;
     size_t position = 0;
     Buf_T &out = *attrDefs;
     if (const NWDSCCODE result = ClientBatch::Begin(*iterationHandle, selected.size(), position, out,

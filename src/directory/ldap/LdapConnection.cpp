@@ -17,7 +17,7 @@ QString HostOf(const QString &uri)
     LDAPURLDesc *description = nullptr;
     if (ldap_url_parse(uri.toUtf8().constData(), &description) != LDAP_URL_SUCCESS)
         return {};
-    const QString host = description->lud_host ? QString::fromUtf8(description->lud_host) : QString();
+    QString host = description->lud_host ? QString::fromUtf8(description->lud_host) : QString();
     ldap_free_urldesc(description);
     return host;
 }

@@ -2,8 +2,6 @@
 
 #include "directory/client/ClientBatch.h"
 
-#include <numeric>
-
 NWDSCCODE SimulatedClient::NWDSReadClassDef(NWDSContextHandle context, uint32_t infoType, bool allClasses,
                                             Buf_T *classNames, int32_t *iterationHandle, Buf_T *classDefs)
 {
@@ -18,17 +16,11 @@ NWDSCCODE SimulatedClient::NWDSReadClassDef(NWDSContextHandle context, uint32_t 
         return ERR_INVALID_REQUEST;
     const DirectorySchema &schema = TreeOf(*found).schema;
     std::vector<uint32_t> selected;
-    if (allClasses) {
-        selected.resize(schema.Classes().size());
-        std::iota(selected.begin(), selected.end(), 0u);
-    } else {
-        if (classNames->content != Buf_T::Content::Request || classNames->operation != DSV_READ_CLASS_DEF)
-            return ERR_BAD_VERB;
-        const auto find = [&schema](std::string_view name) { return schema.FindClass(name); };
-        if (const NWDSCCODE result = ClientBatch::SelectNamed(*classNames, find, ERR_NO_SUCH_CLASS, selected);
-            result != 0)
-            return result;
-    }
+    const auto find = [&schema](std::string_view name) { return schema.FindClass(name); };
+    if (const NWDSCCODE result = ClientBatch::SelectItems(allClasses, schema.Classes().size(), classNames,
+                                                          {DSV_READ_CLASS_DEF}, find, ERR_NO_SUCH_CLASS, selected);
+        result != 0)
+        return result;
     size_t position = 0;
     Buf_T &out = *classDefs;
     if (const NWDSCCODE result = ClientBatch::Begin(*iterationHandle, selected.size(), position, out,
@@ -65,18 +57,12 @@ NWDSCCODE SimulatedClient::NWDSReadAttrDef(NWDSContextHandle context, uint32_t i
         return ERR_INVALID_REQUEST;
     const DirectorySchema &schema = TreeOf(*found).schema;
     std::vector<uint32_t> selected;
-    if (allAttrs) {
-        selected.resize(schema.Attributes().size());
-        std::iota(selected.begin(), selected.end(), 0u);
-    } else {
-        if (attrNames->content != Buf_T::Content::Request ||
-            (attrNames->operation != DSV_READ_ATTR_DEF && attrNames->operation != DSV_READ))
-            return ERR_BAD_VERB;
-        const auto find = [&schema](std::string_view name) { return schema.FindAttribute(name); };
-        if (const NWDSCCODE result = ClientBatch::SelectNamed(*attrNames, find, ERR_NO_SUCH_ATTRIBUTE, selected);
-            result != 0)
-            return result;
-    }
+    const auto find = [&schema](std::string_view name) { return schema.FindAttribute(name); };
+    if (const NWDSCCODE result =
+            ClientBatch::SelectItems(allAttrs, schema.Attributes().size(), attrNames, {DSV_READ_ATTR_DEF, DSV_READ},
+                                     find, ERR_NO_SUCH_ATTRIBUTE, selected);
+        result != 0)
+        return result;
     size_t position = 0;
     Buf_T &out = *attrDefs;
     if (const NWDSCCODE result = ClientBatch::Begin(*iterationHandle, selected.size(), position, out,

@@ -15,6 +15,7 @@
 
 #include <QTest>
 
+#include <cstdint>
 #include <functional>
 
 namespace {
@@ -149,7 +150,7 @@ private slots:
     // stopping server does, is made again like a dropped connection.
     void aServerGoingAwayIsMadeAgain()
     {
-        PausingProxy relay(server_.Port(), SIZE_MAX, {});
+        PausingProxy relay(server_.Port(), SIZE_MAX, {}); // never pausing
         QVERIFY(relay.Port() != 0);
         const Outcome outcome = Export(
             100, [&relay] { relay.GoAwayAtNextRequest(); }, relay.Port());

@@ -4,7 +4,9 @@
 // while it sends: once it has relayed a given number of bytes from the server, it reads
 // nothing more from it for a while, and the server's writes stop as soon as the little
 // the relay lets the kernel hold (a small fixed receive buffer) and the server's own send
-// buffer are full.
+// buffer are full. Asked to, it plays a server that goes away once, as a stopping
+// server does: the client's next request is answered with a notice of disconnection
+// ("unavailable") and the connection closed; the connections after it are relayed.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -49,6 +51,10 @@ public:
     int Port() const { return port_; }
     // Whether the pause came.
     bool Paused() const { return paused_; }
+    // The client's next request, from any thread, is met by the server going away.
+    void GoAwayAtNextRequest() { goAway_ = true; }
+    // Whether it went away.
+    bool WentAway() const { return wentAway_; }
 
 private:
     static sockaddr_in Loopback(int port)
@@ -77,6 +83,19 @@ private:
         }
         relayed += size_t(got);
         return true;
+    }
+
+    // An LDAP notice of disconnection (an unsolicited extended response, message 0) with
+    // the result "unavailable".
+    static void SayGoingAway(int client)
+    {
+        static const char oid[] = "1.3.6.1.4.1.1466.20036";
+        const char size = char(sizeof oid - 1);
+        std::vector<char> notice = {
+            0x30, char(14 + size), 0x02, 0x01, 0x00, 0x78, char(9 + size), 0x0a, 0x01, 52, 0x04, 0x00, 0x04,
+            0x00, char(0x8a),      size};
+        notice.insert(notice.end(), oid, oid + size);
+        send(client, notice.data(), notice.size(), MSG_NOSIGNAL);
     }
 
     // One connection at a time, as the client makes them.
@@ -114,6 +133,12 @@ private:
             pollfd ends[2] = {{client, POLLIN, 0}, {server, short(holding ? 0 : POLLIN), 0}};
             if (poll(ends, 2, 50) < 0)
                 return;
+            if ((ends[0].revents & (POLLIN | POLLHUP | POLLERR)) && goAway_.exchange(false)) {
+                // Every answer before the request has been taken: the notice starts a message.
+                SayGoingAway(client);
+                wentAway_ = true;
+                return;
+            }
             if ((ends[0].revents & (POLLIN | POLLHUP | POLLERR)) && !Relay(client, server, fromClient))
                 return;
             if ((ends[1].revents & (POLLIN | POLLHUP | POLLERR)) && !Relay(server, client, fromServer))
@@ -127,6 +152,8 @@ private:
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> paused_{false};
+    std::atomic<bool> goAway_{false};
+    std::atomic<bool> wentAway_{false};
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

@@ -90,16 +90,19 @@ public:
     // the server then listens for ldaps:// as well.
     void SetGlobalConfig(const QByteArray &lines) { global_ = lines; }
 
-    // Before Start: the server logs every operation it receives, for Searches to count.
+    // Before Start: the server logs every operation it receives, for Logged to count.
     void LogOperations() { logOperations_ = true; }
-    // The searches the server has received so far (LogOperations).
-    int Searches() const
+    // The operations the server has logged so far whose line holds text (LogOperations),
+    // across restarts.
+    int Logged(const QByteArray &text) const
     {
         QFile log(Path("operations.log"));
         if (!log.open(QIODevice::ReadOnly))
             return -1;
-        return int(log.readAll().count(" SRCH base="));
+        return int(log.readAll().count(text));
     }
+    // The searches the server has received so far (LogOperations).
+    int Searches() const { return Logged(" SRCH base="); }
 
     QString Uri() const { return QStringLiteral("ldap://127.0.0.1:%1").arg(port_); }
     int Port() const { return port_; }

@@ -63,6 +63,25 @@ private slots:
         QCOMPARE(schema.Classes()[size_t(schema.FindClass("posixish"))].flags, 0u);
     }
 
+    // A type without an equality rule of its own matches as its super type does: one
+    // derived from a case-exact type is case-exact too, however deep.
+    void equalityRuleComesFromTheSuperType()
+    {
+        std::vector<std::string> attributes = kPlainAttributes;
+        attributes.push_back("( 9.9.9.3 NAME 'exactChild' SUP caseExactThing )");
+        attributes.push_back("( 9.9.9.4 NAME 'exactGrandchild' SUP exactChild )");
+        attributes.push_back("( 9.9.9.5 NAME 'ignoringChild' SUP caseExactThing EQUALITY caseIgnoreMatch )");
+        LdapSchema schema;
+        schema.Build(kPlainClasses, attributes);
+        const auto syntaxOf = [&](const char *name) {
+            const int32_t index = schema.FindAttribute(name);
+            return index < 0 ? UINT32_MAX : schema.Attributes()[size_t(index)].syntax;
+        };
+        QCOMPARE(syntaxOf("exactChild"), uint32_t(SYN_CE_STRING));
+        QCOMPARE(syntaxOf("exactGrandchild"), uint32_t(SYN_CE_STRING));
+        QCOMPARE(syntaxOf("ignoringChild"), uint32_t(SYN_CI_STRING));
+    }
+
     void serverNamesSyntaxesAndRules()
     {
         const std::vector<std::string> attributes = {

@@ -6,6 +6,8 @@
 #include <QTest>
 
 #include <cstring>
+#include <initializer_list>
+#include <string>
 
 namespace {
 
@@ -14,6 +16,17 @@ int32_t Number(const std::string &packed)
     int32_t value = 0;
     std::memcpy(&value, packed.data(), sizeof value);
     return value;
+}
+
+// Lines as a postal address packs them: each with its size before it.
+std::string Counted(std::initializer_list<std::string> lines)
+{
+    std::string packed;
+    for (const std::string &line : lines) {
+        const uint32_t size = uint32_t(line.size());
+        packed.append(reinterpret_cast<const char *>(&size), sizeof size).append(line);
+    }
+    return packed;
 }
 
 } // namespace
@@ -82,15 +95,18 @@ private slots:
         QCOMPARE(packed.size(), size_t(3));
 
         QVERIFY(LdapValue::Pack(SYN_PO_ADDRESS, "1 Main St$Cost \\2410\\5C2$Town", false, packed));
-        std::string expected;
-        for (const std::string line : {"1 Main St", "Cost $10\\2", "Town", "", "", ""}) {
-            const uint32_t size = uint32_t(line.size());
-            expected.append(reinterpret_cast<const char *>(&size), sizeof size).append(line);
-        }
-        QCOMPARE(packed, expected);
-        QVERIFY(!LdapValue::Pack(SYN_PO_ADDRESS, "1$2$3$4$5$6$7", false, packed));
+        QCOMPARE(packed, Counted({"1 Main St", "Cost $10\\2", "Town", "", "", ""}));
         QVERIFY(!LdapValue::Pack(SYN_PO_ADDRESS, "bad \\41 escape", false, packed));
         QVERIFY(!LdapValue::Pack(SYN_NET_ADDRESS, "anything", false, packed));
+    }
+
+    // A postal address holds six lines: six are taken, seven refused.
+    void postalAddressesHoldSixLines()
+    {
+        std::string packed;
+        QVERIFY(LdapValue::Pack(SYN_PO_ADDRESS, "1$2$3$4$5$6", false, packed));
+        QCOMPARE(packed, Counted({"1", "2", "3", "4", "5", "6"}));
+        QVERIFY(!LdapValue::Pack(SYN_PO_ADDRESS, "1$2$3$4$5$6$7", false, packed));
     }
 };
 

@@ -1,9 +1,11 @@
 #include "directory/ldap/LdapConnection.h"
 
 #include "directory/ldap/LdapPassword.h"
+#include "directory/ldap/LdapResult.h"
 
 #include <ldap.h>
 
+#include <csignal>
 #include <cstring>
 
 namespace {
@@ -35,6 +37,14 @@ void Forget(QByteArray &password)
     for (qsizetype i = 0; i < password.size(); ++i)
         bytes[i] = 0;
     password.clear();
+}
+
+// A server that went away makes the library's next write to it fail, which the client
+// handles (the connection made again, or the server lost), rather than end the program
+// with SIGPIPE: the library writes with plain write(), so the signal is ignored.
+void IgnoreBrokenPipes()
+{
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 } // namespace
@@ -77,6 +87,7 @@ std::unique_ptr<LdapConnection> LdapConnection::Open(const LdapServerConfig &con
         *error = QStringLiteral("%1: tls=ldaps needs an ldaps:// address").arg(config.uri);
         return nullptr;
     }
+    IgnoreBrokenPipes();
     connection->tree_ = config.tree.isEmpty() ? host.toUpper() : config.tree;
     connection->config_ = config;
     connection->prompt_ = prompt;
@@ -150,7 +161,7 @@ bool LdapConnection::Establish(QString *error)
             ldap_sasl_bind_s(ld, dn.constData(), LDAP_SASL_SIMPLE, &credentials, nullptr, nullptr, nullptr);
         Forget(password);
         if (result != LDAP_SUCCESS) {
-            if (result == LDAP_SERVER_DOWN || result == LDAP_CONNECT_ERROR || result == LDAP_TIMEOUT)
+            if (LdapResult::ToDirectory(result) == LdapResult::ERR_TRANSPORT_FAILURE)
                 *error = Unreachable(result);
             else
                 *error = QStringLiteral("the directory server %1 refused the bind as %2: %3")
@@ -179,7 +190,7 @@ bool LdapConnection::ReadRootEntry(const LdapServerConfig &config, QString *erro
     if (code != LDAP_SUCCESS) {
         if (result)
             ldap_msgfree(result);
-        if (code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR || code == LDAP_TIMEOUT)
+        if (LdapResult::ToDirectory(code) == LdapResult::ERR_TRANSPORT_FAILURE)
             *error = Unreachable(code);
         else
             *error = QStringLiteral("the root entry of %1 cannot be read: %2").arg(config.uri, Words(code));
@@ -222,15 +233,16 @@ int LdapConnection::Search(const std::string &base, int scope, const char *filte
     if (lost_)
         return LDAP_SERVER_DOWN;
     int status = SearchOnce(base, scope, filter, attributes, attributesOnly, controls, result);
-    if (!Dropped(status))
+    if (!LdapResult::ServerGone(status))
         return status;
-    // The connection dropped: it is made again once; when that fails too, the server is
-    // lost for good and every later search fails at once.
+    // The server went away (the connection closed, or the server stopping said it is
+    // unavailable): the connection is made again once; when that fails too, the server
+    // is lost for good and every later search fails at once.
     ldap_msgfree(*result);
     *result = nullptr;
     if (Reconnect()) {
         status = SearchOnce(base, scope, filter, attributes, attributesOnly, controls, result);
-        if (!Dropped(status))
+        if (!LdapResult::ServerGone(status))
             return status;
         ldap_msgfree(*result);
         *result = nullptr;
@@ -257,19 +269,20 @@ bool LdapConnection::Receive(int message, int *status, LDAPMessage **result)
     if (lost_ || !ld_)
         return false;
     // The type returned is the first message's of the chain (an entry, most often).
+    int code = LDAP_OTHER;
     if (ldap_result(ld_, message, LDAP_MSG_ALL, nullptr, result) <= 0) {
-        int code = LDAP_OTHER;
         ldap_get_option(ld_, LDAP_OPT_RESULT_CODE, &code);
         ldap_msgfree(*result);
         *result = nullptr;
-        if (Dropped(code))
-            return false;
-        *status = code;
-        return true;
-    }
-    int code = LDAP_OTHER;
-    if (ldap_parse_result(ld_, *result, &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS)
+    } else if (ldap_parse_result(ld_, *result, &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS) {
         code = LDAP_OTHER;
+    }
+    // A server that says it goes away, in whichever way, is made again by Search.
+    if (LdapResult::ServerGone(code)) {
+        ldap_msgfree(*result);
+        *result = nullptr;
+        return false;
+    }
     *status = code;
     return true;
 }
@@ -294,11 +307,6 @@ QString LdapConnection::Unreachable(int result) const
     if (config_.tls == LdapServerConfig::Tls::Ldaps)
         text += QStringLiteral("; ") + CertificateHint();
     return text;
-}
-
-bool LdapConnection::Dropped(int status)
-{
-    return status == LDAP_SERVER_DOWN || status == LDAP_CONNECT_ERROR;
 }
 
 bool LdapConnection::Reconnect()

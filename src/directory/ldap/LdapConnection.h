@@ -40,15 +40,15 @@ public:
     bool Pages() const { return pages_; }
 
     // A synchronous search; the result's code. *result is set also on failure (the
-    // entries of a search stopped by a limit) and is freed by the caller. A connection
-    // that dropped is made again once and the search repeated; when that fails, the
-    // server is lost (LDAP_SERVER_DOWN, now and for every later search). The handle may
-    // change: take Handle() after the search.
+    // entries of a search stopped by a limit) and is freed by the caller. When the server
+    // went away (LdapResult::ServerGone), the connection is made again once and the
+    // search repeated; when that fails, the server is lost (LDAP_SERVER_DOWN, now and for
+    // every later search). The handle may change: take Handle() after the search.
     int Search(const std::string &base, int scope, const char *filter, const char *const *attributes,
                bool attributesOnly, LDAPControl **controls, LDAPMessage **result);
     // A search sent without waiting for its result: its message id, -1 when it could
     // not be sent (the caller then searches with Search). Receive waits for the result:
-    // false when the connection dropped meanwhile (the search is then to be made with
+    // false when the server went away meanwhile (the search is then to be made with
     // Search, which makes the connection again); else *status is the result's code and
     // *result is to be freed by the caller. A search sent and not received is abandoned.
     int Send(const std::string &base, int scope, const char *filter, const char *const *attributes,
@@ -75,7 +75,6 @@ private:
     bool ReadRootEntry(const LdapServerConfig &config, QString *error);
     int SearchOnce(const std::string &base, int scope, const char *filter, const char *const *attributes,
                    bool attributesOnly, LDAPControl **controls, LDAPMessage **result);
-    static bool Dropped(int status);
     // What a TLS failure asks of the server's certificate.
     QString CertificateHint() const;
     // "the directory server … cannot be reached", with the library's words on result.

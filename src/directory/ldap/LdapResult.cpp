@@ -19,14 +19,19 @@ NWDSCCODE ToDirectory(int ldapResult)
         return ERR_FAILED_AUTHENTICATION;
     case LDAP_INSUFFICIENT_ACCESS:
         return ERR_NO_ACCESS;
-    case LDAP_SERVER_DOWN:
-    case LDAP_CONNECT_ERROR:
     case LDAP_TIMEOUT:
         return ERR_TRANSPORT_FAILURE;
     default:
         break;
     }
+    if (ServerGone(ldapResult))
+        return ERR_TRANSPORT_FAILURE;
     return ldapResult > 0 ? ERR_LDAP_BASE - ldapResult : ERR_LDAP_CLIENT_BASE + ldapResult;
+}
+
+bool ServerGone(int ldapResult)
+{
+    return ldapResult == LDAP_SERVER_DOWN || ldapResult == LDAP_CONNECT_ERROR || ldapResult == LDAP_UNAVAILABLE;
 }
 
 const char *LimitName(int ldapResult)

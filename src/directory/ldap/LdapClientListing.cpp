@@ -154,7 +154,7 @@ std::string LdapClient::ListedName(const Context &context, const NameTop &top, L
     }
     std::vector<LdapName::Rdn> parts;
     if (!LdapName::ParseDn(dn, parts))
-        return dn;
+        return {};
     Remember(listing.tree, parts, dn);
     if (listing.childTypes && !parts.empty() && parts.front().size() == 1)
         NoteType(*listing.childTypes, parts.front().front().type);
@@ -304,7 +304,12 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
             if (LDAPControl *response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr)) {
                 ber_int_t estimate = 0;
                 berval cookie{0, nullptr};
-                if (ldap_parse_pageresponse_control(ld, response, &estimate, &cookie) == LDAP_SUCCESS) {
+                // libldap asserts on a control without a value. A page control that does
+                // not read is no end of the listing.
+                if (!response->ldctl_value.bv_val ||
+                    ldap_parse_pageresponse_control(ld, response, &estimate, &cookie) != LDAP_SUCCESS) {
+                    listing.stopped = Failed(listing.tree, LDAP_DECODING_ERROR);
+                } else {
                     if (cookie.bv_val && cookie.bv_len > 0) {
                         listing.cookie.assign(cookie.bv_val, cookie.bv_len);
                         listing.session = connection.Session();
@@ -421,6 +426,16 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         const ListedEntry &entry = listing.pending.front();
         if (!containersOnly || entry.container) {
             const std::string name = ListedName(*found, top, listing, entry);
+            if (name.empty()) {
+                // Handed out, its name would read back to another entry or to none: the
+                // listing fails there, as at a server limit.
+                listing.pending.clear();
+                listing.more = false;
+                listing.stopped = LdapResult::ToDirectory(LDAP_INVALID_DN_SYNTAX);
+                wordsCode_ = listing.stopped;
+                words_ = "the server sent an entry whose name cannot be read back: " + LdapName::Shown(entry.dn);
+                break;
+            }
             const size_t size = 5 * sizeof(uint32_t) + 2 * sizeof(uint16_t) + name.size() + entry.baseClass.size();
             uint8_t *at = name.size() < MAX_DN_BYTES ? out.Append(size) : nullptr;
             if (!at) {

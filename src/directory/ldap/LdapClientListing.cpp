@@ -1,6 +1,7 @@
 #include "directory/ldap/LdapClient.h"
 
 #include "directory/ldap/LdapCaseFold.h"
+#include "directory/ldap/LdapPageControl.h"
 
 #include "directory/ldap/LdapResult.h"
 
@@ -298,27 +299,16 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
     listing.more = false;
     listing.cookie.clear();
     if (status == LDAP_SUCCESS && paged && result) {
-        LDAPControl **returned = nullptr;
-        if (ldap_parse_result(ld, result, nullptr, nullptr, nullptr, nullptr, &returned, 0) == LDAP_SUCCESS &&
-            returned) {
-            if (LDAPControl *response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr)) {
-                ber_int_t estimate = 0;
-                berval cookie{0, nullptr};
-                // libldap asserts on a control without a value. A page control that does
-                // not read is no end of the listing.
-                if (!response->ldctl_value.bv_val ||
-                    ldap_parse_pageresponse_control(ld, response, &estimate, &cookie) != LDAP_SUCCESS) {
-                    listing.stopped = Failed(listing.tree, LDAP_DECODING_ERROR);
-                } else {
-                    if (cookie.bv_val && cookie.bv_len > 0) {
-                        listing.cookie.assign(cookie.bv_val, cookie.bv_len);
-                        listing.session = connection.Session();
-                        listing.more = true;
-                    }
-                    ber_memfree(cookie.bv_val);
-                }
-            }
-            ldap_controls_free(returned);
+        switch (LdapPageControl::Next(ld, result, listing.cookie)) {
+        case LdapPageControl::Page::More:
+            listing.session = connection.Session();
+            listing.more = true;
+            break;
+        case LdapPageControl::Page::Unreadable: // no end of the listing
+            listing.stopped = Failed(listing.tree, LDAP_DECODING_ERROR);
+            break;
+        case LdapPageControl::Page::Last:
+            break;
         }
     }
     // The next page is asked for before this one is taken apart: the server makes it

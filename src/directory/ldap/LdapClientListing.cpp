@@ -419,11 +419,11 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
             if (name.empty()) {
                 // Handed out, its name would read back to another entry or to none: the
                 // listing fails there, as at a server limit.
-                listing.pending.clear();
-                listing.more = false;
                 listing.stopped = LdapResult::ToDirectory(LDAP_INVALID_DN_SYNTAX);
                 wordsCode_ = listing.stopped;
                 words_ = "the server sent an entry whose name cannot be read back: " + LdapName::Shown(entry.dn);
+                listing.pending.clear();
+                listing.more = false;
                 break;
             }
             const size_t size = 5 * sizeof(uint32_t) + 2 * sizeof(uint16_t) + name.size() + entry.baseClass.size();

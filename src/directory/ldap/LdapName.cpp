@@ -19,7 +19,7 @@ bool IsDottedSpecial(char c)
 }
 
 // A type or a value in a dotted name: the specials escaped (the dots of a type that is an
-// OID too), and a value that reads as the top of the tree made plain text ("\\[Root]").
+// OID too), and a value that reads as the top of the tree made plain text ("\[Root]").
 void AppendDottedValue(std::string &out, std::string_view value)
 {
     if (IsRoot(value))

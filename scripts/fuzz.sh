@@ -2,16 +2,17 @@
 # Builds the libFuzzer targets of tests/fuzz with clang (AddressSanitizer and
 # UndefinedBehaviorSanitizer, in build-fuzz) and runs each for SECONDS (default 60).
 # Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: directory_file query_file
-# sql_reader format_value; default all)
+# sql_reader format_value ldap_schema ldap_name ldap_entry; default all)
 # Each target's corpus (build-fuzz/corpus/TARGET) starts from the test fixtures, the demo
-# directory and the docs' examples, and keeps what the runs add; a crash, leak or hang
-# is written to build-fuzz/artifacts/TARGET/ and stops the script with status 1.
+# directory, the docs' examples and what directory servers sent (tests/fuzz/seeds), and
+# keeps what the runs add; a crash, leak or hang is written to build-fuzz/artifacts/TARGET/
+# and stops the script with status 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(directory_file query_file sql_reader format_value)
+[ ${#targets[@]} -gt 0 ] || targets=(directory_file query_file sql_reader format_value ldap_schema ldap_name ldap_entry)
 build=build-fuzz
 
 export CCACHE_BASEDIR="$PWD"
@@ -28,6 +29,7 @@ seed() {
     directory_file) ls data/demo-directory.json tests/data/*.json tests/data/cli/*.json ;;
     query_file) ls tests/data/*.REQ docs/examples/*.req bench/queries/*.req ;;
     sql_reader) ls tests/data/*.SQL ;;
+    ldap_*) ls "tests/fuzz/seeds/$1"/* ;;
     esac
 }
 

@@ -1,5 +1,6 @@
 // The conversions between LDAP names and dotted names.
 
+#include "LdapNameReadBack.h"
 #include "directory/ldap/LdapName.h"
 
 #include <QTest>
@@ -189,6 +190,48 @@ private slots:
         std::vector<Rdn> parts;
         for (const char *bad : {"cn", "cn=a,", ",o=x", "cn=a\\"})
             QVERIFY2(!LdapName::ParseDn(bad, parts), bad);
+    }
+
+    // Every name handed out reads back to its entry: types that are OIDs (whose dots are
+    // no part separators), values every form escapes, a value "[Root]" (no top of the
+    // tree), alone or as the last part of a name relative to a context.
+    void namesReadBackToTheirEntry()
+    {
+        for (const char *dn : {R"(2.5.4.3=jdoe,o=Acme)", R"(cn=[Root],o=Acme)", R"(o=[root])",
+                               R"(cn=a+2.5.4.4=\5BROOT],ou=[Root],o=Acme)", R"(cn=\23x\20,o=Acme)",
+                               R"(cn=a\,b\;c\<d\>e\"f\2B\3D\5C.,o=Acme)", R"(cn=\20\2E.,o=Acme)",
+                               R"(cn=[Root]x,o=Acme)", R"(cn=J\C3\BCrgen,dc=example,dc=com)", R"(OID.2.5.4.3=x,o=y)"})
+            QVERIFY2(NameReadBackFault(dn).empty(), (dn + (" " + NameReadBackFault(dn))).c_str());
+
+        std::string dotted;
+        QVERIFY(LdapName::ToDotted("2.5.4.3=jdoe,o=Acme", false, dotted));
+        QCOMPARE(dotted, "2\\.5\\.4\\.3=jdoe.O=Acme");
+        QVERIFY(LdapName::ToDotted("cn=[Root],o=Acme", true, dotted));
+        QCOMPARE(dotted, "\\[Root].Acme");
+        std::vector<Rdn> parts;
+        QVERIFY(LdapName::ParseDn("cn=[Root],o=Acme", parts));
+        QCOMPARE(LdapName::DottedOf({parts[0]}, true), "\\[Root]");
+        std::string_view type;
+        std::string_view value;
+        std::string_view rest;
+        QVERIFY(!LdapName::PlainRdn("cn=[ROOT],o=Acme", type, value, rest));
+    }
+
+    // A name that no dotted name carries back is refused, for a report: a zero byte (that
+    // a caller's text would end at), an empty or binary value, a value that is not UTF-8.
+    void namesThatCannotReadBackRefused()
+    {
+        std::vector<Rdn> parts;
+        std::string dotted;
+        const std::string zero("cn=a\0b,o=Acme", 13);
+        for (const std::string &dn :
+             {zero, std::string("cn=a\\00b,o=Acme"), std::string("cn=,o=Acme"), std::string("cn=#04026869,o=Acme"),
+              std::string("cn=\\FF\\FE,o=Acme"), std::string("cn=a,o=Acme\0", 12)}) {
+            QVERIFY2(!LdapName::ParseDn(dn, parts), LdapName::Shown(dn).c_str());
+            QVERIFY(!LdapName::ToDotted(dn, false, dotted));
+        }
+        QCOMPARE(LdapName::Shown(zero), "cn=a\\00b,o=Acme");
+        QCOMPARE(LdapName::Shown(std::string(300, 'x')), std::string(256, 'x') + "...");
     }
 };
 

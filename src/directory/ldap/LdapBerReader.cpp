@@ -1,6 +1,20 @@
 #include "directory/ldap/LdapBerReader.h"
 
+#include <lber.h>
+
 #include <cstddef>
+
+bool LdapBerReader::NextAttribute(BerElement *entry, std::string_view &description, std::string_view &values)
+{
+    ber_len_t remaining = 0;
+    berval attribute{};
+    if (ber_get_option(entry, LBER_OPT_BER_REMAINING_BYTES, &remaining) != LBER_OPT_SUCCESS || remaining == 0 ||
+        ber_skip_element(entry, &attribute) != Sequence)
+        return false;
+    LdapBerReader parts(std::string_view(attribute.bv_val, attribute.bv_len));
+    uint8_t tag = 0;
+    return parts.Next(tag, description) && tag == OctetString && parts.Next(tag, values) && tag == Set;
+}
 
 bool LdapBerReader::Next(uint8_t &tag, std::string_view &contents)
 {

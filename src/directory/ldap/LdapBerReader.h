@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+typedef struct berelement BerElement;
+
 // The elements of BER-encoded bytes, one after the other, as a search's entry holds its
 // attributes (each a sequence of a type and a set of values): read here rather than one
 // library call per attribute, which cost more than the rest of a listing. Only what LDAP
@@ -15,6 +17,11 @@ public:
     static constexpr uint8_t Set = 0x31;
 
     explicit LdapBerReader(std::string_view bytes) : rest_(bytes) {}
+
+    // The next attribute of a search entry that libldap reads (past its name): its
+    // description and the contents of its set of values. False at the end of the entry or
+    // at what does not read as an attribute.
+    static bool NextAttribute(BerElement *entry, std::string_view &description, std::string_view &values);
 
     bool AtEnd() const { return rest_.empty(); }
     // The next element's tag and contents; false, reading nothing, when the bytes left

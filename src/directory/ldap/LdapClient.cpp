@@ -225,7 +225,8 @@ NWDSCCODE LdapClient::ResolveParts(uint32_t tree, const std::vector<LdapName::Rd
         const std::vector<LdapName::Rdn> wanted(parts.begin() + std::ptrdiff_t(index), parts.end());
         if (LdapName::IsTyped({parts[index]})) {
             std::string rdn;
-            LdapName::ToDn({parts[index]}, rdn);
+            if (!LdapName::ToDn({parts[index]}, rdn))
+                return ERR_NO_SUCH_ENTRY;
             base = base.empty() ? rdn : rdn.append(1, ',').append(base);
             continue;
         }

@@ -212,7 +212,7 @@ private:
     NWDSCCODE FetchTop(Listing &listing);
     // The name of a listed entry as handed out, with its naming type noted; remembered
     // with its DN unless the entry is kept and found again through its container
-    // (KeptListed). The DN itself when it does not parse.
+    // (KeptListed). Empty when the DN gives no name that reads back to the entry.
     std::string ListedName(const Context &context, const NameTop &top, Listing &listing, const ListedEntry &entry);
     void MakeParentNames(const Context &context, const NameTop &top, Listing &listing);
     // The listed entry of a search's entry; the values of one read whole are kept for

@@ -2,6 +2,7 @@
 
 #include "directory/client/CaseFold.h"
 #include "directory/client/ClientBatch.h"
+#include "directory/ldap/LdapPageControl.h"
 #include "directory/ldap/LdapResult.h"
 
 #include <ldap.h>
@@ -139,7 +140,7 @@ std::string LdapClient::ListedName(const Context &context, const NameTop &top, L
     }
     std::vector<LdapName::Rdn> parts;
     if (!LdapName::ParseDn(dn, parts))
-        return dn;
+        return {};
     Remember(listing.tree, parts, dn);
     if (listing.childTypes && !parts.empty() && parts.front().size() == 1)
         NoteType(*listing.childTypes, parts.front().front().type);
@@ -283,22 +284,16 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
     listing.more = false;
     listing.cookie.clear();
     if (status == LDAP_SUCCESS && paged && result) {
-        LDAPControl **returned = nullptr;
-        if (ldap_parse_result(ld, result, nullptr, nullptr, nullptr, nullptr, &returned, 0) == LDAP_SUCCESS &&
-            returned) {
-            if (LDAPControl *response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr)) {
-                ber_int_t estimate = 0;
-                berval cookie{0, nullptr};
-                if (ldap_parse_pageresponse_control(ld, response, &estimate, &cookie) == LDAP_SUCCESS) {
-                    if (cookie.bv_val && cookie.bv_len > 0) {
-                        listing.cookie.assign(cookie.bv_val, cookie.bv_len);
-                        listing.session = connection.Session();
-                        listing.more = true;
-                    }
-                    ber_memfree(cookie.bv_val);
-                }
-            }
-            ldap_controls_free(returned);
+        switch (LdapPageControl::Next(ld, result, listing.cookie)) {
+        case LdapPageControl::Page::More:
+            listing.session = connection.Session();
+            listing.more = true;
+            break;
+        case LdapPageControl::Page::Unreadable: // no end of the listing
+            listing.stopped = Failed(listing.tree, LDAP_DECODING_ERROR);
+            break;
+        case LdapPageControl::Page::Last:
+            break;
         }
     }
     // The next page is asked for before this one is taken apart: the server makes it
@@ -406,6 +401,16 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         const ListedEntry &entry = listing.pending.front();
         if (!containersOnly || entry.container) {
             const std::string name = ListedName(*found, top, listing, entry);
+            if (name.empty()) {
+                // Handed out, its name would read back to another entry or to none: the
+                // listing fails there, as at a server limit.
+                listing.stopped = LdapResult::ToDirectory(LDAP_INVALID_DN_SYNTAX);
+                wordsCode_ = listing.stopped;
+                words_ = "the server sent an entry whose name cannot be read back: " + LdapName::Shown(entry.dn);
+                listing.pending.clear();
+                listing.more = false;
+                break;
+            }
             if (name.size() >= MAX_DN_BYTES ||
                 !ClientBatch::PutListedEntry(
                     out, {0, entry.container ? DS_CONTAINER_ENTRY : 0, 0, 0, name, entry.baseClass})) {

@@ -95,17 +95,10 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
     // The attributes, each a sequence of its type and the set of its values, up to the
     // end of the entry or to what does not read as one.
     size_t at = 0;
-    ber_len_t remaining = 0;
-    berval attribute{};
-    while (ber_get_option(position, LBER_OPT_BER_REMAINING_BYTES, &remaining) == LBER_OPT_SUCCESS && remaining > 0 &&
-           ber_skip_element(position, &attribute) == LdapBerReader::Sequence) {
-        LdapBerReader parts(std::string_view(attribute.bv_val, attribute.bv_len));
+    std::string_view description;
+    std::string_view values;
+    while (LdapBerReader::NextAttribute(position, description, values)) {
         uint8_t tag = 0;
-        std::string_view description;
-        std::string_view values;
-        if (!parts.Next(tag, description) || tag != LdapBerReader::OctetString || !parts.Next(tag, values) ||
-            tag != LdapBerReader::Set)
-            break;
         // Options (";binary", ";lang-fr") name the same attribute.
         const std::string_view type = description.substr(0, description.find(';'));
         LdapBerReader valueReader(values);

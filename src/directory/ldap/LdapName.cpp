@@ -2,7 +2,7 @@
 
 #include "directory/client/CaseFold.h"
 
-#include <QString>
+#include <QByteArrayView>
 
 #include <ldap.h>
 
@@ -18,8 +18,12 @@ bool IsDottedSpecial(char c)
     return c == '.' || c == '=' || c == '+' || c == '\\';
 }
 
+// A type or a value in a dotted name: the specials escaped (the dots of a type that is an
+// OID too), and a value that reads as the top of the tree made plain text ("\[Root]").
 void AppendDottedValue(std::string &out, std::string_view value)
 {
+    if (IsRoot(value))
+        out.push_back('\\');
     for (const char c : value) {
         if (IsDottedSpecial(c))
             out.push_back('\\');
@@ -27,16 +31,23 @@ void AppendDottedValue(std::string &out, std::string_view value)
     }
 }
 
+// A byte as a backslash and two hexadecimal digits ("\0D").
+void AppendHexByte(std::string &out, unsigned char c)
+{
+    const char *const hex = "0123456789ABCDEF";
+    out.append({'\\', hex[c >> 4], hex[c & 15]});
+}
+
 // RFC 4514 escaping of one value: the specials anywhere, a space or "#" first, a space
-// last; a NUL as "\00".
+// last; control characters (which libldap would take for blanks) in hexadecimal ("\0D").
 void AppendDnValue(std::string &out, std::string_view value)
 {
     for (size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         const bool special = c == '"' || c == '+' || c == ',' || c == ';' || c == '<' || c == '>' || c == '\\' ||
                              c == '=' || (i == 0 && (c == ' ' || c == '#')) || (i + 1 == value.size() && c == ' ');
-        if (c == '\0') {
-            out.append("\\00");
+        if ((c >= '\0' && c < ' ') || c == '\x7F') {
+            AppendHexByte(out, static_cast<unsigned char>(c));
             continue;
         }
         if (special)
@@ -75,6 +86,32 @@ std::string Unescaped(std::string_view text)
     return plain;
 }
 
+// An attribute type as a DN writes it: a name (a letter, then letters, digits and hyphens)
+// or an OID (numbers without leading zeros, joined by dots).
+bool ValidType(std::string_view type)
+{
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (type.empty())
+        return false;
+    if (letter(type.front()))
+        return std::all_of(type.begin(), type.end(), [&](char c) { return letter(c) || digit(c) || c == '-'; });
+    size_t start = 0;
+    for (size_t i = 0; i <= type.size(); ++i) {
+        if (i < type.size() && digit(type[i]))
+            continue;
+        if (i == start || (type[start] == '0' && i - start > 1) || (i < type.size() && type[i] != '.'))
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+bool ValidUtf8(std::string_view text)
+{
+    return QByteArrayView(text.data(), qsizetype(text.size())).isValidUtf8();
+}
+
 bool ParseAva(std::string_view text, Ava &ava)
 {
     size_t equals = std::string_view::npos;
@@ -102,8 +139,7 @@ bool ParseAva(std::string_view text, Ava &ava)
 
 bool IsRoot(std::string_view text)
 {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()))
-               .compare(QLatin1String("[Root]"), Qt::CaseInsensitive) == 0;
+    return text.size() == 6 && QByteArrayView(text.data(), 6).compare("[Root]", Qt::CaseInsensitive) == 0;
 }
 
 bool ParseDn(std::string_view dn, std::vector<Rdn> &parts)
@@ -111,6 +147,9 @@ bool ParseDn(std::string_view dn, std::vector<Rdn> &parts)
     parts.clear();
     if (dn.empty())
         return true;
+    // libldap reads a name up to its first zero: what follows would be dropped.
+    if (dn.find('\0') != std::string_view::npos)
+        return false;
     std::string text(dn);
     LDAPDN parsed = nullptr;
     if (ldap_str2dn(text.c_str(), &parsed, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS)
@@ -120,12 +159,16 @@ bool ParseDn(std::string_view dn, std::vector<Rdn> &parts)
         Rdn rdn;
         for (int a = 0; parsed[r][a]; ++a) {
             const LDAPAVA *ava = parsed[r][a];
-            if (ava->la_flags & LDAP_AVA_BINARY) {
+            // What no DN of a dotted name gives again: a type that is neither a name nor an
+            // OID, a value binary, empty, with a zero byte or not UTF-8.
+            const std::string_view type(ava->la_attr.bv_val, ava->la_attr.bv_len);
+            const std::string_view value(ava->la_value.bv_val, ava->la_value.bv_len);
+            if ((ava->la_flags & LDAP_AVA_BINARY) || !ValidType(type) || value.empty() ||
+                value.find('\0') != std::string_view::npos || !ValidUtf8(value)) {
                 ok = false;
                 break;
             }
-            rdn.push_back({std::string(ava->la_attr.bv_val, ava->la_attr.bv_len),
-                           std::string(ava->la_value.bv_val, ava->la_value.bv_len)});
+            rdn.push_back({std::string(type), std::string(value)});
         }
         parts.push_back(std::move(rdn));
     }
@@ -147,7 +190,7 @@ std::string Upper(std::string_view type)
 
 bool PlainValue(std::string_view value)
 {
-    if (value.empty() || value.front() == ' ' || value.back() == ' ')
+    if (value.empty() || value.front() == ' ' || value.back() == ' ' || IsRoot(value))
         return false;
     return std::none_of(value.begin(), value.end(), [](char c) {
         return c < ' ' || c > '~' || c == '"' || c == '+' || c == ',' || c == ';' || c == '<' || c == '>' ||
@@ -198,7 +241,7 @@ std::string DottedOf(const std::vector<Rdn> &parts, bool typeless)
                 dotted.push_back('+');
             const Ava &ava = parts[r][a];
             if (!typeless && !ava.type.empty()) {
-                dotted.append(Upper(ava.type));
+                AppendDottedValue(dotted, Upper(ava.type));
                 dotted.push_back('=');
             }
             AppendDottedValue(dotted, ava.value);
@@ -254,6 +297,10 @@ bool ToDn(const std::vector<Rdn> &parts, std::string &dn)
 {
     if (!IsTyped(parts))
         return false;
+    for (const Rdn &rdn : parts) {
+        if (!std::all_of(rdn.begin(), rdn.end(), [](const Ava &ava) { return ValidType(ava.type); }))
+            return false;
+    }
     dn.clear();
     for (size_t r = 0; r < parts.size(); ++r) {
         if (r > 0)
@@ -267,6 +314,23 @@ bool ToDn(const std::vector<Rdn> &parts, std::string &dn)
         }
     }
     return true;
+}
+
+std::string Shown(std::string_view dn)
+{
+    constexpr size_t Longest = 256;
+    std::string shown;
+    for (size_t i = 0; i < dn.size() && i < Longest; ++i) {
+        const auto c = static_cast<unsigned char>(dn[i]);
+        if (c >= ' ' && c <= '~') {
+            shown.push_back(char(c));
+        } else {
+            AppendHexByte(shown, c);
+        }
+    }
+    if (dn.size() > Longest)
+        shown.append("...");
+    return shown;
 }
 
 std::string Key(const std::vector<Rdn> &parts)

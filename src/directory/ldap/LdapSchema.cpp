@@ -8,6 +8,7 @@
 #include <ldap_schema.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -71,6 +72,74 @@ bool HasExtensionPrefix(LDAPSchemaExtensionItem **extensions, const char *prefix
     return false;
 }
 
+// How definitions are parsed: liberally (AD quotes its syntax OIDs, some servers omit
+// OIDs or order fields freely), but without slapd's OID macros, with which libldap reads
+// past the end of a cut-short SYNTAX clause ("( 1.1 SYNTAX '1.2").
+constexpr unsigned ParseFlags = LDAP_SCHEMA_ALLOW_ALL & ~LDAP_SCHEMA_ALLOW_OID_MACRO;
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Whether every extension of a definition ("X-NAME 'value'", "X-NAME ( 'a' 'b' )") has a
+// well-formed name and values. libldap refuses a definition whose extension has none
+// ("( 1.1 X-AB )") but leaks the extension's name when it does, once per definition and
+// read: such definitions are left out before libldap sees them.
+bool ExtensionsWellFormed(std::string_view text)
+{
+    size_t i = 0;
+    const auto skipBlanks = [&] {
+        while (i < text.size() && IsBlank(text[i]))
+            ++i;
+    };
+    // A quoted string at i, closed: moves past it.
+    const auto quoted = [&] {
+        if (i >= text.size() || text[i] != '\'')
+            return false;
+        const size_t end = text.find('\'', i + 1);
+        if (end == std::string_view::npos)
+            return false;
+        i = end + 1;
+        return true;
+    };
+    for (;;) {
+        skipBlanks();
+        if (i >= text.size())
+            return true;
+        if (text[i] == '\'') {
+            if (!quoted())
+                return true; // refused by libldap as it stands
+            continue;
+        }
+        if (text[i] == '(' || text[i] == ')' || text[i] == '$') {
+            ++i;
+            continue;
+        }
+        const size_t start = i;
+        while (i < text.size() && !IsBlank(text[i]) && std::strchr("()$'", text[i]) == nullptr)
+            ++i;
+        const std::string_view word = text.substr(start, i - start);
+        if (word.size() < 2 || word[0] != 'X' || word[1] != '-')
+            continue;
+        if (!std::all_of(word.begin(), word.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'; }))
+            return false;
+        skipBlanks();
+        if (quoted())
+            continue;
+        if (i >= text.size() || text[i] != '(')
+            return false;
+        ++i;
+        do
+            skipBlanks();
+        while (quoted());
+        if (i >= text.size() || text[i] != ')')
+            return false;
+        ++i;
+    }
+}
+
 void AppendNew(std::vector<std::string> &list, const std::string &item)
 {
     if (std::find(list.begin(), list.end(), item) == list.end())
@@ -107,9 +176,11 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
     std::vector<RawAttribute> rawAttributes;
     std::unordered_map<std::string, size_t> rawAttributeIndex;
     for (const std::string &text : attributeTypes) {
+        if (!ExtensionsWellFormed(text.c_str()))
+            continue;
         int code = 0;
         const char *error = nullptr;
-        LDAPAttributeType *type = ldap_str2attributetype(text.c_str(), &code, &error, LDAP_SCHEMA_ALLOW_ALL);
+        LDAPAttributeType *type = ldap_str2attributetype(text.c_str(), &code, &error, ParseFlags);
         if (!type)
             continue;
         RawAttribute raw;
@@ -161,9 +232,11 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
     std::vector<RawClass> rawClasses;
     bool extended = false;
     for (const std::string &text : objectClasses) {
+        if (!ExtensionsWellFormed(text.c_str()))
+            continue;
         int code = 0;
         const char *error = nullptr;
-        LDAPObjectClass *type = ldap_str2objectclass(text.c_str(), &code, &error, LDAP_SCHEMA_ALLOW_ALL);
+        LDAPObjectClass *type = ldap_str2objectclass(text.c_str(), &code, &error, ParseFlags);
         if (!type)
             continue;
         RawClass raw;

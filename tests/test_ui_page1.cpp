@@ -73,6 +73,49 @@ private slots:
         QCOMPARE(w.form->CntAvailable->text(), QStringLiteral("7"));
     }
 
+    // Exclude all brings back only what the available list lacks, the case of the
+    // letters aside: no property is offered twice.
+    void excludeAllOffersEachPropertyOnce()
+    {
+        PropertiesPage w;
+        SelectTexts(w.available(), {"Surname", "Title"});
+        w.form->IncludeBtn->click();
+        w.chosen()->addItems({"surname", "Extra"});
+        w.form->ExAllBtn->click();
+        QCOMPARE(Texts(w.available()), QStringList({"CN", "Extra", "Given Name", "Login Disabled", "Login Grace Limit",
+                                                    "Surname", "Telephone Number", "Title"}));
+        QCOMPARE(w.chosen()->count(), 0);
+    }
+
+    // The lists without a mouse: type-ahead finds an entry, Return includes it from the
+    // available list and excludes it from the chosen one, Ctrl+Up and Ctrl+Down order.
+    void theListsWorkFromTheKeyboard()
+    {
+        PropertiesPage w;
+        auto *available = Find<TPropertyList>(w.form.get(), "PropertiesListBox1");
+        auto *chosen = Find<TPropertyList>(w.form.get(), "PropertiesListBox2");
+        QTest::keyClicks(available, "Su");
+        QCOMPARE(available->currentItem()->text(), QStringLiteral("Surname"));
+        QTest::keyClick(available, Qt::Key_Return);
+        QTest::keyClick(available, Qt::Key_Home);
+        QTest::keyClick(available, Qt::Key_Return);
+        QTest::keyClick(available, Qt::Key_End);
+        QTest::keyClick(available, Qt::Key_Enter);
+        QCOMPARE(Texts(chosen), QStringList({"Surname", "CN", "Title"}));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntSelected")->text(), QStringLiteral("3"));
+        QTest::keyClick(chosen, Qt::Key_Home); // a list without a current entry takes its first
+        QTest::keyClick(chosen, Qt::Key_End);
+        QTest::keyClick(chosen, Qt::Key_Up, Qt::ControlModifier);
+        QTest::keyClick(chosen, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(Texts(chosen), QStringList({"Title", "Surname", "CN"}));
+        QTest::keyClick(chosen, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(Texts(chosen), QStringList({"Surname", "Title", "CN"}));
+        QCOMPARE(chosen->currentItem()->text(), QStringLiteral("Title"));
+        QTest::keyClick(chosen, Qt::Key_Return);
+        QCOMPARE(Texts(chosen), QStringList({"Surname", "CN"}));
+        QCOMPARE(available->count(), 7);
+    }
+
     void excludingAPropertyStillAvailableOnlyRemovesIt()
     {
         PropertiesPage w;

@@ -72,17 +72,82 @@ private slots:
         w.chooseOperator(2, 3);                                // égal: Valeur 1 opens, Valeur 2 does not
         QTest::keyClick(f.OperationsComboBox, Qt::Key_Return); // the drop-down gives the focus back
         QVERIFY(!f.OperationsComboBox->isVisible());
-        QVERIFY(f.StringGrid1->MakeCurrent(2, 2));
+        QCOMPARE(f.StringGrid1->CurrentRow(), 2);
+        QCOMPARE(f.StringGrid1->CurrentColumn(), 1);
+        QTest::keyClick(f.StringGrid1, Qt::Key_Right);
+        QCOMPARE(f.StringGrid1->CurrentColumn(), 2);
         QTest::keyClick(f.StringGrid1, Qt::Key_Right); // Valeur 2 is passed over to Affiche
         QVERIFY(f.OuiNonComboBox->isVisible());
         QCOMPARE(f.EditRow, 2);
         QCOMPARE(f.StringGrid1->CurrentColumn(), 2);
-        QTest::keyClick(f.OuiNonComboBox, Qt::Key_Escape);
+        QTest::keyClick(f.OuiNonComboBox, Qt::Key_Left); // back to Valeur 1
+        QVERIFY(!f.OuiNonComboBox->isVisible());
+        QCOMPARE(f.StringGrid1->CurrentColumn(), 2);
+        QTest::keyClick(f.StringGrid1, Qt::Key_Down); // Valeur 1 of a row under "aucune" stays shut
+        QCOMPARE(f.StringGrid1->CurrentRow(), 2);
         QTest::keyClick(f.StringGrid1, Qt::Key_Left); // Condition opens its drop-down
         QVERIFY(f.OperationsComboBox->isVisible());
         QTest::keyClick(f.OperationsComboBox, Qt::Key_Escape);
-        QTest::keyClick(f.StringGrid1, Qt::Key_Down); // Valeur 1 of a row under "aucune" stays shut
-        QCOMPARE(f.StringGrid1->CurrentRow(), 2);
+        QTest::keyClick(f.StringGrid1, Qt::Key_Down); // on to the next row's Condition
+        QVERIFY(f.OperationsComboBox->isVisible());
+        QCOMPARE(f.EditRow, 3);
+        QCOMPARE(w.cell(1, 3), QStringLiteral("aucune"));
+    }
+
+    // A keyboard user picks "existe" in row 2's drop-down and confirms with Return: the
+    // focus stays on row 2 and the next Down never edits row 1.
+    void returnInADropDownStaysOnItsRow()
+    {
+        ConditionsPage w;
+        TForm1 &f = *w.form;
+        QApplication::setActiveWindow(&f);
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        auto *grid = Find<TConditionGrid>(&f, "StringGrid1");
+        auto *operations = Find<QComboBox>(&f, "OperationsComboBox");
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(1, 2).center());
+        QTRY_VERIFY(operations->isVisible() && operations->hasFocus());
+        QCOMPARE(operations->geometry().topLeft(), grid->CellRect(1, 2).topLeft());
+        QTest::keyClick(operations, Qt::Key_Down);
+        QCOMPARE(w.cell(1, 2), QStringLiteral("existe"));
+        QTest::keyClick(operations, Qt::Key_Return);
+        QCOMPARE(w.cell(1, 2), QStringLiteral("existe"));
+        QVERIFY(!operations->isVisible() || operations->geometry().topLeft() == grid->CellRect(1, 2).topLeft());
+        QTest::keyClick(Focused(), Qt::Key_Down);
+        QCOMPARE(w.cell(1, 1), QStringLiteral("aucune"));
+        QCOMPARE(w.cell(1, 2), QStringLiteral("existe"));
+        QCOMPARE(grid->CurrentRow(), 2);
+    }
+
+    // Tab and Shift+Tab go to the next and previous cells the rule opens, across rows,
+    // the drop-downs included, and never stop on a refused cell.
+    void tabStopsOnlyWhereTheRuleAllows()
+    {
+        ConditionsPage w;
+        TForm1 &f = *w.form;
+        auto *grid = Find<TConditionGrid>(&f, "StringGrid1");
+        auto *operations = Find<QComboBox>(&f, "OperationsComboBox");
+        auto *ouiNon = Find<QComboBox>(&f, "OuiNonComboBox");
+        const auto over = [grid](const QComboBox *box, int column, int row) {
+            return box->isVisible() && box->geometry().topLeft() == grid->CellRect(column, row).topLeft();
+        };
+        w.chooseOperator(2, 3); // égal: Valeur 1 opens, Valeur 2 does not
+        QVERIFY(grid->MakeCurrent(2, 2));
+        QTest::keyClick(grid, Qt::Key_Tab); // Valeur 2 passed over
+        QVERIFY(over(ouiNon, 4, 2));
+        QCOMPARE(grid->CurrentColumn(), 2);
+        QTest::keyClick(ouiNon, Qt::Key_Tab); // Type and the name passed over
+        QVERIFY(over(operations, 1, 3));
+        QVERIFY(!ouiNon->isVisible());
+        QTest::keyClick(operations, Qt::Key_Backtab);
+        QVERIFY(over(ouiNon, 4, 2));
+        QTest::keyClick(ouiNon, Qt::Key_Backtab);
+        QVERIFY(!ouiNon->isVisible() && !operations->isVisible());
+        QCOMPARE(grid->CurrentRow(), 2);
+        QCOMPARE(grid->CurrentColumn(), 2);
+        QTest::keyClick(grid, Qt::Key_Backtab);
+        QVERIFY(over(operations, 1, 2));
+        QCOMPARE(w.cell(1, 2), QStringLiteral("égal")); // moving changes no cell
+        QCOMPARE(w.cell(1, 3), QStringLiteral("aucune"));
     }
 
     void changingTheOperatorClearsTheValuesItNoLongerTakes()

@@ -30,7 +30,7 @@ private slots:
             iconShown = !about.ProgramIcon->pixmap().isNull() || QApplication::windowIcon().isNull();
             about.OKButton->click();
         });
-        w.form->Apropos1->trigger();
+        Find<QAction>(w.form.get(), "Apropos1")->trigger();
         QApplication::setApplicationName(QStringLiteral("Veltrane"));
         QCOMPARE(title, QStringLiteral("A Propos de Autre titre"));
         QCOMPARE(product, QStringLiteral("Autre titre"));

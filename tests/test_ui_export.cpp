@@ -5,6 +5,7 @@
 #include "ui/ResultLines.h"
 #include "ui/TExportForm.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -227,6 +228,113 @@ private slots:
         QVERIFY(!w.exportForm->isVisible());
     }
 
+    // A keyboard user takes the wizard from start-up to saved results without the mouse:
+    // the tree, the context (up and down again), the class, three properties put in
+    // order, a condition with two values on row 2, row 3 not shown (with a condition, as
+    // it must), a separator, Export,
+    // the results saved as text. The file holds what the command line tool writes for the
+    // query saved from the window.
+    void theWholeWizardByKeyboardAlone()
+    {
+        ExportWindow w;
+        TForm1 *form = w.form.get();
+        Activate(form);
+        auto *pages = Find<QStackedWidget>(form, "Notebook1");
+        auto *grid = Find<TConditionGrid>(form, "StringGrid1");
+        const auto press = [](Qt::Key key, int times) {
+            for (int i = 0; i < times; ++i)
+                Press(key);
+        };
+
+        TabTo(Find(form, "TreeComboBox"));
+        QCOMPARE(Find<QComboBox>(form, "TreeComboBox")->currentText(), QStringLiteral("ACME"));
+        TabTo(Find(form, "CtxListBox"));
+        Press(Qt::Key_Home); // ".."
+        Press(Qt::Key_Return);
+        QCOMPARE(Find<QLineEdit>(form, "ContextEdit")->text(), QStringLiteral("Acme"));
+        Press(Qt::Key_End); // "Sales"
+        Press(Qt::Key_Return);
+        QCOMPARE(Find<QLineEdit>(form, "ContextEdit")->text(), QStringLiteral("Sales.Acme"));
+        TabTo(Find(form, "ClassListBox"));
+        Type(QStringLiteral("Us"));
+        Press(Qt::Key_Return);
+        QCOMPARE(pages->currentIndex(), 1);
+
+        TabTo(Find(form, "PropertiesListBox1"));
+        Type(QStringLiteral("Su"));
+        Press(Qt::Key_Return); // Surname
+        Press(Qt::Key_Home);
+        Press(Qt::Key_Return); // CN
+        Press(Qt::Key_Down);
+        Press(Qt::Key_Return); // Given Name
+        TabTo(Find(form, "PropertiesListBox2"));
+        Press(Qt::Key_Home);
+        Press(Qt::Key_Down);
+        Press(Qt::Key_Up, Qt::ControlModifier); // CN first
+        QCOMPARE(Texts(Find<QListWidget>(form, "PropertiesListBox2")), QStringList({"CN", "Surname", "Given Name"}));
+        TabTo(Find(form, "NextBtn"));
+        Press(Qt::Key_Space);
+        QCOMPARE(pages->currentIndex(), 2);
+
+        // The operator drop-down opens on row 1; row 2 gets "entre" A and M, row 3 "non".
+        QCOMPARE(Focused(), Find(form, "OperationsComboBox"));
+        Press(Qt::Key_Escape);
+        Press(Qt::Key_Down);
+        press(Qt::Key_Down, 8);
+        Press(Qt::Key_Return);
+        Press(Qt::Key_Right);
+        Type(QStringLiteral("a"));
+        Press(Qt::Key_Tab);
+        Type(QStringLiteral("m"));
+        Press(Qt::Key_Tab);  // Affiche of row 2
+        Press(Qt::Key_Tab);  // Condition of row 3
+        Press(Qt::Key_Down); // existe: a property not shown needs a condition
+        Press(Qt::Key_Tab);  // Affiche of row 3: the values of "existe" are passed over
+        QCOMPARE(Focused(), Find(form, "OuiNonComboBox"));
+        Press(Qt::Key_Down);
+        Press(Qt::Key_Return);
+        QCOMPARE(QStringList({grid->Cell(1, 1), grid->Cell(4, 1)}), QStringList({"aucune", "oui"}));
+        QCOMPARE(QStringList({grid->Cell(1, 2), grid->Cell(2, 2), grid->Cell(3, 2), grid->Cell(4, 2)}),
+                 QStringList({"entre", "a", "m", "oui"}));
+        QCOMPARE(QStringList({grid->Cell(1, 3), grid->Cell(4, 3)}), QStringList({"existe", "non"}));
+        TabTo(Find(form, "NextBtn"));
+        Press(Qt::Key_Space);
+        QCOMPARE(pages->currentIndex(), 3);
+
+        TabTo(Find(form, "SeparateurComboBox"));
+        press(Qt::Key_Down, 2); // ";"
+        TabTo(Find(form, "FinishBtn"));
+        Press(Qt::Key_Space);
+        QCOMPARE(pages->currentIndex(), 4);
+        QVERIFY(w.prompts.shown.isEmpty());
+
+        Activate(form);
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("saved.txt"));
+        const QString query = dir.filePath(QStringLiteral("query.req"));
+        TabTo(Find(form, "SaveBTN"));
+        w.prompts.files.push_back(saved);
+        Press(Qt::Key_Space);
+        w.prompts.files.push_back(query);
+        Press(Qt::Key_E, Qt::ControlModifier); // Enregistrer
+        QVERIFY(w.prompts.shown.isEmpty());
+        QVERIFY(w.prompts.files.empty());
+
+        const QString out = dir.filePath(QStringLiteral("out.txt"));
+        QProcess cli;
+        cli.start(VELTRANE_CLI, {"run", query, "--directory", ExportDirectory().directoryFile, "-o", out});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 0);
+        QFile expected(out);
+        QFile written(saved);
+        QVERIFY(expected.open(QIODevice::ReadOnly) && written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QCOMPARE(bytes, expected.readAll());
+        QCOMPARE(bytes.left(bytes.indexOf('\r')), QByteArray("\"CN\";\"Surname\""));
+        QVERIFY(bytes.count("\r\n") >= 3);
+        QVERIFY(!bytes.contains("O'Brien") && !bytes.contains("John"));
+    }
+
     void cancelWhileCollectingWritesNothing()
     {
         ExportWindow w;
@@ -248,14 +356,15 @@ private slots:
     // the window closes when the run has stopped, not before.
     void cancelWhileReadingKeepsTheCurrentLine_data()
     {
-        QTest::addColumn<bool>("byEscape");
-        QTest::newRow("Annuler") << false;
-        QTest::newRow("Escape") << true;
+        QTest::addColumn<QString>("by");
+        QTest::newRow("Annuler") << "button";
+        QTest::newRow("Escape") << "Escape";
+        QTest::newRow("closing the window") << "close";
     }
 
     void cancelWhileReadingKeepsTheCurrentLine()
     {
-        QFETCH(bool, byEscape);
+        QFETCH(QString, by);
         ExportWindow w;
         w.ToOptions({"CN", "Surname"});
         ExportWindow::Check(w.form->AddContainerCBX, true);
@@ -265,8 +374,10 @@ private slots:
             if (position != 2)
                 return;
             QTimer::singleShot(0, progress, [&, progress] {
-                if (byEscape)
+                if (by == QLatin1String("Escape"))
                     QTest::keyClick(progress, Qt::Key_Escape);
+                else if (by == QLatin1String("close"))
+                    progress->close();
                 else
                     progress->BitBtn1->click();
                 visibleAfterCancel = progress->isVisible();

@@ -19,11 +19,11 @@ private slots:
     {
         WindowFixture w;
         QCOMPARE(w.form->windowTitle(), QStringLiteral("Veltrane 1.26"));
-        QCOMPARE(w.form->Notebook1->currentIndex(), 0);
-        QVERIFY(!w.form->PrevBtn->isEnabled());
-        QVERIFY(w.form->NextBtn->isEnabled()); // User is selected
-        QVERIFY(w.form->FinishBtn->isHidden());
-        QVERIFY(w.form->SaveBTN->isHidden());
+        QCOMPARE(Find<QStackedWidget>(w.form.get(), "Notebook1")->currentIndex(), 0);
+        QVERIFY(!Find<QPushButton>(w.form.get(), "PrevBtn")->isEnabled());
+        QVERIFY(Find<QPushButton>(w.form.get(), "NextBtn")->isEnabled()); // User is selected
+        QVERIFY(Find<QPushButton>(w.form.get(), "FinishBtn")->isHidden());
+        QVERIFY(Find<QPushButton>(w.form.get(), "SaveBTN")->isHidden());
         QVERIFY(w.form->size().width() >= 477 && w.form->size().height() >= 338);
         QVERIFY(w.prompts.shown.isEmpty());
     }
@@ -108,42 +108,48 @@ private slots:
     void hintsAndShortcuts()
     {
         WindowFixture w;
-        QCOMPARE(w.form->IncludeBtn->toolTip(), QStringLiteral("Ajouter"));
-        QCOMPARE(w.form->IncAllBtn->toolTip(), QStringLiteral("Tout ajouter"));
-        QCOMPARE(w.form->ExcludeBtn->toolTip(), QStringLiteral("Retirer"));
-        QCOMPARE(w.form->ExAllBtn->toolTip(), QStringLiteral("Tout retirer"));
-        QCOMPARE(w.form->UpBtn->toolTip(), QStringLiteral("Vers le haut"));
-        QCOMPARE(w.form->DownBtn->toolTip(), QStringLiteral("Vers le bas"));
-        QCOMPARE(w.form->Ouvrir1->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-        QCOMPARE(w.form->Enregistrer1->shortcut(), QKeySequence(QStringLiteral("Ctrl+E")));
+        QCOMPARE(Find<QPushButton>(w.form.get(), "IncludeBtn")->toolTip(), QStringLiteral("Ajouter"));
+        QCOMPARE(Find<QPushButton>(w.form.get(), "IncAllBtn")->toolTip(), QStringLiteral("Tout ajouter"));
+        QCOMPARE(Find<QPushButton>(w.form.get(), "ExcludeBtn")->toolTip(), QStringLiteral("Retirer"));
+        QCOMPARE(Find<QPushButton>(w.form.get(), "ExAllBtn")->toolTip(), QStringLiteral("Tout retirer"));
+        QCOMPARE(Find<QPushButton>(w.form.get(), "UpBtn")->toolTip(), QStringLiteral("Vers le haut"));
+        QCOMPARE(Find<QPushButton>(w.form.get(), "DownBtn")->toolTip(), QStringLiteral("Vers le bas"));
+        QCOMPARE(Find<QAction>(w.form.get(), "Ouvrir1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(Find<QAction>(w.form.get(), "Enregistrer1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+E")));
         // Labelled controls carry their label for screen readers.
-        QCOMPARE(w.form->ContextEdit->accessibleName(), QStringLiteral("Contexte actuel:"));
-        QCOMPARE(w.form->ClassListBox->accessibleName(), QStringLiteral("Classes disponibles:"));
-        QCOMPARE(w.form->StringGrid1->accessibleName(), QStringLiteral("Conditions sur les propriétés"));
+        QCOMPARE(Find<QLineEdit>(w.form.get(), "ContextEdit")->accessibleName(), QStringLiteral("Contexte actuel:"));
+        QCOMPARE(Find<QListWidget>(w.form.get(), "ClassListBox")->accessibleName(),
+                 QStringLiteral("Classes disponibles:"));
+        QCOMPARE(Find<TConditionGrid>(w.form.get(), "StringGrid1")->accessibleName(),
+                 QStringLiteral("Conditions sur les propriétés"));
     }
 
     void initialStatesOfTheGridAndTheOptions()
     {
         WindowFixture w;
         QStringList titles;
-        for (int column = 0; column < w.form->StringGrid1->columnCount(); ++column)
-            titles.append(w.form->StringGrid1->horizontalHeaderItem(column)->text());
+        for (int column = 0; column < Find<TConditionGrid>(w.form.get(), "StringGrid1")->columnCount(); ++column)
+            titles.append(Find<TConditionGrid>(w.form.get(), "StringGrid1")->horizontalHeaderItem(column)->text());
         QCOMPARE(titles, QStringList({"Propriété", "Condition", "Valeur 1", "Valeur 2", "Affiche", "Type"}));
-        QCOMPARE(w.form->OperationsComboBox->count(), 13);
-        QCOMPARE(w.form->OperationsComboBox->itemText(2), QStringLiteral("n'existe pas"));
-        QCOMPARE(w.form->OperationsComboBox->itemText(12), QStringLiteral("supérieur ou égal"));
-        QCOMPARE(w.form->OperationsComboBox->currentIndex(), 0);
-        QCOMPARE(w.form->OuiNonComboBox->itemText(0), QStringLiteral("oui"));
-        QCOMPARE(w.form->OuiNonComboBox->itemText(1), QStringLiteral("non"));
-        QCOMPARE(w.form->SeparateurComboBox->currentText(), QStringLiteral("Tab"));
-        QCOMPARE(w.form->ValSeparateurComboBox->currentText(), QStringLiteral("Space"));
-        QCOMPARE(w.form->ValSeparateurComboBox->count(), 6);
-        QCOMPARE(w.form->EntoureComboBox->currentText(), QStringLiteral("\""));
-        QVERIFY(w.form->SortedCBX->isChecked() && w.form->CleanCtxCBX->isChecked() && w.form->ChampsCBX->isChecked() &&
-                w.form->EntoureCBX->isChecked());
-        QVERIFY(!w.form->RecursiveCBX->isChecked() && !w.form->AddContainerCBX->isChecked() &&
-                !w.form->SQLCBX->isChecked());
-        QCOMPARE(w.form->FilterEdit->text(), QStringLiteral("*"));
+        QCOMPARE(Find<QComboBox>(w.form.get(), "OperationsComboBox")->count(), 13);
+        QCOMPARE(Find<QComboBox>(w.form.get(), "OperationsComboBox")->itemText(2), QStringLiteral("n'existe pas"));
+        QCOMPARE(Find<QComboBox>(w.form.get(), "OperationsComboBox")->itemText(12),
+                 QStringLiteral("supérieur ou égal"));
+        QCOMPARE(Find<QComboBox>(w.form.get(), "OperationsComboBox")->currentIndex(), 0);
+        QCOMPARE(Find<QComboBox>(w.form.get(), "OuiNonComboBox")->itemText(0), QStringLiteral("oui"));
+        QCOMPARE(Find<QComboBox>(w.form.get(), "OuiNonComboBox")->itemText(1), QStringLiteral("non"));
+        QCOMPARE(Find<TChoiceComboBox>(w.form.get(), "SeparateurComboBox")->currentText(), QStringLiteral("Tab"));
+        QCOMPARE(Find<TChoiceComboBox>(w.form.get(), "ValSeparateurComboBox")->currentText(), QStringLiteral("Space"));
+        QCOMPARE(Find<TChoiceComboBox>(w.form.get(), "ValSeparateurComboBox")->count(), 6);
+        QCOMPARE(Find<TChoiceComboBox>(w.form.get(), "EntoureComboBox")->currentText(), QStringLiteral("\""));
+        QVERIFY(Find<QCheckBox>(w.form.get(), "SortedCBX")->isChecked() &&
+                Find<QCheckBox>(w.form.get(), "CleanCtxCBX")->isChecked() &&
+                Find<QCheckBox>(w.form.get(), "ChampsCBX")->isChecked() &&
+                Find<QCheckBox>(w.form.get(), "EntoureCBX")->isChecked());
+        QVERIFY(!Find<QCheckBox>(w.form.get(), "RecursiveCBX")->isChecked() &&
+                !Find<QCheckBox>(w.form.get(), "AddContainerCBX")->isChecked() &&
+                !Find<QCheckBox>(w.form.get(), "SQLCBX")->isChecked());
+        QCOMPARE(Find<QLineEdit>(w.form.get(), "FilterEdit")->text(), QStringLiteral("*"));
     }
 
     void queryFileNameInTheCaption()
@@ -167,14 +173,14 @@ private slots:
         WindowFixture w;
         w.form->Modified = true;
         w.prompts.answers = {TPrompts::Answer::Cancel};
-        w.form->CancelBTN->click();
+        Find<QPushButton>(w.form.get(), "CancelBTN")->click();
         QVERIFY(w.form->isVisible());
         QCOMPARE(
             w.prompts.Texts("question"),
             QStringList(QStringLiteral("La requête fichier sans titre a été modifié. Enregistrer les changements ?")));
         // The menu's Quit goes through the same question; No closes.
         w.prompts.answers = {TPrompts::Answer::No};
-        w.form->Quitter1->trigger();
+        Find<QAction>(w.form.get(), "Quitter1")->trigger();
         QVERIFY(!w.form->isVisible());
         QCOMPARE(w.prompts.Texts("question").size(), 2);
     }
@@ -210,8 +216,8 @@ private slots:
         WindowFixture w(source);
         QCOMPARE(w.prompts.Texts("report").size(), 1);
         QVERIFY(w.form->isVisible());
-        QCOMPARE(w.form->ClassListBox->count(), 0);
-        QVERIFY(!w.form->NextBtn->isEnabled());
+        QCOMPARE(Find<QListWidget>(w.form.get(), "ClassListBox")->count(), 0);
+        QVERIFY(!Find<QPushButton>(w.form.get(), "NextBtn")->isEnabled());
     }
 };
 

@@ -41,87 +41,91 @@ private slots:
     void startsInTheDefaultContextWithUserSelected()
     {
         WindowFixture w;
-        QCOMPARE(w.form->TreeComboBox->currentText(), QStringLiteral("ACME"));
-        QCOMPARE(w.form->ContextEdit->text(), QStringLiteral("Sales.Acme"));
-        QCOMPARE(Texts(w.form->CtxListBox), QStringList({"..", "East"}));
-        QCOMPARE(w.form->CntCtx->text(), QStringLiteral("2"));
-        QCOMPARE(Texts(w.form->ClassListBox), QStringList({"Group", "Organization", "Organizational Unit", "User"}));
-        QCOMPARE(w.form->CntClasses->text(), QStringLiteral("4"));
-        QCOMPARE(w.form->ClassListBox->currentItem()->text(), QStringLiteral("User"));
+        QCOMPARE(Find<QComboBox>(w.form.get(), "TreeComboBox")->currentText(), QStringLiteral("ACME"));
+        QCOMPARE(Find<QLineEdit>(w.form.get(), "ContextEdit")->text(), QStringLiteral("Sales.Acme"));
+        QCOMPARE(Texts(Find<QListWidget>(w.form.get(), "CtxListBox")), QStringList({"..", "East"}));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntCtx")->text(), QStringLiteral("2"));
+        QCOMPARE(Texts(Find<QListWidget>(w.form.get(), "ClassListBox")),
+                 QStringList({"Group", "Organization", "Organizational Unit", "User"}));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntClasses")->text(), QStringLiteral("4"));
+        QCOMPARE(Find<QListWidget>(w.form.get(), "ClassListBox")->currentItem()->text(), QStringLiteral("User"));
         QVERIFY(!w.form->Modified);
     }
 
     void walkingUpToTheRootAndDownAgain()
     {
         WindowFixture w;
-        ClickEntry(w.form->CtxListBox, "..");
-        QCOMPARE(w.form->ContextEdit->text(), QStringLiteral("Acme"));
-        QCOMPARE(Texts(w.form->CtxListBox), QStringList({"..", "Lab", "Sales"}));
-        ClickEntry(w.form->CtxListBox, "..");
-        QCOMPARE(w.form->ContextEdit->text().toLower(), QStringLiteral("[root]"));
-        QVERIFY(!Texts(w.form->CtxListBox).contains(".."));
-        QCOMPARE(w.form->CntCtx->text(), QString::number(w.form->CtxListBox->count()));
-        ClickEntry(w.form->CtxListBox, "Acme");
-        QCOMPARE(w.form->ContextEdit->text(), QStringLiteral("Acme"));
+        ClickEntry(Find<QListWidget>(w.form.get(), "CtxListBox"), "..");
+        QCOMPARE(Find<QLineEdit>(w.form.get(), "ContextEdit")->text(), QStringLiteral("Acme"));
+        QCOMPARE(Texts(Find<QListWidget>(w.form.get(), "CtxListBox")), QStringList({"..", "Lab", "Sales"}));
+        ClickEntry(Find<QListWidget>(w.form.get(), "CtxListBox"), "..");
+        QCOMPARE(Find<QLineEdit>(w.form.get(), "ContextEdit")->text().toLower(), QStringLiteral("[root]"));
+        QVERIFY(!Texts(Find<QListWidget>(w.form.get(), "CtxListBox")).contains(".."));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntCtx")->text(),
+                 QString::number(Find<QListWidget>(w.form.get(), "CtxListBox")->count()));
+        ClickEntry(Find<QListWidget>(w.form.get(), "CtxListBox"), "Acme");
+        QCOMPARE(Find<QLineEdit>(w.form.get(), "ContextEdit")->text(), QStringLiteral("Acme"));
         // The keyboard's Enter clicks the current entry.
-        w.form->CtxListBox->setCurrentRow(Texts(w.form->CtxListBox).indexOf("Sales"));
-        QTest::keyClick(w.form->CtxListBox, Qt::Key_Return);
-        QCOMPARE(w.form->ContextEdit->text(), QStringLiteral("Sales.Acme"));
+        Find<QListWidget>(w.form.get(), "CtxListBox")
+            ->setCurrentRow(Texts(Find<QListWidget>(w.form.get(), "CtxListBox")).indexOf("Sales"));
+        QTest::keyClick(Find<QListWidget>(w.form.get(), "CtxListBox"), Qt::Key_Return);
+        QCOMPARE(Find<QLineEdit>(w.form.get(), "ContextEdit")->text(), QStringLiteral("Sales.Acme"));
         QVERIFY(w.prompts.shown.isEmpty());
     }
 
     void switchingTreesRefillsTheLists()
     {
         WindowFixture w;
-        w.form->PropertiesListBox2->addItem("CN");
-        w.form->TreeComboBox->setCurrentText("LAB");
-        QCOMPARE(w.form->ContextEdit->text(), QStringLiteral("Lab"));
-        QCOMPARE(Texts(w.form->ClassListBox), QStringList({"Device", "Organization"}));
-        QCOMPARE(w.form->PropertiesListBox2->count(), 0);
+        Find<TPropertyList>(w.form.get(), "PropertiesListBox2")->addItem("CN");
+        Find<QComboBox>(w.form.get(), "TreeComboBox")->setCurrentText("LAB");
+        QCOMPARE(Find<QLineEdit>(w.form.get(), "ContextEdit")->text(), QStringLiteral("Lab"));
+        QCOMPARE(Texts(Find<QListWidget>(w.form.get(), "ClassListBox")), QStringList({"Device", "Organization"}));
+        QCOMPARE(Find<TPropertyList>(w.form.get(), "PropertiesListBox2")->count(), 0);
         // A schema without User leaves no class chosen, and Next waits for a click.
-        QVERIFY(w.form->ClassListBox->selectedItems().isEmpty());
-        QVERIFY(!w.form->NextBtn->isEnabled());
-        ClickEntry(w.form->ClassListBox, "Device");
-        QVERIFY(w.form->NextBtn->isEnabled());
+        QVERIFY(Find<QListWidget>(w.form.get(), "ClassListBox")->selectedItems().isEmpty());
+        QVERIFY(!Find<QPushButton>(w.form.get(), "NextBtn")->isEnabled());
+        ClickEntry(Find<QListWidget>(w.form.get(), "ClassListBox"), "Device");
+        QVERIFY(Find<QPushButton>(w.form.get(), "NextBtn")->isEnabled());
         QVERIFY(w.prompts.shown.isEmpty());
     }
 
     void eachFailingSwitchIsReported()
     {
         WindowFixture w;
-        w.form->TreeComboBox->setFocus();
-        w.form->TreeComboBox->lineEdit()->selectAll();
-        QTest::keyClicks(w.form->TreeComboBox, "NO");
+        Find<QComboBox>(w.form.get(), "TreeComboBox")->setFocus();
+        Find<QComboBox>(w.form.get(), "TreeComboBox")->lineEdit()->selectAll();
+        QTest::keyClicks(Find<QComboBox>(w.form.get(), "TreeComboBox"), "NO");
         QCOMPARE(w.prompts.Texts("report").size(), 2);
         QVERIFY(w.prompts.Texts("report").constFirst().contains(QStringLiteral(" Failed\rError Code: ")));
-        QCOMPARE(w.form->ContextEdit->text(), QStringLiteral("Sales.Acme"));
-        QCOMPARE(w.form->ClassListBox->count(), 4);
+        QCOMPARE(Find<QLineEdit>(w.form.get(), "ContextEdit")->text(), QStringLiteral("Sales.Acme"));
+        QCOMPARE(Find<QListWidget>(w.form.get(), "ClassListBox")->count(), 4);
         QVERIFY(!QApplication::overrideCursor()); // the busy cursor is gone after a failure too
     }
 
     void classClicksSetModifiedOnlyOnAChange()
     {
         WindowFixture w;
-        w.form->LastClassIndex = w.form->ClassListBox->currentRow();
-        ClickEntry(w.form->ClassListBox, "User");
+        w.form->LastClassIndex = Find<QListWidget>(w.form.get(), "ClassListBox")->currentRow();
+        ClickEntry(Find<QListWidget>(w.form.get(), "ClassListBox"), "User");
         QVERIFY(!w.form->Modified);
-        ClickEntry(w.form->ClassListBox, "Group");
+        ClickEntry(Find<QListWidget>(w.form.get(), "ClassListBox"), "Group");
         QVERIFY(w.form->Modified);
         w.form->Modified = false;
-        ClickEntry(w.form->ClassListBox, "User");
+        ClickEntry(Find<QListWidget>(w.form.get(), "ClassListBox"), "User");
         QVERIFY(w.form->Modified);
-        QCOMPARE(w.form->LastClassIndex, w.form->ClassListBox->currentRow());
+        QCOMPARE(w.form->LastClassIndex, Find<QListWidget>(w.form.get(), "ClassListBox")->currentRow());
     }
 
     void doubleClickingAClassGoesForward()
     {
         WindowFixture w;
-        const QListWidgetItem *user = w.form->ClassListBox->findItems("User", Qt::MatchExactly).constFirst();
-        const QPoint at = w.form->ClassListBox->visualItemRect(user).center();
-        QTest::mouseClick(w.form->ClassListBox->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(w.form->ClassListBox->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(w.form->Notebook1->currentIndex(), 1);
-        QCOMPARE(w.form->ClassLBL->text(), QStringLiteral("Recherche des [User]"));
+        const QListWidgetItem *user =
+            Find<QListWidget>(w.form.get(), "ClassListBox")->findItems("User", Qt::MatchExactly).constFirst();
+        const QPoint at = Find<QListWidget>(w.form.get(), "ClassListBox")->visualItemRect(user).center();
+        QTest::mouseClick(Find<QListWidget>(w.form.get(), "ClassListBox")->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(Find<QListWidget>(w.form.get(), "ClassListBox")->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(Find<QStackedWidget>(w.form.get(), "Notebook1")->currentIndex(), 1);
+        QCOMPARE(Find<QLabel>(w.form.get(), "ClassLBL")->text(), QStringLiteral("Recherche des [User]"));
     }
 };
 

@@ -3,8 +3,8 @@
 // The window on the properties page of User, nothing chosen yet.
 struct PropertiesPage : WindowFixture {
     PropertiesPage() { form->NextBtnClick(); }
-    QListWidget *available() const { return form->PropertiesListBox1; }
-    QListWidget *chosen() const { return form->PropertiesListBox2; }
+    QListWidget *available() const { return Find<TPropertyList>(form.get(), "PropertiesListBox1"); }
+    QListWidget *chosen() const { return Find<TPropertyList>(form.get(), "PropertiesListBox2"); }
 };
 
 class TestUiPage1 : public QObject
@@ -17,12 +17,14 @@ private slots:
         PropertiesPage w;
         QCOMPARE(Texts(w.available()), QStringList({"CN", "Given Name", "Login Disabled", "Login Grace Limit",
                                                     "Surname", "Telephone Number", "Title"}));
-        QCOMPARE(w.form->CntAvailable->text(), QStringLiteral("7"));
-        QCOMPARE(w.form->CntSelected->text(), QStringLiteral("0"));
-        QVERIFY(!w.form->NextBtn->isEnabled());
-        QVERIFY(!w.form->ExcludeBtn->isEnabled() && !w.form->ExAllBtn->isEnabled());
-        QVERIFY(w.form->IncludeBtn->isEnabled() && w.form->IncAllBtn->isEnabled());
-        QCOMPARE(w.form->StatusBar1->currentMessage(),
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntAvailable")->text(), QStringLiteral("7"));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntSelected")->text(), QStringLiteral("0"));
+        QVERIFY(!Find<QPushButton>(w.form.get(), "NextBtn")->isEnabled());
+        QVERIFY(!Find<QPushButton>(w.form.get(), "ExcludeBtn")->isEnabled() &&
+                !Find<QPushButton>(w.form.get(), "ExAllBtn")->isEnabled());
+        QVERIFY(Find<QPushButton>(w.form.get(), "IncludeBtn")->isEnabled() &&
+                Find<QPushButton>(w.form.get(), "IncAllBtn")->isEnabled());
+        QCOMPARE(Find<QStatusBar>(w.form.get(), "StatusBar1")->currentMessage(),
                  QStringLiteral("Selection des propriétés et leur ordre d'exportation."));
     }
 
@@ -30,22 +32,22 @@ private slots:
     {
         PropertiesPage w;
         SelectTexts(w.available(), {"CN", "Surname"});
-        w.form->IncludeBtn->click();
+        Find<QPushButton>(w.form.get(), "IncludeBtn")->click();
         QCOMPARE(Texts(w.chosen()), QStringList({"Surname", "CN"}));
         QCOMPARE(w.available()->count(), 7);
         QVERIFY(w.form->Modified);
         SelectTexts(w.available(), {"CN"});
-        w.form->IncludeBtn->click();
+        Find<QPushButton>(w.form.get(), "IncludeBtn")->click();
         QCOMPARE(Texts(w.chosen()), QStringList({"Surname", "CN", "CN"}));
-        QCOMPARE(w.form->CntSelected->text(), QStringLiteral("3"));
-        QVERIFY(w.form->NextBtn->isEnabled());
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntSelected")->text(), QStringLiteral("3"));
+        QVERIFY(Find<QPushButton>(w.form.get(), "NextBtn")->isEnabled());
     }
 
     void includeWithNothingSelectedChangesNothing()
     {
         PropertiesPage w;
         w.available()->clearSelection();
-        w.form->IncludeBtn->click();
+        Find<QPushButton>(w.form.get(), "IncludeBtn")->click();
         QCOMPARE(w.chosen()->count(), 0);
         QVERIFY(!w.form->Modified);
         QVERIFY(w.available()->item(0)->isSelected());
@@ -54,32 +56,75 @@ private slots:
     void excludeMovesBackOnlyWhatIsMissing()
     {
         PropertiesPage w;
-        w.form->IncAllBtn->click();
+        Find<QPushButton>(w.form.get(), "IncAllBtn")->click();
         QCOMPARE(w.available()->count(), 0);
         QCOMPARE(w.chosen()->count(), 7);
         QVERIFY(!w.form->Modified); // include all leaves Modified as it was
         SelectTexts(w.chosen(), {"Title", "CN"});
-        w.form->ExcludeBtn->click();
+        Find<QPushButton>(w.form.get(), "ExcludeBtn")->click();
         QCOMPARE(Texts(w.available()), QStringList({"CN", "Title"}));
         QCOMPARE(w.chosen()->count(), 5);
         QVERIFY(w.form->Modified);
         w.form->Modified = false;
-        w.form->ExAllBtn->click();
+        Find<QPushButton>(w.form.get(), "ExAllBtn")->click();
         QCOMPARE(w.available()->count(), 7);
         QCOMPARE(w.chosen()->count(), 0);
         QVERIFY(!w.form->Modified);
-        QCOMPARE(w.form->CntSelected->text(), QStringLiteral("0"));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntSelected")->text(), QStringLiteral("0"));
         // The available count is refreshed on page entry only.
-        QCOMPARE(w.form->CntAvailable->text(), QStringLiteral("7"));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntAvailable")->text(), QStringLiteral("7"));
+    }
+
+    // Exclude all brings back only what the available list lacks, the case of the
+    // letters aside: no property is offered twice.
+    void excludeAllOffersEachPropertyOnce()
+    {
+        PropertiesPage w;
+        SelectTexts(w.available(), {"Surname", "Title"});
+        Find<QPushButton>(w.form.get(), "IncludeBtn")->click();
+        w.chosen()->addItems({"surname", "Extra"});
+        Find<QPushButton>(w.form.get(), "ExAllBtn")->click();
+        QCOMPARE(Texts(w.available()), QStringList({"CN", "Extra", "Given Name", "Login Disabled", "Login Grace Limit",
+                                                    "Surname", "Telephone Number", "Title"}));
+        QCOMPARE(w.chosen()->count(), 0);
+    }
+
+    // The lists without a mouse: type-ahead finds an entry, Return includes it from the
+    // available list and excludes it from the chosen one, Ctrl+Up and Ctrl+Down order.
+    void theListsWorkFromTheKeyboard()
+    {
+        PropertiesPage w;
+        auto *available = Find<TPropertyList>(w.form.get(), "PropertiesListBox1");
+        auto *chosen = Find<TPropertyList>(w.form.get(), "PropertiesListBox2");
+        QTest::keyClicks(available, "Su");
+        QCOMPARE(available->currentItem()->text(), QStringLiteral("Surname"));
+        QTest::keyClick(available, Qt::Key_Return);
+        QTest::keyClick(available, Qt::Key_Home);
+        QTest::keyClick(available, Qt::Key_Return);
+        QTest::keyClick(available, Qt::Key_End);
+        QTest::keyClick(available, Qt::Key_Enter);
+        QCOMPARE(Texts(chosen), QStringList({"Surname", "CN", "Title"}));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntSelected")->text(), QStringLiteral("3"));
+        QTest::keyClick(chosen, Qt::Key_Home); // a list without a current entry takes its first
+        QTest::keyClick(chosen, Qt::Key_End);
+        QTest::keyClick(chosen, Qt::Key_Up, Qt::ControlModifier);
+        QTest::keyClick(chosen, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(Texts(chosen), QStringList({"Title", "Surname", "CN"}));
+        QTest::keyClick(chosen, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(Texts(chosen), QStringList({"Surname", "Title", "CN"}));
+        QCOMPARE(chosen->currentItem()->text(), QStringLiteral("Title"));
+        QTest::keyClick(chosen, Qt::Key_Return);
+        QCOMPARE(Texts(chosen), QStringList({"Surname", "CN"}));
+        QCOMPARE(available->count(), 7);
     }
 
     void excludingAPropertyStillAvailableOnlyRemovesIt()
     {
         PropertiesPage w;
         SelectTexts(w.available(), {"CN"});
-        w.form->IncludeBtn->click();
+        Find<QPushButton>(w.form.get(), "IncludeBtn")->click();
         SelectTexts(w.chosen(), {"CN"});
-        w.form->ExcludeBtn->click();
+        Find<QPushButton>(w.form.get(), "ExcludeBtn")->click();
         QCOMPARE(w.chosen()->count(), 0);
         QCOMPARE(w.available()->count(), 7);
     }
@@ -90,20 +135,21 @@ private slots:
         w.chosen()->addItems({"A", "B", "C"});
         w.chosen()->setCurrentRow(0);
         w.form->UpdatePropertyButtons();
-        QVERIFY(!w.form->UpBtn->isEnabled() && w.form->DownBtn->isEnabled());
+        QVERIFY(!Find<QPushButton>(w.form.get(), "UpBtn")->isEnabled() &&
+                Find<QPushButton>(w.form.get(), "DownBtn")->isEnabled());
         w.form->UpBtnClick();
         QCOMPARE(Texts(w.chosen()), QStringList({"A", "B", "C"}));
         QVERIFY(!w.form->Modified);
-        w.form->DownBtn->click();
+        Find<QPushButton>(w.form.get(), "DownBtn")->click();
         QCOMPARE(Texts(w.chosen()), QStringList({"B", "A", "C"}));
         QCOMPARE(w.chosen()->currentRow(), 1);
         QVERIFY(w.form->Modified);
         w.chosen()->setCurrentRow(2);
         w.form->UpdatePropertyButtons();
-        QVERIFY(!w.form->DownBtn->isEnabled());
+        QVERIFY(!Find<QPushButton>(w.form.get(), "DownBtn")->isEnabled());
         w.form->DownBtnClick();
         QCOMPARE(Texts(w.chosen()), QStringList({"B", "A", "C"}));
-        w.form->UpBtn->click();
+        Find<QPushButton>(w.form.get(), "UpBtn")->click();
         QCOMPARE(Texts(w.chosen()), QStringList({"B", "C", "A"}));
     }
 
@@ -127,28 +173,28 @@ private slots:
         PropertiesPage w;
         w.chosen()->addItems({"Title", "CN", "O", "Surname"});
         w.form->PrevBtnClick();
-        ClickEntry(w.form->ClassListBox, "Organization");
+        ClickEntry(Find<QListWidget>(w.form.get(), "ClassListBox"), "Organization");
         w.form->NextBtnClick();
-        QCOMPARE(w.form->ClassLBL->text(), QStringLiteral("Recherche des [Organization]"));
+        QCOMPARE(Find<QLabel>(w.form.get(), "ClassLBL")->text(), QStringLiteral("Recherche des [Organization]"));
         QCOMPARE(Texts(w.chosen()), QStringList({"O"}));
-        QCOMPARE(w.form->CntSelected->text(), QStringLiteral("1"));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntSelected")->text(), QStringLiteral("1"));
     }
 
     void comingBackFromTheGridKeepsTheAvailableList()
     {
         PropertiesPage w;
-        w.form->IncAllBtn->click();
+        Find<QPushButton>(w.form.get(), "IncAllBtn")->click();
         w.form->NextBtnClick();
         w.form->PrevBtnClick();
         QCOMPARE(w.available()->count(), 0);
-        QCOMPARE(w.form->CntAvailable->text(), QStringLiteral("0"));
+        QCOMPARE(Find<QLabel>(w.form.get(), "CntAvailable")->text(), QStringLiteral("0"));
     }
 
     void dragsGoBetweenTheListsOnly()
     {
         PropertiesPage w;
-        auto *available = w.form->PropertiesListBox1;
-        auto *chosen = w.form->PropertiesListBox2;
+        auto *available = Find<TPropertyList>(w.form.get(), "PropertiesListBox1");
+        auto *chosen = Find<TPropertyList>(w.form.get(), "PropertiesListBox2");
         QVERIFY(chosen->AcceptsDragFrom(available) && available->AcceptsDragFrom(chosen));
         QVERIFY(!chosen->AcceptsDragFrom(chosen) && !available->AcceptsDragFrom(available));
         SelectTexts(available, {"Surname"});

@@ -6,15 +6,19 @@ struct ConditionsPage : WindowFixture {
     ConditionsPage()
     {
         form->NextBtnClick();
-        form->PropertiesListBox2->addItems({"CN", "Surname", "Login Grace Limit", "Title"});
+        Find<TPropertyList>(form.get(), "PropertiesListBox2")
+            ->addItems({"CN", "Surname", "Login Grace Limit", "Title"});
         form->NextBtnClick();
     }
-    QString cell(int column, int row) const { return form->StringGrid1->Cell(column, row); }
+    QString cell(int column, int row) const
+    {
+        return Find<TConditionGrid>(form.get(), "StringGrid1")->Cell(column, row);
+    }
     // Chooses operator k for row r through the drop-down, as a user does.
     void chooseOperator(int row, int k)
     {
         form->StringGrid1SelectCell(1, row);
-        form->OperationsComboBox->setCurrentIndex(k);
+        Find<QComboBox>(form.get(), "OperationsComboBox")->setCurrentIndex(k);
         form->OperationsComboBoxChange();
     }
 };
@@ -27,7 +31,7 @@ private slots:
     void newRowsStartWithAucuneShownAndTheirType()
     {
         ConditionsPage w;
-        QCOMPARE(w.form->StringGrid1->RowCount(), 5);
+        QCOMPARE(Find<TConditionGrid>(w.form.get(), "StringGrid1")->RowCount(), 5);
         QCOMPARE(w.cell(0, 3), QStringLiteral("Login Grace Limit"));
         QCOMPARE(w.cell(1, 3), QStringLiteral("aucune"));
         QCOMPARE(w.cell(4, 3), QStringLiteral("oui"));
@@ -35,10 +39,12 @@ private slots:
         QCOMPARE(w.cell(5, 3), QStringLiteral("Long"));
         QVERIFY(w.cell(2, 3).isEmpty() && w.cell(3, 3).isEmpty());
         // The operator drop-down opens over the first row's Condition cell.
-        QVERIFY(w.form->OperationsComboBox->isVisible());
+        QVERIFY(Find<QComboBox>(w.form.get(), "OperationsComboBox")->isVisible());
         QCOMPARE(w.form->EditRow, 1);
-        QCOMPARE(w.form->OperationsComboBox->geometry().topLeft(), w.form->StringGrid1->CellRect(1, 1).topLeft());
-        QCOMPARE(w.form->StatusBar1->currentMessage(), QStringLiteral("Filtres sur les propriétés."));
+        QCOMPARE(Find<QComboBox>(w.form.get(), "OperationsComboBox")->geometry().topLeft(),
+                 Find<TConditionGrid>(w.form.get(), "StringGrid1")->CellRect(1, 1).topLeft());
+        QCOMPARE(Find<QStatusBar>(w.form.get(), "StatusBar1")->currentMessage(),
+                 QStringLiteral("Filtres sur les propriétés."));
     }
 
     void valueCellsOpenOnlyForTheirOperators()
@@ -58,39 +64,107 @@ private slots:
         QVERIFY(!f.StringGrid1SelectCell(2, 5)); // past the last row
         // The Affiche cell is edited by its drop-down, the cell itself refused.
         QVERIFY(!f.StringGrid1SelectCell(4, 2));
-        QVERIFY(f.OuiNonComboBox->isVisible() && !f.OperationsComboBox->isVisible());
+        QVERIFY(Find<QComboBox>(&f, "OuiNonComboBox")->isVisible() &&
+                !Find<QComboBox>(&f, "OperationsComboBox")->isVisible());
         // The mouse goes through the same rule.
-        const QPoint type = f.StringGrid1->CellRect(5, 2).center();
-        QTest::mouseClick(f.StringGrid1->viewport(), Qt::LeftButton, {}, type);
-        QVERIFY(f.StringGrid1->CurrentColumn() != 5);
+        const QPoint type = Find<TConditionGrid>(&f, "StringGrid1")->CellRect(5, 2).center();
+        QTest::mouseClick(Find<TConditionGrid>(&f, "StringGrid1")->viewport(), Qt::LeftButton, {}, type);
+        QVERIFY(Find<TConditionGrid>(&f, "StringGrid1")->CurrentColumn() != 5);
     }
 
     void theKeyboardReachesEveryCellTheRuleOpens()
     {
         ConditionsPage w;
         TForm1 &f = *w.form;
-        w.chooseOperator(2, 3);                                // égal: Valeur 1 opens, Valeur 2 does not
-        QTest::keyClick(f.OperationsComboBox, Qt::Key_Return); // the drop-down gives the focus back
-        QVERIFY(!f.OperationsComboBox->isVisible());
-        QVERIFY(f.StringGrid1->MakeCurrent(2, 2));
-        QTest::keyClick(f.StringGrid1, Qt::Key_Right); // Valeur 2 is passed over to Affiche
-        QVERIFY(f.OuiNonComboBox->isVisible());
+        w.chooseOperator(2, 3); // égal: Valeur 1 opens, Valeur 2 does not
+        QTest::keyClick(Find<QComboBox>(&f, "OperationsComboBox"),
+                        Qt::Key_Return); // the drop-down gives the focus back
+        QVERIFY(!Find<QComboBox>(&f, "OperationsComboBox")->isVisible());
+        QCOMPARE(Find<TConditionGrid>(&f, "StringGrid1")->CurrentRow(), 2);
+        QCOMPARE(Find<TConditionGrid>(&f, "StringGrid1")->CurrentColumn(), 1);
+        QTest::keyClick(Find<TConditionGrid>(&f, "StringGrid1"), Qt::Key_Right);
+        QCOMPARE(Find<TConditionGrid>(&f, "StringGrid1")->CurrentColumn(), 2);
+        QTest::keyClick(Find<TConditionGrid>(&f, "StringGrid1"), Qt::Key_Right); // Valeur 2 is passed over to Affiche
+        QVERIFY(Find<QComboBox>(&f, "OuiNonComboBox")->isVisible());
         QCOMPARE(f.EditRow, 2);
-        QCOMPARE(f.StringGrid1->CurrentColumn(), 2);
-        QTest::keyClick(f.OuiNonComboBox, Qt::Key_Escape);
-        QTest::keyClick(f.StringGrid1, Qt::Key_Left); // Condition opens its drop-down
-        QVERIFY(f.OperationsComboBox->isVisible());
-        QTest::keyClick(f.OperationsComboBox, Qt::Key_Escape);
-        QTest::keyClick(f.StringGrid1, Qt::Key_Down); // Valeur 1 of a row under "aucune" stays shut
-        QCOMPARE(f.StringGrid1->CurrentRow(), 2);
+        QCOMPARE(Find<TConditionGrid>(&f, "StringGrid1")->CurrentColumn(), 2);
+        QTest::keyClick(Find<QComboBox>(&f, "OuiNonComboBox"), Qt::Key_Left); // back to Valeur 1
+        QVERIFY(!Find<QComboBox>(&f, "OuiNonComboBox")->isVisible());
+        QCOMPARE(Find<TConditionGrid>(&f, "StringGrid1")->CurrentColumn(), 2);
+        QTest::keyClick(Find<TConditionGrid>(&f, "StringGrid1"),
+                        Qt::Key_Down); // Valeur 1 of a row under "aucune" stays shut
+        QCOMPARE(Find<TConditionGrid>(&f, "StringGrid1")->CurrentRow(), 2);
+        QTest::keyClick(Find<TConditionGrid>(&f, "StringGrid1"), Qt::Key_Left); // Condition opens its drop-down
+        QVERIFY(Find<QComboBox>(&f, "OperationsComboBox")->isVisible());
+        QTest::keyClick(Find<QComboBox>(&f, "OperationsComboBox"), Qt::Key_Escape);
+        QTest::keyClick(Find<TConditionGrid>(&f, "StringGrid1"), Qt::Key_Down); // on to the next row's Condition
+        QVERIFY(Find<QComboBox>(&f, "OperationsComboBox")->isVisible());
+        QCOMPARE(f.EditRow, 3);
+        QCOMPARE(w.cell(1, 3), QStringLiteral("aucune"));
+    }
+
+    // A keyboard user picks "existe" in row 2's drop-down and confirms with Return: the
+    // focus stays on row 2 and the next Down never edits row 1.
+    void returnInADropDownStaysOnItsRow()
+    {
+        ConditionsPage w;
+        TForm1 &f = *w.form;
+        QApplication::setActiveWindow(&f);
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        auto *grid = Find<TConditionGrid>(&f, "StringGrid1");
+        auto *operations = Find<QComboBox>(&f, "OperationsComboBox");
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(1, 2).center());
+        QTRY_VERIFY(operations->isVisible() && operations->hasFocus());
+        QCOMPARE(operations->geometry().topLeft(), grid->CellRect(1, 2).topLeft());
+        QTest::keyClick(operations, Qt::Key_Down);
+        QCOMPARE(w.cell(1, 2), QStringLiteral("existe"));
+        QTest::keyClick(operations, Qt::Key_Return);
+        QCOMPARE(w.cell(1, 2), QStringLiteral("existe"));
+        QVERIFY(!operations->isVisible() || operations->geometry().topLeft() == grid->CellRect(1, 2).topLeft());
+        QTest::keyClick(Focused(), Qt::Key_Down);
+        QCOMPARE(w.cell(1, 1), QStringLiteral("aucune"));
+        QCOMPARE(w.cell(1, 2), QStringLiteral("existe"));
+        QCOMPARE(grid->CurrentRow(), 2);
+    }
+
+    // Tab and Shift+Tab go to the next and previous cells the rule opens, across rows,
+    // the drop-downs included, and never stop on a refused cell.
+    void tabStopsOnlyWhereTheRuleAllows()
+    {
+        ConditionsPage w;
+        TForm1 &f = *w.form;
+        auto *grid = Find<TConditionGrid>(&f, "StringGrid1");
+        auto *operations = Find<QComboBox>(&f, "OperationsComboBox");
+        auto *ouiNon = Find<QComboBox>(&f, "OuiNonComboBox");
+        const auto over = [grid](const QComboBox *box, int column, int row) {
+            return box->isVisible() && box->geometry().topLeft() == grid->CellRect(column, row).topLeft();
+        };
+        w.chooseOperator(2, 3); // égal: Valeur 1 opens, Valeur 2 does not
+        QVERIFY(grid->MakeCurrent(2, 2));
+        QTest::keyClick(grid, Qt::Key_Tab); // Valeur 2 passed over
+        QVERIFY(over(ouiNon, 4, 2));
+        QCOMPARE(grid->CurrentColumn(), 2);
+        QTest::keyClick(ouiNon, Qt::Key_Tab); // Type and the name passed over
+        QVERIFY(over(operations, 1, 3));
+        QVERIFY(!ouiNon->isVisible());
+        QTest::keyClick(operations, Qt::Key_Backtab);
+        QVERIFY(over(ouiNon, 4, 2));
+        QTest::keyClick(ouiNon, Qt::Key_Backtab);
+        QVERIFY(!ouiNon->isVisible() && !operations->isVisible());
+        QCOMPARE(grid->CurrentRow(), 2);
+        QCOMPARE(grid->CurrentColumn(), 2);
+        QTest::keyClick(grid, Qt::Key_Backtab);
+        QVERIFY(over(operations, 1, 2));
+        QCOMPARE(w.cell(1, 2), QStringLiteral("égal")); // moving changes no cell
+        QCOMPARE(w.cell(1, 3), QStringLiteral("aucune"));
     }
 
     void changingTheOperatorClearsTheValuesItNoLongerTakes()
     {
         ConditionsPage w;
         w.chooseOperator(2, 8);
-        w.form->StringGrid1->SetCell(2, 2, "A");
-        w.form->StringGrid1->SetCell(3, 2, "M");
+        Find<TConditionGrid>(w.form.get(), "StringGrid1")->SetCell(2, 2, "A");
+        Find<TConditionGrid>(w.form.get(), "StringGrid1")->SetCell(3, 2, "M");
         w.chooseOperator(2, 3);
         QCOMPARE(w.cell(1, 2), QStringLiteral("égal"));
         QCOMPARE(w.cell(2, 2), QStringLiteral("A"));
@@ -105,15 +179,16 @@ private slots:
         ConditionsPage w;
         w.form->Modified = false;
         w.form->StringGrid1SelectCell(4, 2);
-        w.form->OuiNonComboBox->setCurrentIndex(1);
+        Find<QComboBox>(w.form.get(), "OuiNonComboBox")->setCurrentIndex(1);
         w.form->OuiNonComboBoxChange();
         QCOMPARE(w.cell(4, 2), QStringLiteral("non"));
         QVERIFY(!w.form->Modified);
         w.chooseOperator(2, 3);
         w.form->Modified = false;
-        QVERIFY(w.form->StringGrid1->MakeCurrent(2, 2));
-        w.form->StringGrid1->edit(w.form->StringGrid1->currentIndex());
-        auto *editor = w.form->StringGrid1->viewport()->findChild<QLineEdit *>();
+        QVERIFY(Find<TConditionGrid>(w.form.get(), "StringGrid1")->MakeCurrent(2, 2));
+        Find<TConditionGrid>(w.form.get(), "StringGrid1")
+            ->edit(Find<TConditionGrid>(w.form.get(), "StringGrid1")->currentIndex());
+        auto *editor = Find<TConditionGrid>(w.form.get(), "StringGrid1")->viewport()->findChild<QLineEdit *>();
         QVERIFY(editor);
         QTest::keyClicks(editor, "d");
         QTest::keyClick(editor, Qt::Key_Tab);
@@ -125,15 +200,15 @@ private slots:
     {
         ConditionsPage w;
         w.chooseOperator(2, 5); // commence par
-        w.form->StringGrid1->SetCell(2, 2, "d");
+        Find<TConditionGrid>(w.form.get(), "StringGrid1")->SetCell(2, 2, "d");
         QVERIFY(w.form->CollectConditions());
         QCOMPARE(w.form->Filters.Count(), 4);
         w.chooseOperator(3, 11); // supérieur, on a number
-        w.form->StringGrid1->SetCell(2, 3, "abc");
+        Find<TConditionGrid>(w.form.get(), "StringGrid1")->SetCell(2, 3, "abc");
         w.form->NextBtnClick();
-        QCOMPARE(w.form->Notebook1->currentIndex(), 2);
+        QCOMPARE(Find<QStackedWidget>(w.form.get(), "Notebook1")->currentIndex(), 2);
         QCOMPARE(w.prompts.Texts("error").size(), 1);
-        QCOMPARE(w.form->StringGrid1->CurrentRow(), 3);
+        QCOMPARE(Find<TConditionGrid>(w.form.get(), "StringGrid1")->CurrentRow(), 3);
         QCOMPARE(w.form->Filters.Condition(2).op, uint8_t(0));
         QCOMPARE(w.form->Filters.Condition(1).v1, QStringLiteral("D"));
     }
@@ -142,9 +217,9 @@ private slots:
     {
         ConditionsPage w;
         w.chooseOperator(4, 6); // contient
-        w.form->StringGrid1->SetCell(2, 4, "mana");
+        Find<TConditionGrid>(w.form.get(), "StringGrid1")->SetCell(2, 4, "mana");
         w.form->NextBtnClick();
-        QCOMPARE(w.form->Notebook1->currentIndex(), 3);
+        QCOMPARE(Find<QStackedWidget>(w.form.get(), "Notebook1")->currentIndex(), 3);
         w.form->PrevBtnClick();
         w.form->PrevBtnClick();
         w.form->NextBtnClick();
@@ -159,7 +234,7 @@ private slots:
         QCOMPARE(w.form->Filters.Count(), 4);
         w.form->PrevBtnClick();
         w.form->PrevBtnClick();
-        delete w.form->PropertiesListBox2->takeItem(0);
+        delete Find<TPropertyList>(w.form.get(), "PropertiesListBox2")->takeItem(0);
         w.form->Modified = false;
         w.form->NextBtnClick();
         QCOMPARE(w.form->Filters.Count(), 3);
@@ -171,9 +246,9 @@ private slots:
     {
         WindowFixture w;
         w.form->NextBtnClick();
-        w.form->PropertiesListBox2->addItem("No Such Property");
+        Find<TPropertyList>(w.form.get(), "PropertiesListBox2")->addItem("No Such Property");
         w.form->NextBtnClick();
-        QCOMPARE(w.form->StringGrid1->Cell(5, 1), QStringLiteral("inconnu"));
+        QCOMPARE(Find<TConditionGrid>(w.form.get(), "StringGrid1")->Cell(5, 1), QStringLiteral("inconnu"));
     }
 };
 

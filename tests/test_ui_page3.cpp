@@ -9,7 +9,7 @@ struct OptionsPage : WindowFixture {
     OptionsPage()
     {
         form->NextBtnClick();
-        form->PropertiesListBox2->addItems({"CN", "Surname"});
+        Find<TPropertyList>(form.get(), "PropertiesListBox2")->addItems({"CN", "Surname"});
         form->NextBtnClick();
         form->NextBtnClick();
     }
@@ -29,64 +29,67 @@ private slots:
     void buttonsAndStatusOfThePage()
     {
         OptionsPage w;
-        QCOMPARE(w.form->Notebook1->currentIndex(), 3);
-        QVERIFY(w.form->FinishBtn->isVisible() && w.form->FinishBtn->isEnabled());
-        QVERIFY(w.form->PrevBtn->isEnabled() && w.form->NextBtn->isEnabled());
-        QVERIFY(!w.form->SaveBTN->isVisible());
-        QVERIFY(!w.form->Edition1->isEnabled());
-        QCOMPARE(w.form->StatusBar1->currentMessage(), QStringLiteral("Selection des options d'exportation."));
+        QCOMPARE(Find<QStackedWidget>(w.form.get(), "Notebook1")->currentIndex(), 3);
+        QVERIFY(Find<QPushButton>(w.form.get(), "FinishBtn")->isVisible() &&
+                Find<QPushButton>(w.form.get(), "FinishBtn")->isEnabled());
+        QVERIFY(Find<QPushButton>(w.form.get(), "PrevBtn")->isEnabled() &&
+                Find<QPushButton>(w.form.get(), "NextBtn")->isEnabled());
+        QVERIFY(!Find<QPushButton>(w.form.get(), "SaveBTN")->isVisible());
+        QVERIFY(!Find<QMenu>(w.form.get(), "Edition1")->isEnabled());
+        QCOMPARE(Find<QStatusBar>(w.form.get(), "StatusBar1")->currentMessage(),
+                 QStringLiteral("Selection des options d'exportation."));
         QVERIFY(!w.form->Modified);
     }
 
     void equalSeparatorsDisableExport()
     {
         OptionsPage w;
-        OptionsPage::pick(w.form->ValSeparateurComboBox, 4); // Tab
-        QVERIFY(!w.form->FinishBtn->isEnabled());
+        OptionsPage::pick(Find<TChoiceComboBox>(w.form.get(), "ValSeparateurComboBox"), 4); // Tab
+        QVERIFY(!Find<QPushButton>(w.form.get(), "FinishBtn")->isEnabled());
         QVERIFY(w.form->Modified);
-        OptionsPage::pick(w.form->SeparateurComboBox, 1);    // ,
-        OptionsPage::pick(w.form->ValSeparateurComboBox, 0); // Space
-        QVERIFY(w.form->FinishBtn->isEnabled());
+        OptionsPage::pick(Find<TChoiceComboBox>(w.form.get(), "SeparateurComboBox"), 1);    // ,
+        OptionsPage::pick(Find<TChoiceComboBox>(w.form.get(), "ValSeparateurComboBox"), 0); // Space
+        QVERIFY(Find<QPushButton>(w.form.get(), "FinishBtn")->isEnabled());
     }
 
     void aTypedSeparatorLastsUntilThePageIsEnteredAgain()
     {
         OptionsPage w;
-        QLineEdit *edit = w.form->SeparateurComboBox->lineEdit();
+        QLineEdit *edit = Find<TChoiceComboBox>(w.form.get(), "SeparateurComboBox")->lineEdit();
         edit->selectAll();
         QTest::keyClicks(edit, "|");
-        QCOMPARE(w.form->SeparateurComboBox->currentText(), QStringLiteral("|"));
+        QCOMPARE(Find<TChoiceComboBox>(w.form.get(), "SeparateurComboBox")->currentText(), QStringLiteral("|"));
         QCOMPARE(w.form->QueryFromControls().separator, QStringLiteral("|"));
         w.form->PrevBtnClick();
         w.form->NextBtnClick();
-        QVERIFY(w.form->SeparateurComboBox->currentText().isEmpty());
-        QCOMPARE(w.form->ValSeparateurComboBox->currentText(), QStringLiteral("Space"));
+        QVERIFY(Find<TChoiceComboBox>(w.form.get(), "SeparateurComboBox")->currentText().isEmpty());
+        QCOMPARE(Find<TChoiceComboBox>(w.form.get(), "ValSeparateurComboBox")->currentText(), QStringLiteral("Space"));
     }
 
     void theDelimiterBoxFollowsItsCheckBox()
     {
         OptionsPage w;
-        w.form->EntoureCBX->click();
-        QVERIFY(!w.form->EntoureComboBox->isEnabled());
+        Find<QCheckBox>(w.form.get(), "EntoureCBX")->click();
+        QVERIFY(!Find<TChoiceComboBox>(w.form.get(), "EntoureComboBox")->isEnabled());
         QVERIFY(w.form->Modified);
         w.form->Modified = false;
-        w.form->RecursiveCBX->click();
+        Find<QCheckBox>(w.form.get(), "RecursiveCBX")->click();
         QVERIFY(!w.form->Modified);
     }
 
     void theSqlSummaryIsRebuiltOnlyFromTheConditionsPage()
     {
         OptionsPage w;
-        const QString sorted = w.form->MemoSum->toPlainText();
+        const QString sorted = Find<QPlainTextEdit>(w.form.get(), "MemoSum")->toPlainText();
         QVERIFY(sorted.startsWith(QStringLiteral("SELECT CN,Surname")));
         QVERIFY(sorted.contains(QStringLiteral("ORDER BY CN")));
-        w.form->SortedCBX->click();
+        Find<QCheckBox>(w.form.get(), "SortedCBX")->click();
         w.form->NextBtnClick();
         w.form->PrevBtnClick();
-        QCOMPARE(w.form->MemoSum->toPlainText(), sorted);
+        QCOMPARE(Find<QPlainTextEdit>(w.form.get(), "MemoSum")->toPlainText(), sorted);
         w.form->PrevBtnClick();
         w.form->NextBtnClick();
-        QVERIFY(!w.form->MemoSum->toPlainText().contains(QStringLiteral("ORDER BY CN")));
+        QVERIFY(!Find<QPlainTextEdit>(w.form.get(), "MemoSum")->toPlainText().contains(QStringLiteral("ORDER BY CN")));
     }
 
     void afterTheFirstExportCancelReadsQuitter()
@@ -95,16 +98,18 @@ private slots:
         TExportForm exportForm(w.prompts);
         exportForm.SetStartDelay(0);
         w.form->SetDialogs(nullptr, &exportForm);
-        w.form->FinishBtn->click();
-        QCOMPARE(w.form->Notebook1->currentIndex(), 4);
-        QVERIFY(w.form->SaveBTN->isVisible() && !w.form->NextBtn->isEnabled());
-        QVERIFY(w.form->Edition1->isEnabled());
-        QCOMPARE(w.form->Memo1->toPlainText(), QStringLiteral("\"CN\"\t\"Surname\"\n\"asmith\"\t\"Smith\"\n"
-                                                              "\"bwhite\"\t\"White\"\n\"jdoe\"\t\"Doe\""));
-        QCOMPARE(w.form->CancelBTN->text(), QStringLiteral("Quitter"));
+        Find<QPushButton>(w.form.get(), "FinishBtn")->click();
+        QCOMPARE(Find<QStackedWidget>(w.form.get(), "Notebook1")->currentIndex(), 4);
+        QVERIFY(Find<QPushButton>(w.form.get(), "SaveBTN")->isVisible() &&
+                !Find<QPushButton>(w.form.get(), "NextBtn")->isEnabled());
+        QVERIFY(Find<QMenu>(w.form.get(), "Edition1")->isEnabled());
+        QCOMPARE(Find<QPlainTextEdit>(w.form.get(), "Memo1")->toPlainText(),
+                 QStringLiteral("\"CN\"\t\"Surname\"\n\"asmith\"\t\"Smith\"\n"
+                                "\"bwhite\"\t\"White\"\n\"jdoe\"\t\"Doe\""));
+        QCOMPARE(Find<QPushButton>(w.form.get(), "CancelBTN")->text(), QStringLiteral("Quitter"));
         w.form->PrevBtnClick();
         w.form->PrevBtnClick();
-        QCOMPARE(w.form->CancelBTN->text(), QStringLiteral("Quitter"));
+        QCOMPARE(Find<QPushButton>(w.form.get(), "CancelBTN")->text(), QStringLiteral("Quitter"));
     }
 };
 

@@ -45,6 +45,27 @@ QStringList PdfLines(const QString &path)
     return lines;
 }
 
+// The top of each printed line of each page of a PDF file, in points from the top of
+// the page (the top of the line's first word).
+QList<QList<qreal>> PdfLineTops(const QString &path)
+{
+    const QString boxes =
+        QString::fromUtf8(Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")}));
+    const QRegularExpression tag(QStringLiteral("<page |<word [^>]*yMin=\"([\\d.]+)\""));
+    QList<QList<qreal>> pages;
+    for (auto match = tag.globalMatch(boxes); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        if (m.captured(1).isEmpty()) {
+            pages.append(QList<qreal>());
+            continue;
+        }
+        const qreal top = m.captured(1).toDouble();
+        if (!pages.isEmpty() && (pages.last().isEmpty() || top > pages.last().constLast()))
+            pages.last().append(top);
+    }
+    return pages;
+}
+
 // What pdfinfo says after "NAME:".
 QString PdfInfo(const QString &path, const QString &name)
 {
@@ -126,6 +147,33 @@ private slots:
             QCOMPARE(pages.at(p).size(), perPage);
         const qsizetype expectedPages = (count + perPage - 1) / perPage;
         QCOMPARE(PdfInfo(pdf, QStringLiteral("Pages")), QString::number(expectedPages));
+    }
+
+    // A page holds as many lines as its printable height does at the printed line pitch,
+    // and not one more: the page break comes neither early nor late.
+    void eachPageHoldsTheLinesThatFitAndNoMore()
+    {
+        QStringList lines;
+        for (int i = 1; i <= 150; ++i)
+            lines.append(QStringLiteral("ligne %1").arg(i));
+        PrintWindow window(lines);
+        const QString pdf = window.PrintToPdf();
+        QCOMPARE(window.prompts.printers.size(), 1);
+        const QRectF printable = window.prompts.printers.constFirst()->pageLayout().paintRect(QPageLayout::Point);
+        const QList<QList<qreal>> pages = PdfLineTops(pdf);
+        QVERIFY(pages.size() >= 2);
+        const QList<qreal> &first = pages.constFirst();
+        const qreal pitch = first.at(1) - first.at(0);
+        QVERIFY(pitch > 0);
+        QVERIFY(first.constFirst() >= printable.top() - 0.01);
+        const qsizetype fits = qsizetype(printable.height() / pitch + 1e-6);
+        qsizetype printed = 0;
+        for (qsizetype p = 0; p < pages.size(); ++p) {
+            printed += pages.at(p).size();
+            if (p + 1 < pages.size())
+                QCOMPARE(pages.at(p).size(), fits);
+        }
+        QCOMPARE(printed, lines.size());
     }
 
     void emptyTextPrintsOneEmptyPage()

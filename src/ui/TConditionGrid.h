@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QComboBox;
+
 // The conditions grid: a fixed title row and a fixed first column, and a veto on every
 // cell that is about to become current, by mouse, keyboard or program. Rows and columns
 // are counted as the window description counts them: row 0 is the title row, so the
@@ -34,11 +36,36 @@ public:
     // The rectangle of a cell in the coordinates of the grid's viewport.
     QRect CellRect(int column, int row) const { return visualRect(model()->index(row - 1, column)); }
 
+    // A drop-down (a child of the viewport) that edits cells in the place of the grid's
+    // own editor. Its keys never reach another row: Return, Enter and Escape close it and
+    // leave the grid's cursor on the cell it edited (Return and Enter first confirm the
+    // choice shown); Tab, Shift+Tab, Left and Right close it and move on from that cell
+    // as the grid does; Up and Down choose, as in any closed drop-down.
+    void AddDropDown(QComboBox *dropDown);
+    // Lays the drop-down over the cell, shows it and gives it the focus.
+    void ShowDropDown(QComboBox *dropDown, int column, int row);
+
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool Allowed(const QModelIndex &index);
+    // The cell after (step 1) or before (step -1) index, row after row.
+    QModelIndex Beside(const QModelIndex &index, int step) const;
+    // Closes the drop-down and puts the grid's cursor, with the focus, on the cell it
+    // edited, without asking the veto: the cell is the drop-down's.
+    void CloseDropDown(QComboBox *dropDown);
+
+    QList<QComboBox *> dropDowns_;
+    // The cell the drop-down shown last edits, and that drop-down.
+    QPersistentModelIndex dropDownCell_;
+    QComboBox *shown_ = nullptr;
+    // Set while the grid takes the focus, when no move is asked for.
+    bool takingFocus_ = false;
 };

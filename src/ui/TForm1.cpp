@@ -291,16 +291,37 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        // The keyboard's way to click an entry of the context list.
-        if (enter && watched == CtxListBox) {
-            CtxListBoxClick();
+        const bool plain = !(key->modifiers() & ~Qt::KeypadModifier);
+        // The keyboard's way to click an entry of the context list, to double-click a class
+        // or a property (the way also that drags take with the mouse), and Ctrl+Up and
+        // Ctrl+Down for the chosen list's order.
+        // Return acts on the selected entries, or on the current one when none is selected
+        // (the list has just taken the focus).
+        auto *list = qobject_cast<QListWidget *>(watched);
+        if (enter && plain && list && list->currentItem()) {
+            if (list->selectedItems().isEmpty())
+                list->currentItem()->setSelected(true);
+            if (list == CtxListBox)
+                CtxListBoxClick();
+            else if (list == ClassListBox)
+                ClassListBoxDblClick();
+            else if (list == PropertiesListBox1)
+                IncludeBtnClick();
+            else
+                ExcludeBtnClick();
             return true;
         }
-        // The drop-downs of the grid give the focus back to it when done.
-        if ((watched == OperationsComboBox || watched == OuiNonComboBox) &&
-            (enter || key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab)) {
-            static_cast<QWidget *>(watched)->hide();
-            StringGrid1->setFocus();
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (watched == Memo1 && tab && (key->modifiers() & Qt::ControlModifier)) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
+        if (watched == PropertiesListBox2 && key->modifiers() == Qt::ControlModifier &&
+            (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            if (key->key() == Qt::Key_Up)
+                UpBtnClick();
+            else
+                DownBtnClick();
             return true;
         }
     }

@@ -4,7 +4,9 @@
 #include "query/ExportJobOf.h"
 #include "query/SqlText.h"
 #include "ui/TChoiceComboBox.h"
+#include "ui/TConditionGrid.h"
 #include "ui/TExportForm.h"
+#include "ui/TPropertyList.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -67,6 +69,12 @@ void TForm1::Notebook1PageChanged()
         break;
     default:
         break;
+    }
+    // The keyboard goes on where the page begins, unless the page has given the focus to
+    // one of its controls itself (the grid's drop-down).
+    if (!Notebook1->currentWidget()->isAncestorOf(focusWidget())) {
+        QWidget *const first[] = {TreeComboBox, PropertiesListBox1, StringGrid1, SortedCBX, Memo1};
+        first[p]->setFocus(Qt::TabFocusReason);
     }
 }
 

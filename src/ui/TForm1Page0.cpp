@@ -42,6 +42,7 @@ QWidget *TForm1::BuildPage0()
     ClassListBox = new QListWidget(page);
     ClassListBox->setObjectName(QStringLiteral("ClassListBox"));
     ClassListBox->setSortingEnabled(true);
+    ClassListBox->installEventFilter(this);
     CntCtx = new QLabel(QStringLiteral("0"), page);
     CntCtx->setObjectName(QStringLiteral("CntCtx"));
     CntClasses = new QLabel(QStringLiteral("0"), page);
@@ -88,6 +89,9 @@ void TForm1::FillContextList()
         for (const QString &entry : directory->GetContainers())
             CtxListBox->addItem(entry.contains(QStringLiteral("..")) ? entry : FirstNamePart(entry));
     }
+    // The keyboard's cursor starts on the first entry, nothing selected.
+    if (CtxListBox->count() > 0)
+        CtxListBox->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     CntCtx->setText(QString::number(CtxListBox->count()));
 }
 

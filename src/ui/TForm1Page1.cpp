@@ -85,6 +85,8 @@ QWidget *TForm1::BuildPage1()
                                  ExAllBtn,           PropertiesListBox2, UpBtn,     DownBtn};
     for (size_t i = 1; i < std::size(tabChain); ++i)
         QWidget::setTabOrder(tabChain[i - 1], tabChain[i]);
+    PropertiesListBox1->installEventFilter(this);
+    PropertiesListBox2->installEventFilter(this);
     PropertiesListBox2->AcceptDropsFrom(PropertiesListBox1, [this] { IncludeBtnClick(); });
     PropertiesListBox1->AcceptDropsFrom(PropertiesListBox2, [this] { ExcludeBtnClick(); });
     connect(IncludeBtn, &QPushButton::clicked, this, &TForm1::IncludeBtnClick);

@@ -52,7 +52,7 @@ QWidget *TForm1::BuildPage2()
         box->setObjectName(QString::fromLatin1(name));
         box->setEditable(false);
         box->hide();
-        box->installEventFilter(this);
+        StringGrid1->AddDropDown(box);
         return box;
     };
     OperationsComboBox = dropDown("OperationsComboBox");
@@ -152,13 +152,9 @@ bool TForm1::StringGrid1SelectCell(int column, int row)
 
 void TForm1::LayDropDown(QComboBox *dropDown, int column, int row)
 {
-    const QRect cell = StringGrid1->CellRect(column, row);
-    dropDown->setGeometry(cell.left(), cell.top(), cell.width(), cell.height());
     const int index = dropDown->findText(StringGrid1->Cell(column, row), Qt::MatchExactly | Qt::MatchCaseSensitive);
     dropDown->setCurrentIndex(index >= 0 ? index : 0);
-    dropDown->show();
-    dropDown->raise();
-    dropDown->setFocus();
+    StringGrid1->ShowDropDown(dropDown, column, row);
 }
 
 void TForm1::OperationsComboBoxChange()

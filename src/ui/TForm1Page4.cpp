@@ -14,6 +14,8 @@ QWidget *TForm1::BuildPage4()
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Tab types a tab into the results; Ctrl+Tab and Ctrl+Shift+Tab leave them.
+    Memo1->installEventFilter(this);
     Label4 = new QLabel(QStringLiteral("Search results:"), page);
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setBuddy(Memo1);

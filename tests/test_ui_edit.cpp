@@ -15,31 +15,31 @@ namespace {
 struct ResultsWindow : WindowFixture {
     explicit ResultsWindow(const QString &text)
     {
-        form->Notebook1->setCurrentIndex(4);
-        form->Memo1->setPlainText(text);
+        Find<QStackedWidget>(form.get(), "Notebook1")->setCurrentIndex(4);
+        Find<QPlainTextEdit>(form.get(), "Memo1")->setPlainText(text);
     }
-    QString Text() const { return form->Memo1->toPlainText(); }
+    QString Text() const { return Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText(); }
     // The selection of the results view as (start, length).
     QPair<int, int> Selection() const
     {
-        const QTextCursor c = form->Memo1->textCursor();
+        const QTextCursor c = Find<QPlainTextEdit>(form.get(), "Memo1")->textCursor();
         return {c.selectionStart(), c.selectionEnd() - c.selectionStart()};
     }
     void Select(int start, int length)
     {
-        QTextCursor c = form->Memo1->textCursor();
+        QTextCursor c = Find<QPlainTextEdit>(form.get(), "Memo1")->textCursor();
         c.setPosition(start);
         c.setPosition(start + length, QTextCursor::KeepAnchor);
-        form->Memo1->setTextCursor(c);
+        Find<QPlainTextEdit>(form.get(), "Memo1")->setTextCursor(c);
     }
     TFindDialog *FindDialog()
     {
-        form->Chercher1->trigger();
+        Find<QAction>(form.get(), "Chercher1")->trigger();
         return Find<TFindDialog>(form.get(), QStringLiteral("FindDialog1"));
     }
     TReplaceDialog *ReplaceDialog()
     {
-        form->Remplacer1->trigger();
+        Find<QAction>(form.get(), "Remplacer1")->trigger();
         return Find<TReplaceDialog>(form.get(), QStringLiteral("ReplaceDialog1"));
     }
     void FindNext(const QString &find, bool matchCase = false, bool wholeWord = false)
@@ -227,10 +227,10 @@ private slots:
         w.Replace(QStringLiteral("ab"), QStringLiteral("ba"), true);
         QCOMPARE(w.Text(), QStringLiteral("baa\nba ba"));
         w.form->Edition1Click();
-        QVERIFY(w.form->Dfaire1->isEnabled());
-        w.form->Dfaire1->trigger();
+        QVERIFY(Find<QAction>(w.form.get(), "Dfaire1")->isEnabled());
+        Find<QAction>(w.form.get(), "Dfaire1")->trigger();
         QCOMPARE(w.Text(), QStringLiteral("aab\nab ab"));
-        QVERIFY(!w.form->Memo1->document()->isUndoAvailable());
+        QVERIFY(!Find<QPlainTextEdit>(w.form.get(), "Memo1")->document()->isUndoAvailable());
     }
 
     // The items follow the selection and the clipboard (Paste wants text, not just any
@@ -241,31 +241,36 @@ private slots:
         QGuiApplication::clipboard()->clear();
         w.form->Edition1Click();
         QList<bool> enabled;
-        for (const QAction *a : {w.form->Dfaire1, w.form->Couper1, w.form->Copier1, w.form->Coller1, w.form->Effacer1,
-                                 w.form->Chercher1, w.form->Remplacer1})
+        for (const QAction *a : {Find<QAction>(w.form.get(), "Dfaire1"), Find<QAction>(w.form.get(), "Couper1"),
+                                 Find<QAction>(w.form.get(), "Copier1"), Find<QAction>(w.form.get(), "Coller1"),
+                                 Find<QAction>(w.form.get(), "Effacer1"), Find<QAction>(w.form.get(), "Chercher1"),
+                                 Find<QAction>(w.form.get(), "Remplacer1")})
             enabled.append(a->isEnabled());
         QCOMPARE(enabled, QList<bool>({false, false, false, false, false, true, true}));
         auto *picture = new QMimeData;
         picture->setData(QStringLiteral("image/png"), QByteArray("\x89PNG"));
         QGuiApplication::clipboard()->setMimeData(picture);
         w.form->Edition1Click();
-        QVERIFY(!w.form->Coller1->isEnabled());
+        QVERIFY(!Find<QAction>(w.form.get(), "Coller1")->isEnabled());
 
         w.Select(0, 3);
         w.form->Edition1Click();
-        QVERIFY(w.form->Couper1->isEnabled() && w.form->Copier1->isEnabled() && w.form->Effacer1->isEnabled());
-        w.form->Copier1->trigger();
+        QVERIFY(Find<QAction>(w.form.get(), "Couper1")->isEnabled() &&
+                Find<QAction>(w.form.get(), "Copier1")->isEnabled() &&
+                Find<QAction>(w.form.get(), "Effacer1")->isEnabled());
+        Find<QAction>(w.form.get(), "Copier1")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("un "));
-        w.form->Effacer1->trigger();
+        Find<QAction>(w.form.get(), "Effacer1")->trigger();
         QCOMPARE(w.Text(), QStringLiteral("deux"));
         w.Select(4, 0);
         w.form->Edition1Click();
-        QVERIFY(w.form->Coller1->isEnabled() && w.form->Dfaire1->isEnabled());
-        w.form->Coller1->trigger();
+        QVERIFY(Find<QAction>(w.form.get(), "Coller1")->isEnabled() &&
+                Find<QAction>(w.form.get(), "Dfaire1")->isEnabled());
+        Find<QAction>(w.form.get(), "Coller1")->trigger();
         QCOMPARE(w.Text(), QStringLiteral("deuxun "));
         w.Select(0, 4);
         w.form->Edition1Click();
-        w.form->Couper1->trigger();
+        Find<QAction>(w.form.get(), "Couper1")->trigger();
         QCOMPARE(w.Text(), QStringLiteral("un "));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("deux"));
     }
@@ -275,7 +280,7 @@ private slots:
     void dialogsAreModelessBesideTheResultsWithTheirChoices()
     {
         ResultsWindow w(QStringLiteral("abc"));
-        const QWidget *memo = w.form->Memo1;
+        const QWidget *memo = Find<QPlainTextEdit>(w.form.get(), "Memo1");
         const QPoint corner = memo->parentWidget()->mapToGlobal(QPoint(memo->x() + memo->width(), memo->y()));
         TFindDialog *find = w.FindDialog();
         QVERIFY(find->isVisible() && !find->isModal());

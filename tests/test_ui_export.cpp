@@ -68,19 +68,19 @@ struct ExportWindow {
     void ToOptions(const QStringList &properties, const std::function<void()> &onConditions = {})
     {
         form->NextBtnClick();
-        form->PropertiesListBox2->addItems(properties);
+        Find<TPropertyList>(form.get(), "PropertiesListBox2")->addItems(properties);
         form->NextBtnClick();
         if (onConditions)
             onConditions();
         form->NextBtnClick();
-        Check(form->EntoureCBX, false);
+        Check(Find<QCheckBox>(form.get(), "EntoureCBX"), false);
     }
     void Condition(int row, int op, const QString &v1)
     {
         form->StringGrid1SelectCell(1, row);
-        form->OperationsComboBox->setCurrentIndex(op);
+        Find<QComboBox>(form.get(), "OperationsComboBox")->setCurrentIndex(op);
         form->OperationsComboBoxChange();
-        form->StringGrid1->SetCell(2, row, v1);
+        Find<TConditionGrid>(form.get(), "StringGrid1")->SetCell(2, row, v1);
     }
     static void Pick(TChoiceComboBox *box, int k)
     {
@@ -135,18 +135,18 @@ private slots:
             if (condition)
                 w.Condition(2, condition, QStringLiteral("O"));
         });
-        ExportWindow::Check(w.form->SortedCBX, sorted);
-        ExportWindow::Check(w.form->RecursiveCBX, recursive);
-        ExportWindow::Check(w.form->AddContainerCBX, container);
-        ExportWindow::Check(w.form->SQLCBX, sql);
-        ExportWindow::Check(w.form->EntoureCBX, delimiter >= 0);
+        ExportWindow::Check(Find<QCheckBox>(w.form.get(), "SortedCBX"), sorted);
+        ExportWindow::Check(Find<QCheckBox>(w.form.get(), "RecursiveCBX"), recursive);
+        ExportWindow::Check(Find<QCheckBox>(w.form.get(), "AddContainerCBX"), container);
+        ExportWindow::Check(Find<QCheckBox>(w.form.get(), "SQLCBX"), sql);
+        ExportWindow::Check(Find<QCheckBox>(w.form.get(), "EntoureCBX"), delimiter >= 0);
         if (delimiter >= 0)
-            ExportWindow::Pick(w.form->EntoureComboBox, delimiter);
-        ExportWindow::Pick(w.form->SeparateurComboBox, separator);
-        ExportWindow::Pick(w.form->ValSeparateurComboBox, valueSeparator);
-        QVERIFY(w.form->FinishBtn->isEnabled());
-        w.form->FinishBtn->click();
-        QCOMPARE(w.form->Notebook1->currentIndex(), 4);
+            ExportWindow::Pick(Find<TChoiceComboBox>(w.form.get(), "EntoureComboBox"), delimiter);
+        ExportWindow::Pick(Find<TChoiceComboBox>(w.form.get(), "SeparateurComboBox"), separator);
+        ExportWindow::Pick(Find<TChoiceComboBox>(w.form.get(), "ValSeparateurComboBox"), valueSeparator);
+        QVERIFY(Find<QPushButton>(w.form.get(), "FinishBtn")->isEnabled());
+        Find<QPushButton>(w.form.get(), "FinishBtn")->click();
+        QCOMPARE(Find<QStackedWidget>(w.form.get(), "Notebook1")->currentIndex(), 4);
         QVERIFY(w.prompts.shown.isEmpty());
 
         QTemporaryDir dir;
@@ -161,19 +161,19 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray expected = file.readAll();
         QVERIFY(expected.count("\r\n") >= 2);
-        QCOMPARE(ResultBytes(w.form->Memo1), expected);
+        QCOMPARE(ResultBytes(Find<QPlainTextEdit>(w.form.get(), "Memo1")), expected);
 
         // Saved from the results page, as text and as a workbook: the command line's.
         const QString saved = dir.filePath(QStringLiteral("saved.TXT"));
         w.prompts.files.push_back(saved);
-        w.form->SaveBTN->click();
+        Find<QPushButton>(w.form.get(), "SaveBTN")->click();
         QFile savedFile(saved);
         QVERIFY(savedFile.open(QIODevice::ReadOnly));
         QCOMPARE(savedFile.readAll(), expected);
         const QString book = dir.filePath(QStringLiteral("saved.xlsx"));
         const QString cliBook = dir.filePath(QStringLiteral("cli.xlsx"));
         w.prompts.files.push_back(book);
-        w.form->SaveBTN->click();
+        Find<QPushButton>(w.form.get(), "SaveBTN")->click();
         QVERIFY(w.prompts.shown.isEmpty());
         cli.start(VELTRANE_CLI, {"run", query, "--directory", ExportDirectory().directoryFile, "-o", cliBook});
         QVERIFY(cli.waitForFinished(30000));
@@ -196,35 +196,36 @@ private slots:
                 [&captions](const QString &title) { captions.append(title); });
         QString startLabel;
         QTimer::singleShot(0, w.exportForm.get(), [&] { startLabel = w.exportForm->L1->text(); });
-        w.form->FinishBtn->click();
+        Find<QPushButton>(w.form.get(), "FinishBtn")->click();
         QCOMPARE(captions, QStringList({"Exportation en cours", "Determination des membres de la classe User",
                                         "Recherche et filtrage des propriétés..."}));
         QCOMPARE(startLabel, QStringLiteral("Lecture de Sales.Acme"));
         QCOMPARE(w.exportForm->BitBtn1->text(), QStringLiteral("Annuler"));
         QVERIFY(!w.exportForm->isVisible());
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(w.form->ObjectsScanned->text(), QStringLiteral("6 objets analysés"));
-        QCOMPARE(w.form->HitsCount->text(), QStringLiteral("6 lignes trouvées"));
+        QCOMPARE(Find<QLabel>(w.form.get(), "ObjectsScanned")->text(), QStringLiteral("6 objets analysés"));
+        QCOMPARE(Find<QLabel>(w.form.get(), "HitsCount")->text(), QStringLiteral("6 lignes trouvées"));
         QCOMPARE(w.exportForm->ProgressBar1->maximum(), 6);
         QCOMPARE(w.exportForm->ProgressBar1->value(), 6);
-        QCOMPARE(ResultLines(*w.form->Memo1).size(), 7);
-        QCOMPARE(ResultLines(*w.form->Memo1).constFirst(), QStringLiteral("CN\tSurname"));
+        QCOMPARE(ResultLines(*Find<QPlainTextEdit>(w.form.get(), "Memo1")).size(), 7);
+        QCOMPARE(ResultLines(*Find<QPlainTextEdit>(w.form.get(), "Memo1")).constFirst(), QStringLiteral("CN\tSurname"));
     }
 
     void noObjectFoundKeepsOnlyTheSqlText()
     {
         ExportWindow w;
-        w.form->FilterEdit->setText(QStringLiteral("zz*"));
+        Find<QLineEdit>(w.form.get(), "FilterEdit")->setText(QStringLiteral("zz*"));
         w.ToOptions({"CN"});
-        ExportWindow::Check(w.form->SQLCBX, true);
+        ExportWindow::Check(Find<QCheckBox>(w.form.get(), "SQLCBX"), true);
         const QStringList sql = {"SELECT CN", "FROM User", "ORDER BY CN"};
         QStringList behindTheBox;
-        w.prompts.onInfo = [&] { behindTheBox = ResultLines(*w.form->Memo1); };
-        w.form->FinishBtn->click();
+        w.prompts.onInfo = [&] { behindTheBox = ResultLines(*Find<QPlainTextEdit>(w.form.get(), "Memo1")); };
+        Find<QPushButton>(w.form.get(), "FinishBtn")->click();
         QCOMPARE(w.prompts.Texts("info"), QStringList{" Aucun objet trouvé"});
         QCOMPARE(behindTheBox, sql);
-        QCOMPARE(ResultLines(*w.form->Memo1), sql);
-        QVERIFY(w.form->HitsCount->text().isEmpty() && w.form->ObjectsScanned->text().isEmpty());
+        QCOMPARE(ResultLines(*Find<QPlainTextEdit>(w.form.get(), "Memo1")), sql);
+        QVERIFY(Find<QLabel>(w.form.get(), "HitsCount")->text().isEmpty() &&
+                Find<QLabel>(w.form.get(), "ObjectsScanned")->text().isEmpty());
         QVERIFY(!w.exportForm->isVisible());
     }
 
@@ -343,9 +344,10 @@ private slots:
             if (title.startsWith(QStringLiteral("Determination")))
                 QTimer::singleShot(0, w.exportForm->BitBtn1, &QPushButton::click);
         });
-        w.form->FinishBtn->click();
-        QVERIFY(ResultLines(*w.form->Memo1).isEmpty());
-        QVERIFY(w.form->HitsCount->text().isEmpty() && w.form->ObjectsScanned->text().isEmpty());
+        Find<QPushButton>(w.form.get(), "FinishBtn")->click();
+        QVERIFY(ResultLines(*Find<QPlainTextEdit>(w.form.get(), "Memo1")).isEmpty());
+        QVERIFY(Find<QLabel>(w.form.get(), "HitsCount")->text().isEmpty() &&
+                Find<QLabel>(w.form.get(), "ObjectsScanned")->text().isEmpty());
         QVERIFY(w.prompts.shown.isEmpty());
         QVERIFY(!w.exportForm->isVisible());
         QVERIFY(!QApplication::overrideCursor());
@@ -367,7 +369,7 @@ private slots:
         QFETCH(QString, by);
         ExportWindow w;
         w.ToOptions({"CN", "Surname"});
-        ExportWindow::Check(w.form->AddContainerCBX, true);
+        ExportWindow::Check(Find<QCheckBox>(w.form.get(), "AddContainerCBX"), true);
         TExportForm *progress = w.exportForm.get();
         bool visibleAfterCancel = false;
         connect(progress->ProgressBar1, &QProgressBar::valueChanged, progress, [&](int position) {
@@ -383,11 +385,11 @@ private slots:
                 visibleAfterCancel = progress->isVisible();
             });
         });
-        w.form->FinishBtn->click();
+        Find<QPushButton>(w.form.get(), "FinishBtn")->click();
         QVERIFY(visibleAfterCancel);
-        QCOMPARE(ResultLines(*w.form->Memo1),
+        QCOMPARE(ResultLines(*Find<QPlainTextEdit>(w.form.get(), "Memo1")),
                  QStringList({"Contexte\tCN\tSurname", "Sales.Acme\tanon\t", "Sales.Acme"}));
-        QCOMPARE(w.form->HitsCount->text(), QStringLiteral("2 lignes trouvées"));
+        QCOMPARE(Find<QLabel>(w.form.get(), "HitsCount")->text(), QStringLiteral("2 lignes trouvées"));
         QVERIFY(!progress->isVisible());
     }
 
@@ -395,13 +397,13 @@ private slots:
     {
         ExportWindow w;
         w.prompts.onInfo = [] { throw std::runtime_error("boîte impossible"); };
-        w.form->FilterEdit->setText(QStringLiteral("zz*"));
+        Find<QLineEdit>(w.form.get(), "FilterEdit")->setText(QStringLiteral("zz*"));
         w.ToOptions({"CN"});
-        w.form->FinishBtn->click();
+        Find<QPushButton>(w.form.get(), "FinishBtn")->click();
         QVERIFY(!w.exportForm->isVisible());
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(w.prompts.Texts("error"), QStringList{"boîte impossible"});
-        QCOMPARE(w.form->Notebook1->currentIndex(), 4);
+        QCOMPARE(Find<QStackedWidget>(w.form.get(), "Notebook1")->currentIndex(), 4);
     }
 };
 

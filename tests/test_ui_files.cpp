@@ -40,11 +40,14 @@ QByteArray Rendered(const QString &command, const QString &query)
 // The enabled state of the File items, in menu order.
 QList<bool> FileItems(TForm1 &form)
 {
-    emit form.Fichier1->aboutToShow();
+    emit Find<QMenu>(&form, "Fichier1")->aboutToShow();
     QList<bool> enabled;
-    for (QAction *item : {form.Ouvrir1, form.OuvrirunerequteenSQL1, form.Enregistrer1, form.Enregistrersous1,
-                          form.EnregistrerlarequteenSQL1, form.Exporterlesrsultats1, form.Configurationdelimpression1,
-                          form.Imprimerlesrsultats1, form.Quitter1})
+    for (QAction *item :
+         {Find<QAction>(&form, "Ouvrir1"), Find<QAction>(&form, "OuvrirunerequteenSQL1"),
+          Find<QAction>(&form, "Enregistrer1"), Find<QAction>(&form, "Enregistrersous1"),
+          Find<QAction>(&form, "EnregistrerlarequteenSQL1"), Find<QAction>(&form, "Exporterlesrsultats1"),
+          Find<QAction>(&form, "Configurationdelimpression1"), Find<QAction>(&form, "Imprimerlesrsultats1"),
+          Find<QAction>(&form, "Quitter1")})
         enabled << item->isEnabled();
     return enabled;
 }
@@ -53,7 +56,7 @@ QList<bool> FileItems(TForm1 &form)
 void ToOptionsPage(TForm1 &form)
 {
     form.NextBtnClick();
-    form.PropertiesListBox2->addItems({"CN"});
+    Find<TPropertyList>(&form, "PropertiesListBox2")->addItems({"CN"});
     form.NextBtnClick();
     form.NextBtnClick();
 }
@@ -96,7 +99,7 @@ private slots:
         TForm1 &form = *w.form;
         QCOMPARE(FileItems(form), (QList<bool>{true, true, false, false, false, false, true, false, true}));
         form.NextBtnClick();
-        form.PropertiesListBox2->addItems({"CN"});
+        Find<TPropertyList>(&form, "PropertiesListBox2")->addItems({"CN"});
         QCOMPARE(FileItems(form), (QList<bool>{false, false, false, false, false, false, true, false, true}));
         form.NextBtnClick();
         form.NextBtnClick();
@@ -104,9 +107,9 @@ private slots:
         form.NextBtnClick();
         QCOMPARE(FileItems(form), (QList<bool>{false, false, true, true, true, true, true, true, true}));
         // The shortcut of Open is off on the later pages even with the menu closed.
-        QVERIFY(!form.Ouvrir1->isEnabled());
-        QCOMPARE(form.Ouvrir1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-        QCOMPARE(form.Enregistrer1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+        QVERIFY(!Find<QAction>(&form, "Ouvrir1")->isEnabled());
+        QCOMPARE(Find<QAction>(&form, "Ouvrir1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+        QCOMPARE(Find<QAction>(&form, "Enregistrer1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
     }
 
     void savingAnUntitledQueryAsksForItsName()
@@ -121,7 +124,7 @@ private slots:
         form.Modified = true;
         const QString sql = folder.filePath("untitled.sql");
         w.prompts.files.push_back(sql);
-        form.EnregistrerlarequteenSQL1->trigger();
+        Find<QAction>(&form, "EnregistrerlarequteenSQL1")->trigger();
         TPrompts::FileRequest request = w.prompts.fileRequests.takeLast();
         QCOMPARE(request.proposedName, QStringLiteral(".sql"));
         QCOMPARE(request.filter, QStringLiteral("Fichiers SQL (*.SQL)|*.SQL|Tous (*.*)|*.*"));
@@ -130,7 +133,7 @@ private slots:
         QVERIFY(form.QueryFileName.isEmpty() && form.Modified);
 
         // Save without a name is Save as; a cancelled dialog saves nothing.
-        form.Enregistrer1->trigger();
+        Find<QAction>(&form, "Enregistrer1")->trigger();
         request = w.prompts.fileRequests.takeLast();
         QCOMPARE(request.filter, QStringLiteral("Fichiers de requêtes (*.REQ)|*.REQ|Tous (*.*)|*.*"));
         QCOMPARE(request.defaultSuffix, QStringLiteral("req"));
@@ -139,7 +142,7 @@ private slots:
 
         const QString req = folder.filePath("Q.req");
         w.prompts.files.push_back(req);
-        form.Enregistrer1->trigger();
+        Find<QAction>(&form, "Enregistrer1")->trigger();
         QCOMPARE(form.QueryFileName, req);
         QCOMPARE(form.windowTitle(), QStringLiteral("Veltrane [%1 ]").arg(req));
         QVERIFY(!form.Modified);
@@ -147,13 +150,13 @@ private slots:
 
         // Once named, Save asks nothing and Save as SQL proposes the query's own name.
         const qsizetype asked = w.prompts.fileRequests.size();
-        form.Enregistrer1->trigger();
+        Find<QAction>(&form, "Enregistrer1")->trigger();
         QCOMPARE(w.prompts.fileRequests.size(), asked);
-        form.EnregistrerlarequteenSQL1->trigger();
+        Find<QAction>(&form, "EnregistrerlarequteenSQL1")->trigger();
         QCOMPARE(w.prompts.fileRequests.takeLast().proposedName, folder.filePath("Q.sql"));
         // A save that cannot be written says so and keeps the name.
         w.prompts.files.push_back(folder.filePath("missing/R.req"));
-        form.Enregistrersous1->trigger();
+        Find<QAction>(&form, "Enregistrersous1")->trigger();
         QCOMPARE(w.prompts.Texts("error").value(0),
                  QStringLiteral("Ne peut écrire dans %1").arg(folder.filePath("missing/R.req")));
         QCOMPARE(form.QueryFileName, req);
@@ -168,35 +171,39 @@ private slots:
         WindowFixture w;
         TForm1 &form = *w.form;
         w.prompts.files.push_back(original);
-        form.Ouvrir1->trigger();
+        Find<QAction>(&form, "Ouvrir1")->trigger();
         QCOMPARE(w.prompts.fileRequests.last().filter,
                  QStringLiteral("Fichiers de requêtes (*.REQ)|*.REQ|Tous (*.*)|*.*"));
         QCOMPARE(w.prompts.shown.size(), 0);
         QCOMPARE(form.QueryFileName, original);
         QVERIFY(!form.Modified);
-        QCOMPARE(form.ContextEdit->text(), QStringLiteral("Acme"));
-        QCOMPARE(form.ClassListBox->currentItem()->text(), QStringLiteral("User"));
-        QCOMPARE(form.LastClassIndex, form.ClassListBox->currentRow());
-        QVERIFY(form.NextBtn->isEnabled());
-        QCOMPARE(form.SeparateurComboBox->ChosenIndex(), 2);
-        QCOMPARE(form.ValSeparateurComboBox->ChosenIndex(), 1);
-        QCOMPARE(form.EntoureComboBox->ChosenIndex(), 1);
-        QVERIFY(!form.EntoureComboBox->isEnabled());
-        QCOMPARE(form.FilterEdit->text(), QStringLiteral("J*"));
-        QCOMPARE(form.EncodingComboBox->currentText(), QStringLiteral("Windows-1252"));
-        QVERIFY(form.FormulaGuardCBX->isChecked() && form.SQLCBX->isChecked() && form.AddContainerCBX->isChecked());
-        QVERIFY(!form.SortedCBX->isChecked() && !form.ChampsCBX->isChecked() && !form.CleanCtxCBX->isChecked());
-        QCOMPARE(Texts(form.PropertiesListBox2), (QStringList{"CN", "Surname"}));
+        QCOMPARE(Find<QLineEdit>(&form, "ContextEdit")->text(), QStringLiteral("Acme"));
+        QCOMPARE(Find<QListWidget>(&form, "ClassListBox")->currentItem()->text(), QStringLiteral("User"));
+        QCOMPARE(form.LastClassIndex, Find<QListWidget>(&form, "ClassListBox")->currentRow());
+        QVERIFY(Find<QPushButton>(&form, "NextBtn")->isEnabled());
+        QCOMPARE(Find<TChoiceComboBox>(&form, "SeparateurComboBox")->ChosenIndex(), 2);
+        QCOMPARE(Find<TChoiceComboBox>(&form, "ValSeparateurComboBox")->ChosenIndex(), 1);
+        QCOMPARE(Find<TChoiceComboBox>(&form, "EntoureComboBox")->ChosenIndex(), 1);
+        QVERIFY(!Find<TChoiceComboBox>(&form, "EntoureComboBox")->isEnabled());
+        QCOMPARE(Find<QLineEdit>(&form, "FilterEdit")->text(), QStringLiteral("J*"));
+        QCOMPARE(Find<QComboBox>(&form, "EncodingComboBox")->currentText(), QStringLiteral("Windows-1252"));
+        QVERIFY(Find<QCheckBox>(&form, "FormulaGuardCBX")->isChecked() &&
+                Find<QCheckBox>(&form, "SQLCBX")->isChecked() &&
+                Find<QCheckBox>(&form, "AddContainerCBX")->isChecked());
+        QVERIFY(!Find<QCheckBox>(&form, "SortedCBX")->isChecked() &&
+                !Find<QCheckBox>(&form, "ChampsCBX")->isChecked() &&
+                !Find<QCheckBox>(&form, "CleanCtxCBX")->isChecked());
+        QCOMPARE(Texts(Find<TPropertyList>(&form, "PropertiesListBox2")), (QStringList{"CN", "Surname"}));
         QCOMPARE(form.Filters.Count(), 2);
 
         form.NextBtnClick();
         form.NextBtnClick();
         form.NextBtnClick();
         QVERIFY2(w.prompts.shown.isEmpty(), qPrintable(w.prompts.shown.value(0).text));
-        QCOMPARE(form.Notebook1->currentIndex(), 3);
+        QCOMPARE(Find<QStackedWidget>(&form, "Notebook1")->currentIndex(), 3);
         const QString copy = folder.filePath("B.req");
         w.prompts.files.push_back(copy);
-        form.Enregistrersous1->trigger();
+        Find<QAction>(&form, "Enregistrersous1")->trigger();
         QCOMPARE(w.prompts.fileRequests.last().proposedName, original);
         QCOMPARE(Bytes(copy), Bytes(original));
         QCOMPARE(Bytes(folder.filePath("B.SQL")), Rendered("sql", original));
@@ -212,10 +219,10 @@ private slots:
         const QString unknown = folder.filePath("unknown.req");
         Write(unknown, "[options]\r\nclass=Printer\r\nfilter=X\r\n");
         w.prompts.files.push_back(unknown);
-        form.Ouvrir1->trigger();
+        Find<QAction>(&form, "Ouvrir1")->trigger();
         QCOMPARE(w.prompts.Texts("error"), QStringList{"La classe Printer n'est pas dans votre shéma"});
-        QVERIFY(!form.NextBtn->isEnabled());
-        QCOMPARE(form.FilterEdit->text(), QStringLiteral("*"));
+        QVERIFY(!Find<QPushButton>(&form, "NextBtn")->isEnabled());
+        QCOMPARE(Find<QLineEdit>(&form, "FilterEdit")->text(), QStringLiteral("*"));
         QVERIFY(form.QueryFileName.isEmpty());
 
         // A choice that is none of the items leaves its box empty; a missing context
@@ -223,12 +230,12 @@ private slots:
         const QString odd = folder.filePath("odd.req");
         Write(odd, "[options]\r\nseparator=|\r\nvalseparator=TAB\r\ncontext=OU=Gone.O=Acme\r\nencoding=ebcdic\r\n");
         w.prompts.files.push_back(odd);
-        form.Ouvrir1->trigger();
-        QCOMPARE(form.SeparateurComboBox->ChosenIndex(), -1);
-        QCOMPARE(form.SeparateurComboBox->currentText(), QString());
-        QCOMPARE(form.ValSeparateurComboBox->ChosenIndex(), 4);
-        QCOMPARE(form.ContextEdit->text(), QStringLiteral("Sales.Acme"));
-        QCOMPARE(form.EncodingComboBox->currentText(), QStringLiteral("UTF-8"));
+        Find<QAction>(&form, "Ouvrir1")->trigger();
+        QCOMPARE(Find<TChoiceComboBox>(&form, "SeparateurComboBox")->ChosenIndex(), -1);
+        QCOMPARE(Find<TChoiceComboBox>(&form, "SeparateurComboBox")->currentText(), QString());
+        QCOMPARE(Find<TChoiceComboBox>(&form, "ValSeparateurComboBox")->ChosenIndex(), 4);
+        QCOMPARE(Find<QLineEdit>(&form, "ContextEdit")->text(), QStringLiteral("Sales.Acme"));
+        QCOMPARE(Find<QComboBox>(&form, "EncodingComboBox")->currentText(), QStringLiteral("UTF-8"));
         QCOMPARE(form.QueryFileName, odd);
     }
 
@@ -241,25 +248,25 @@ private slots:
         const QString refused = folder.filePath("bad.sql");
         Write(refused, "SELECT CN\r\nFROM Printer\r\n");
         w.prompts.files.push_back(refused);
-        form.OuvrirunerequteenSQL1->trigger();
+        Find<QAction>(&form, "OuvrirunerequteenSQL1")->trigger();
         QCOMPARE(w.prompts.Texts("error"), QStringList{"La classe \"Printer\" n'est pas definie dans votre shéma !"});
-        QCOMPARE(form.Notebook1->currentIndex(), 0);
+        QCOMPARE(Find<QStackedWidget>(&form, "Notebook1")->currentIndex(), 0);
         QVERIFY(form.QueryFileName.isEmpty());
-        QCOMPARE(form.PropertiesListBox2->count(), 0);
+        QCOMPARE(Find<TPropertyList>(&form, "PropertiesListBox2")->count(), 0);
 
         const QString sql = folder.filePath("Q.sql");
         Write(sql, "SELECT CN,Title\r\nFROM Group\r\n");
         form.Modified = true;
         w.prompts.files.push_back(sql);
-        form.OuvrirunerequteenSQL1->trigger();
+        Find<QAction>(&form, "OuvrirunerequteenSQL1")->trigger();
         QCOMPARE(w.prompts.fileRequests.last().filter, QStringLiteral("Fichiers SQL (*.SQL)|*.SQL|Tous (*.*)|*.*"));
         QCOMPARE(w.prompts.fileRequests.last().defaultSuffix, QStringLiteral("sql"));
         QCOMPARE(w.prompts.shown.size(), 1);
         QCOMPARE(form.QueryFileName, folder.filePath("Q.req"));
-        QCOMPARE(form.Notebook1->currentIndex(), 1);
+        QCOMPARE(Find<QStackedWidget>(&form, "Notebook1")->currentIndex(), 1);
         QVERIFY(!form.Modified);
-        QVERIFY(!form.SortedCBX->isChecked());
-        QCOMPARE(form.ClassListBox->currentItem()->text(), QStringLiteral("Group"));
+        QVERIFY(!Find<QCheckBox>(&form, "SortedCBX")->isChecked());
+        QCOMPARE(Find<QListWidget>(&form, "ClassListBox")->currentItem()->text(), QStringLiteral("Group"));
         QCOMPARE(form.LastClassIndex, lastClass);
         QCOMPARE(form.Filters.Count(), 2);
     }
@@ -271,12 +278,12 @@ private slots:
         TForm1 &form = *w.form;
         ToOptionsPage(form);
         form.NextBtnClick();
-        form.Memo1->setPlainText(QStringLiteral("CN;Nom\nÉlise;Prix 5 €\n"));
+        Find<QPlainTextEdit>(&form, "Memo1")->setPlainText(QStringLiteral("CN;Nom\nÉlise;Prix 5 €\n"));
         const QString out = folder.filePath("out.txt");
         const auto save = [&](int encoding) {
-            form.EncodingComboBox->setCurrentIndex(encoding);
+            Find<QComboBox>(&form, "EncodingComboBox")->setCurrentIndex(encoding);
             w.prompts.files.push_back(out);
-            form.SaveBTN->click();
+            Find<QPushButton>(&form, "SaveBTN")->click();
             return Bytes(out);
         };
         QCOMPARE(save(0), QByteArray("CN;Nom\r\n\xC3\x89lise;Prix 5 \xE2\x82\xAC\r\n"));
@@ -291,22 +298,22 @@ private slots:
         QVERIFY(w.prompts.Texts("error").isEmpty());
 
         // A character the code page lacks refuses the save: the earlier file stays.
-        form.Memo1->setPlainText(QStringLiteral("CN\nWałęsa"));
+        Find<QPlainTextEdit>(&form, "Memo1")->setPlainText(QStringLiteral("CN\nWałęsa"));
         QCOMPARE(save(2), QByteArray("CN;Nom\r\n\xC9lise;Prix 5 \x80\r\n"));
         QCOMPARE(w.prompts.Texts("error"),
                  QStringList{"Le caractère U+0142 de la ligne 2, colonne 3 ne peut pas être écrit en Windows-1252."});
         QVERIFY(!QApplication::overrideCursor());
-        form.Memo1->setPlainText(QStringLiteral("a\U0001F600"));
+        Find<QPlainTextEdit>(&form, "Memo1")->setPlainText(QStringLiteral("a\U0001F600"));
         QCOMPARE(save(2), QByteArray("CN;Nom\r\n\xC9lise;Prix 5 \x80\r\n"));
         QCOMPARE(
             w.prompts.Texts("error").constLast(),
             QStringLiteral("Le caractère U+1F600 de la ligne 1, colonne 2 ne peut pas être écrit en Windows-1252."));
         // The text as the control holds it: blanks, tabs and an empty last line kept.
-        form.Memo1->setPlainText(QStringLiteral(" a\t\n\nb \n\n"));
+        Find<QPlainTextEdit>(&form, "Memo1")->setPlainText(QStringLiteral(" a\t\n\nb \n\n"));
         QCOMPARE(save(0), QByteArray(" a\t\r\n\r\nb \r\n\r\n"));
         // A file that cannot be written says why, with the cursor back.
         w.prompts.files.push_back(folder.filePath("missing/out.txt"));
-        form.Exporterlesrsultats1->trigger();
+        Find<QAction>(&form, "Exporterlesrsultats1")->trigger();
         QVERIFY(w.prompts.Texts("error").constLast().startsWith(
             QStringLiteral("Ne peut écrire dans %1: ").arg(folder.filePath("missing/out.txt"))));
         QVERIFY(!QApplication::overrideCursor());
@@ -340,13 +347,13 @@ private slots:
     {
         WindowFixture w;
         TForm1 &form = *w.form;
-        QCOMPARE(form.EncodingComboBox->currentText(), QStringLiteral("UTF-8"));
+        QCOMPARE(Find<QComboBox>(&form, "EncodingComboBox")->currentText(), QStringLiteral("UTF-8"));
         QCOMPARE(Find<QLabel>(&form, "EncodingLBL")->text(), QStringLiteral("Encodage des résultats:"));
-        QCOMPARE(form.FormulaGuardCBX->text(), QStringLiteral("Protéger les formules"));
-        QVERIFY(!form.FormulaGuardCBX->isChecked());
-        form.FormulaGuardCBX->click();
+        QCOMPARE(Find<QCheckBox>(&form, "FormulaGuardCBX")->text(), QStringLiteral("Protéger les formules"));
+        QVERIFY(!Find<QCheckBox>(&form, "FormulaGuardCBX")->isChecked());
+        Find<QCheckBox>(&form, "FormulaGuardCBX")->click();
         QVERIFY(form.Modified);
-        form.EncodingComboBox->setCurrentIndex(1);
+        Find<QComboBox>(&form, "EncodingComboBox")->setCurrentIndex(1);
         const TQueryDefinition query = form.QueryFromControls();
         QVERIFY(query.formulaguard);
         QCOMPARE(query.encoding, QStringLiteral("UTF-8 avec BOM"));

@@ -78,7 +78,10 @@ QString PdfInfo(const QString &path, const QString &name)
 struct PrintWindow : WindowFixture {
     QTemporaryDir folder;
 
-    explicit PrintWindow(const QStringList &lines = {}) { form->Memo1->setPlainText(lines.join(QLatin1Char('\n'))); }
+    explicit PrintWindow(const QStringList &lines = {})
+    {
+        Find<QPlainTextEdit>(form.get(), "Memo1")->setPlainText(lines.join(QLatin1Char('\n')));
+    }
     // Prints the results through the print dialog to a PDF file; its path.
     QString PrintToPdf(const QString &name = QStringLiteral("results.pdf"))
     {
@@ -209,7 +212,7 @@ private slots:
         PrintWindow window({QStringLiteral("ligne")});
         window.prompts.onPrinterSetup = [](QPrinter &printer) { printer.setPageOrientation(QPageLayout::Landscape); };
         window.prompts.printAnswers.push_back(true);
-        window.form->Configurationdelimpression1->trigger();
+        Find<QAction>(window.form.get(), "Configurationdelimpression1")->trigger();
         const QString pdf = window.PrintToPdf();
         QCOMPARE(window.prompts.printers.size(), 2);
         QCOMPARE(window.prompts.printers.at(0), window.prompts.printers.at(1));

@@ -13,6 +13,7 @@
 // Usage: bench_replace_all [LINES]
 
 #include "QuietPrompts.h"
+#include "WindowWidget.h"
 #include "ui/TForm1.h"
 #include "ui/TReplaceDialog.h"
 
@@ -50,12 +51,13 @@ struct Took {
 Took ReplaceAll(TForm1 &form, const QString &find, const QString &replace)
 {
     form.Remplacer1Click();
-    form.ReplaceDialog1->FindEdit->setText(find);
-    form.ReplaceDialog1->ReplaceEdit->setText(replace);
+    TReplaceDialog *dialog = WindowWidget<TReplaceDialog>(form, "ReplaceDialog1");
+    dialog->FindEdit->setText(find);
+    dialog->ReplaceEdit->setText(replace);
     QElapsedTimer timer;
     timer.start();
     const std::clock_t processor = std::clock();
-    form.ReplaceDialog1->ReplaceAllBtn->click();
+    dialog->ReplaceAllBtn->click();
     return {double(timer.nsecsElapsed()) / 1e6, double(std::clock() - processor) * 1000.0 / CLOCKS_PER_SEC};
 }
 
@@ -75,14 +77,15 @@ int main(int argc, char **argv)
     QuietPrompts prompts;
     TForm1 form(prompts, TDirectorySource{});
     form.show();
-    form.Notebook1->setCurrentIndex(4);
+    WindowWidget<QStackedWidget>(form, "Notebook1")->setCurrentIndex(4);
+    QPlainTextEdit *memo = WindowWidget<QPlainTextEdit>(form, "Memo1");
 
     const QString results = ResultsText(lines);
     std::printf("results page: %d lines, %lld characters\n", lines, static_cast<long long>(results.size()));
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QElapsedTimer fill;
     fill.start();
-    form.Memo1->setPlainText(results);
+    memo->setPlainText(results);
     std::printf("%-28s %9.1f ms  (the page filled once, for scale)\n", "setPlainText",
                 double(fill.nsecsElapsed()) / 1e6);
     const auto report = [&](const char *what, Took took) {
@@ -95,12 +98,12 @@ int main(int argc, char **argv)
     form.Dfaire1Click();
     const double undoMs = double(undo.nsecsElapsed()) / 1e6;
     std::printf("%-28s %9.1f ms  %s\n", "undo", undoMs,
-                form.Memo1->toPlainText() == results ? "text restored" : "TEXT DIFFERS");
+                memo->toPlainText() == results ? "text restored" : "TEXT DIFFERS");
     report("quotes by nothing", ReplaceAll(form, QStringLiteral("\""), QString()));
     report("one occurrence", ReplaceAll(form, QStringLiteral("user000042@"), QStringLiteral("dupont@")));
 
     QStringList chain(lines, QStringLiteral("aab"));
-    form.Memo1->setPlainText(chain.join(QLatin1Char('\n')));
+    memo->setPlainText(chain.join(QLatin1Char('\n')));
     report("endless chain ab by bbaa", ReplaceAll(form, QStringLiteral("ab"), QStringLiteral("bbaa")));
     return 0;
 }

@@ -12,6 +12,7 @@
 // Usage: bench_window_export FILE [QUERY.req]   (FILE written by gen_directory)
 
 #include "QuietPrompts.h"
+#include "WindowWidget.h"
 #include "connect/TDirectoryConnection.h"
 #include "directory/tNDS.h"
 #include "engine/TExportObserver.h"
@@ -141,17 +142,19 @@ int main(int argc, char **argv)
     TExportJob job;
     if (!load.status.IsOk() || !PrepareRun(load.query, schema, job).IsOk())
         return 2;
-    const TResultsView view{form.Memo1, form.HitsCount, form.ObjectsScanned};
+    QPlainTextEdit *memo = WindowWidget<QPlainTextEdit>(form, "Memo1");
+    const TResultsView view{memo, WindowWidget<QLabel>(form, "HitsCount"),
+                            WindowWidget<QLabel>(form, "ObjectsScanned")};
     QElapsedTimer timer;
     timer.start();
     exportForm.Execute(*directory, job, view);
     const double windowMs = Ms(timer.nsecsElapsed());
-    const QByteArray windowBytes = ResultBytes(form.Memo1);
+    const QByteArray windowBytes = ResultBytes(memo);
     if (!cliFile.open(QIODevice::ReadOnly))
         return 1;
     const bool identical = windowBytes == cliFile.readAll();
-    const int lines = form.Memo1->document()->blockCount();
-    const QString hits = form.HitsCount->text();
+    const int lines = memo->document()->blockCount();
+    const QString hits = WindowWidget<QLabel>(form, "HitsCount")->text();
 
     // 3. Cancel half-way through the reading.
     qint64 clickNs = 0;
@@ -166,12 +169,12 @@ int main(int argc, char **argv)
     exportForm.Execute(*directory, job, view);
     const double cancelMs = Ms(timer.nsecsElapsed() - clickNs);
     QObject::disconnect(watch);
-    const int linesAtCancel = form.Memo1->document()->blockCount();
+    const int linesAtCancel = memo->document()->blockCount();
 
     // 4. A results page of 1,000,000 lines, built from the window's lines.
     const QStringList sample = QString::fromUtf8(windowBytes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    form.Memo1->clear();
-    form.Memo1->setUndoRedoEnabled(false);
+    memo->clear();
+    memo->setUndoRedoEnabled(false);
     malloc_trim(0);
     const qint64 beforeKiB = RssKiB();
     constexpr int kMillion = 1000000;
@@ -181,7 +184,7 @@ int main(int argc, char **argv)
         batch.append(sample.at(i % sample.size()));
         textBytes += batch.constLast().toUtf8().size() + 2;
         if (batch.size() == 50000) {
-            form.Memo1->appendPlainText(batch.join(QLatin1Char('\n')));
+            memo->appendPlainText(batch.join(QLatin1Char('\n')));
             batch.clear();
         }
     }

@@ -5,7 +5,11 @@
 #include "LdapFixture.h"
 #include "ui/TExportForm.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 class TestUiLdap : public QObject
@@ -40,9 +44,9 @@ private slots:
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked.constFirst().contains("cn=admin,o=Acme"), qPrintable(asked.constFirst()));
         QVERIFY2(prompts.Texts("report").isEmpty(), qPrintable(prompts.Texts("report").join('|')));
-        QCOMPARE(form.TreeComboBox->currentText(), QStringLiteral("ACME"));
-        QVERIFY(!form.ClassListBox->findItems("inetOrgPerson", Qt::MatchFixedString).isEmpty());
-        QCOMPARE(form.ContextEdit->text(), QStringLiteral("Acme"));
+        QCOMPARE(Find<QComboBox>(&form, "TreeComboBox")->currentText(), QStringLiteral("ACME"));
+        QVERIFY(!Find<QListWidget>(&form, "ClassListBox")->findItems("inetOrgPerson", Qt::MatchFixedString).isEmpty());
+        QCOMPARE(Find<QLineEdit>(&form, "ContextEdit")->text(), QStringLiteral("Acme"));
     }
 
     void aDeclinedPasswordOpensTheWindowWithoutTheTree()
@@ -53,7 +57,7 @@ private slots:
         QCOMPARE(prompts.Texts("password").size(), 1);
         QCOMPARE(prompts.Texts("report").size(), 1);
         QVERIFY(!form.Directory());
-        QCOMPARE(form.ClassListBox->count(), 0);
+        QCOMPARE(Find<QListWidget>(&form, "ClassListBox")->count(), 0);
     }
 
     void aLimitTheServerHitsIsOneBoxWithTheServersWordsAsDetail()
@@ -88,7 +92,7 @@ private slots:
         QCOMPARE(reports.constFirst().text, QStringLiteral("NWDSList Failed for Many.Acme\rError Code: -5004"));
         QCOMPARE(reports.constFirst().detail,
                  QStringLiteral("the server's size limit was reached: Size limit exceeded"));
-        QCOMPARE(form.Memo1->toPlainText(), QString());
+        QCOMPARE(Find<QPlainTextEdit>(&form, "Memo1")->toPlainText(), QString());
     }
 };
 

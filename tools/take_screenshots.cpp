@@ -21,6 +21,8 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <cstdlib>
+
 namespace {
 
 void Settle()
@@ -39,6 +41,17 @@ bool Save(QWidget &widget, const QString &folder, const QString &name)
     }
     QTextStream(stdout) << path << "\n";
     return true;
+}
+
+// The widget of the window with that object name.
+template <class T> T *Widget(const QObject &window, const char *name)
+{
+    T *widget = window.findChild<T *>(QString::fromLatin1(name));
+    if (!widget) {
+        QTextStream(stderr) << "no widget " << name << "\n";
+        std::exit(1);
+    }
+    return widget;
 }
 
 void Choose(QListWidget *list, const QStringList &texts)
@@ -74,25 +87,27 @@ int main(int argc, char *argv[])
     bool ok = Save(form, folder, QStringLiteral("page0-context-class.png"));
 
     form.NextBtnClick();
-    Choose(form.PropertiesListBox1, {QStringLiteral("CN"), QStringLiteral("Surname"), QStringLiteral("Given Name"),
-                                     QStringLiteral("Telephone Number")});
+    Choose(Widget<QListWidget>(form, "PropertiesListBox1"),
+           {QStringLiteral("CN"), QStringLiteral("Surname"), QStringLiteral("Given Name"),
+            QStringLiteral("Telephone Number")});
     form.IncludeBtnClick();
     // Include adds several entries in reverse order: put them back in reading order.
-    form.PropertiesListBox2->clear();
-    form.PropertiesListBox2->addItems({QStringLiteral("CN"), QStringLiteral("Surname"), QStringLiteral("Given Name"),
-                                       QStringLiteral("Telephone Number")});
+    Widget<QListWidget>(form, "PropertiesListBox2")->clear();
+    Widget<QListWidget>(form, "PropertiesListBox2")
+        ->addItems({QStringLiteral("CN"), QStringLiteral("Surname"), QStringLiteral("Given Name"),
+                    QStringLiteral("Telephone Number")});
     form.EnterPropertiesPage();
     ok = Save(form, folder, QStringLiteral("page1-properties.png")) && ok;
 
     form.NextBtnClick();
     form.StringGrid1SelectCell(1, 4);
-    form.OperationsComboBox->setCurrentIndex(1); // "existe"
+    Widget<QComboBox>(form, "OperationsComboBox")->setCurrentIndex(1); // "existe"
     form.OperationsComboBoxChange();
     form.StringGrid1SelectCell(1, 1);
     ok = Save(form, folder, QStringLiteral("page2-conditions.png")) && ok;
 
     form.NextBtnClick();
-    form.RecursiveCBX->setChecked(true);
+    Widget<QCheckBox>(form, "RecursiveCBX")->setChecked(true);
     ok = Save(form, folder, QStringLiteral("page3-options.png")) && ok;
 
     QTimer::singleShot(0, &exportForm, [&] { Save(exportForm, folder, QStringLiteral("progress.png")); });

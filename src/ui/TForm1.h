@@ -82,6 +82,93 @@ public:
     int RowTotal = 0;
     int EditRow = 0;
 
+    // Page 0
+    void FillContextList();
+    void FillClassList();
+    void CtxListBoxClick();
+    void TreeComboBoxChange();
+    void ClassListBoxClick();
+    void ClassListBoxDblClick();
+    // A new list of the class's properties; nothing when they cannot be read.
+    std::optional<QStringList> GetClassProperties(const QString &className);
+    static QString ParentContextName(const QString &context);
+    static QString ChildContextName(const QString &context, const QString &entry);
+    // Page 1
+    void EnterPropertiesPage();
+    void UpdatePropertyButtons();
+    void IncludeBtnClick();
+    void ExcludeBtnClick();
+    void IncAllBtnClick();
+    void ExAllBtnClick();
+    void UpBtnClick();
+    void DownBtnClick();
+    // Page 2
+    void BuildConditionGrid();
+    bool CollectConditions();
+    bool StringGrid1SelectCell(int column, int row);
+    void OperationsComboBoxChange();
+    void OuiNonComboBoxChange();
+    void StringGrid1SetEditText();
+    // Page 3 and navigation
+    void Notebook1PageChanged();
+    void NextBtnClick();
+    void PrevBtnClick();
+    void FinishBtnClick();
+    void EntoureCBXClick();
+    void SeparateurComboBoxChange();
+    // File menu
+    // Enables the items that the page shown offers (recomputed each time the menu opens).
+    void Fichier1Click();
+    void Ouvrir1Click();
+    void OuvrirunerequteenSQL1Click();
+    // Save and Save as: the query file with its SQL text and control file. false when
+    // the save failed (the error has been shown); a cancelled dialog is not a failure.
+    bool Enregistrer1Click();
+    bool Enregistrersous1Click();
+    void EnregistrerlarequteenSQL1Click();
+    void Exporterlesrsultats1Click();
+    // Printing (TForm1Print.cpp)
+    void Configurationdelimpression1Click();
+    void Imprimerlesrsultats1Click();
+    // Edit menu (TForm1Edit.cpp)
+    // Enables the items that the results text allows (recomputed each time it opens).
+    void Edition1Click();
+    void Dfaire1Click();
+    void Couper1Click();
+    void Copier1Click();
+    void Coller1Click();
+    void Effacer1Click();
+    void Chercher1Click();
+    void Remplacer1Click();
+    // Edit menu: the find and replace dialogs, made on first use, modeless, and what
+    // their buttons ask for. A find starts after the selection, or at the beginning when
+    // nothing is selected; a replace request starts again from the beginning.
+    void FindDialog1Find();
+    void ReplaceDialog1Replace(bool all);
+    // Help menu
+    void Apropos1Click();
+    // Query files (TForm1QueryFiles.cpp)
+    // Opens a query file into the controls: every field, the caption with its name,
+    // Modified cleared. A file that cannot be used leaves the window as it was, with
+    // the error shown.
+    void LoadQueryFile(const QString &path);
+    // Saves the controls' query with its SQL text and control file beside it; false
+    // when it failed (the error has been shown).
+    bool SaveQueryFile(const QString &path);
+    // Installs an SQL text's class, properties and sort flag, names the query after it
+    // (".req") and moves to the properties page; a refused text changes nothing.
+    void OpenSqlQueryFile(const QString &path);
+    // The name Save as SQL proposes for the query file's name.
+    static QString SqlNameOf(const QString &queryFileName);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The window's widgets, named as the window description names them (their
+    // objectName): tests and readers find them by that name.
     // Frame
     QStackedWidget *Notebook1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
@@ -168,94 +255,9 @@ public:
     QPlainTextEdit *Memo1 = nullptr;
     QLabel *HitsCount = nullptr;
     QLabel *ObjectsScanned = nullptr;
-
-    // Page 0
-    void FillContextList();
-    void FillClassList();
-    void CtxListBoxClick();
-    void TreeComboBoxChange();
-    void ClassListBoxClick();
-    void ClassListBoxDblClick();
-    // A new list of the class's properties; nothing when they cannot be read.
-    std::optional<QStringList> GetClassProperties(const QString &className);
-    static QString ParentContextName(const QString &context);
-    static QString ChildContextName(const QString &context, const QString &entry);
-    // Page 1
-    void EnterPropertiesPage();
-    void UpdatePropertyButtons();
-    void IncludeBtnClick();
-    void ExcludeBtnClick();
-    void IncAllBtnClick();
-    void ExAllBtnClick();
-    void UpBtnClick();
-    void DownBtnClick();
-    // Page 2
-    void BuildConditionGrid();
-    bool CollectConditions();
-    bool StringGrid1SelectCell(int column, int row);
-    void OperationsComboBoxChange();
-    void OuiNonComboBoxChange();
-    void StringGrid1SetEditText();
-    // Page 3 and navigation
-    void Notebook1PageChanged();
-    void NextBtnClick();
-    void PrevBtnClick();
-    void FinishBtnClick();
-    void EntoureCBXClick();
-    void SeparateurComboBoxChange();
-    // File menu
-    // Enables the items that the page shown offers (recomputed each time the menu opens).
-    void Fichier1Click();
-    void Ouvrir1Click();
-    void OuvrirunerequteenSQL1Click();
-    // Save and Save as: the query file with its SQL text and control file. false when
-    // the save failed (the error has been shown); a cancelled dialog is not a failure.
-    bool Enregistrer1Click();
-    bool Enregistrersous1Click();
-    void EnregistrerlarequteenSQL1Click();
-    void Exporterlesrsultats1Click();
-    // Printing (TForm1Print.cpp)
-    void Configurationdelimpression1Click();
-    void Imprimerlesrsultats1Click();
-    // Edit menu (TForm1Edit.cpp)
-    // Enables the items that the results text allows (recomputed each time it opens).
-    void Edition1Click();
-    void Dfaire1Click();
-    void Couper1Click();
-    void Copier1Click();
-    void Coller1Click();
-    void Effacer1Click();
-    void Chercher1Click();
-    void Remplacer1Click();
-    // Edit menu: the find and replace dialogs, made on first use, modeless, and what
-    // their buttons ask for. A find starts after the selection, or at the beginning when
-    // nothing is selected; a replace request starts again from the beginning.
     TFindDialog *FindDialog1 = nullptr;
     TReplaceDialog *ReplaceDialog1 = nullptr;
-    void FindDialog1Find();
-    void ReplaceDialog1Replace(bool all);
-    // Help menu
-    void Apropos1Click();
-    // Query files (TForm1QueryFiles.cpp)
-    // Opens a query file into the controls: every field, the caption with its name,
-    // Modified cleared. A file that cannot be used leaves the window as it was, with
-    // the error shown.
-    void LoadQueryFile(const QString &path);
-    // Saves the controls' query with its SQL text and control file beside it; false
-    // when it failed (the error has been shown).
-    bool SaveQueryFile(const QString &path);
-    // Installs an SQL text's class, properties and sort flag, names the query after it
-    // (".req") and moves to the properties page; a refused text changes nothing.
-    void OpenSqlQueryFile(const QString &path);
-    // The name Save as SQL proposes for the query file's name.
-    static QString SqlNameOf(const QString &queryFileName);
 
-protected:
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     void BuildFrame();
     void BuildMenus();
     QWidget *BuildPage0();

@@ -8,13 +8,13 @@
 
 #include "../LdapNameReadBack.h"
 #include "../LdapSocketReply.h"
+#include "directory/client/ValuePacking.h"
 #include "directory/ldap/LdapBerReader.h"
 #include "directory/ldap/LdapEntryBlock.h"
 #include "directory/ldap/LdapEntryStore.h"
 #include "directory/ldap/LdapEntryView.h"
 #include "directory/ldap/LdapPageControl.h"
 #include "directory/ldap/LdapValue.h"
-#include "directory/client/ValuePacking.h"
 
 #include <ldap.h>
 

@@ -107,11 +107,11 @@ private slots:
         QCOMPARE(john.value(2), sid);
         QCOMPARE(john.value(3), usn);
         QCOMPARE(john.value(4), QStringLiteral("5000000000"));
-        QCOMPARE(john.value(5), QStringLiteral("6/15/30 12:00:00 PM"));
+        QCOMPARE(john.value(5), QStringLiteral("15/06/2030 12:00:00"));
         const QStringList alice = lines[0].split('\t');
         QCOMPARE(alice.value(0), QStringLiteral("asmith"));
         QCOMPARE(alice.value(4), QStringLiteral("7"));
-        QCOMPARE(alice.value(5), QStringLiteral("1/1/00"));
+        QCOMPARE(alice.value(5), QStringLiteral("01/01/2500"));
         const QStringList bob = lines[1].split('\t');
         QCOMPARE(bob.value(0), QStringLiteral("bob"));
         QCOMPARE(bob.value(5), QStringLiteral("Never"));
@@ -124,9 +124,9 @@ private slots:
         QVERIFY2(large.status == 0, qPrintable(large.err));
         QCOMPARE(Lines(large.out), QStringList{"jdoe\t5000000000"});
         const LdapCliRun expires =
-            Run(Query(false, {"CN", "accountExpires"}, {"op=0", "op=8|tip=4|tn=date|v1=1/1/30|v2=12/31/30"}));
+            Run(Query(false, {"CN", "accountExpires"}, {"op=0", "op=8|tip=4|tn=date|v1=01/01/2030|v2=31/12/2030"}));
         QVERIFY2(expires.status == 0, qPrintable(expires.err));
-        QCOMPARE(Lines(expires.out), QStringList{"jdoe\t6/15/30 12:00:00 PM"});
+        QCOMPARE(Lines(expires.out), QStringList{"jdoe\t15/06/2030 12:00:00"});
     }
 
     // A DN, a UPN and a down-level name bind alike, over ldaps:// and StartTLS.

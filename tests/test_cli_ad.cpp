@@ -3,14 +3,21 @@
 // recursive export finds every user (entries whose structuralObjectClass lists the whole
 // chain, top first; OUs that are containers without hasSubordinates); GUIDs, SIDs, large
 // integers and times read as AD's administrators read them, and compare as numbers and
-// dates; binds as a DN, a UPN or a down-level name; an anonymous search refused.
+// dates; binds as a DN, a UPN or a down-level name; an anonymous search refused; the same
+// lines as from a directory file of the same users.
 
 #include "LdapCliRun.h"
 #include "SambaDomain.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+#include <map>
 
 namespace {
 
@@ -36,6 +43,63 @@ QStringList Lines(const QByteArray &out)
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+// A directory file of the entries of the LDIF the DC was loaded with (the domain's
+// components, OUs and users, with their names, surnames, given names and telephone
+// numbers), in the same names as the DC's schema.
+QByteArray DirectoryOf(const QByteArray &ldif)
+{
+    const QStringList attributes{"cn", "sn", "givenName", "telephoneNumber", "ou", "dc"};
+    std::map<QString, QJsonObject> objects; // by DN, upper-cased
+    std::map<QString, QStringList> children;
+    for (const QString &block : QString::fromUtf8(ldif).split(QStringLiteral("\n\n"), Qt::SkipEmptyParts)) {
+        QString dn;
+        QJsonObject values;
+        QString cls;
+        for (const QString &line : block.split('\n', Qt::SkipEmptyParts)) {
+            const qsizetype colon = line.indexOf(QStringLiteral(": "));
+            const QString name = line.left(colon);
+            const QString value = line.mid(colon + 2);
+            if (name == "dn")
+                dn = value;
+            else if (name == "objectClass")
+                cls = value;
+            else if (attributes.contains(name))
+                values[name] = values[name].toArray() + QJsonValue(value);
+        }
+        objects[dn.toUpper()] = QJsonObject{{"name", dn.section(',', 0, 0)}, {"class", cls}, {"values", values}};
+        children[dn.section(',', 1).toUpper()] << dn.toUpper();
+    }
+    objects["DC=ACME,DC=TEST"] =
+        QJsonObject{{"name", "DC=acme"}, {"class", "domainDNS"}, {"values", QJsonObject{{"dc", QJsonArray{"acme"}}}}};
+    children["DC=TEST"] << "DC=ACME,DC=TEST";
+    objects["DC=TEST"] =
+        QJsonObject{{"name", "DC=test"}, {"class", "domainDNS"}, {"values", QJsonObject{{"dc", QJsonArray{"test"}}}}};
+    const std::function<QJsonObject(const QString &)> nested = [&](const QString &dn) {
+        QJsonObject object = objects[dn];
+        QJsonArray below;
+        for (const QString &child : children[dn])
+            below << nested(child);
+        if (!below.isEmpty())
+            object["children"] = below;
+        return object;
+    };
+    QJsonArray schemaAttributes;
+    for (const QString &name : attributes)
+        schemaAttributes << QJsonObject{{"name", name}, {"syntax", 3}, {"flags", 0}};
+    const QJsonArray classes{QJsonObject{{"name", "domainDNS"}, {"flags", 3}, {"naming", QJsonArray{"dc"}}},
+                             QJsonObject{{"name", "organizationalUnit"}, {"flags", 3}, {"naming", QJsonArray{"ou"}}},
+                             QJsonObject{{"name", "user"},
+                                         {"flags", 2},
+                                         {"naming", QJsonArray{"cn"}},
+                                         {"optional", QJsonArray{"sn", "givenName", "telephoneNumber"}}}};
+    const QJsonObject tree{{"name", "ACME"},
+                           {"identity", "jdoe.Acme.acme.test"},
+                           {"defaultContext", "acme.test"},
+                           {"schema", QJsonObject{{"attributes", schemaAttributes}, {"classes", classes}}},
+                           {"objects", QJsonArray{nested("DC=TEST")}}};
+    return QJsonDocument(QJsonObject{{"trees", QJsonArray{tree}}}).toJson();
 }
 
 } // namespace
@@ -146,6 +210,23 @@ private slots:
         const LdapCliRun run = Run(Query(false, {"CN"}, {"op=0"}), name, uri);
         QVERIFY2(run.status == 0, qPrintable(run.err));
         QCOMPARE(Lines(run.out), (QStringList{"asmith", "bob", "jdoe"}));
+    }
+
+    // The same users exported from the DC and from a directory file written from the LDIF
+    // the DC was loaded with give the same bytes.
+    void sameLinesAsADirectoryFile()
+    {
+        QFile ldif(SambaDomain::Path("tree.ldif"));
+        QVERIFY(ldif.open(QIODevice::ReadOnly));
+        const QString directory = Write("acme.json", DirectoryOf(ldif.readAll()));
+        const QByteArray query =
+            Query(true, {"CN", "sn", "givenName", "telephoneNumber"}, {"op=0", "op=0", "op=0", "op=1|tn=String|tip=2"});
+        const LdapCliRun file = LdapCliRun::Of({"run", Write("file.req", query), "--directory", directory});
+        QVERIFY2(file.status == 0, qPrintable(file.err));
+        const LdapCliRun dc = Run(query);
+        QVERIFY2(dc.status == 0, qPrintable(dc.err));
+        QCOMPARE(Lines(dc.out).size(), 3000);
+        QCOMPARE(dc.out, file.out);
     }
 
     // AD lets no one search anonymously: the run says so, with the server's words.

@@ -77,7 +77,8 @@ private slots:
         row("joined values never met", dtInteger, 11, "0", "", "10;11", false);
         row("joined values, entre", dtInteger, 8, "0", "100", "10 11", false);
         row("empty never compares", dtInteger, 10, "9", "", "", false);
-        row("overflow never compares", dtInteger, 11, "0", "", "2147483648", false);
+        row("overflow never compares", dtInteger, 11, "0", "", "9223372036854775808", false);
+        row("past 32 bits compares", dtInteger, 11, "4294967296", "", "5000000000", true);
         row("contient on integer", dtInteger, 6, "1", "", "1", false);
         // Booleans.
         row("TRUE égal TRUE", dtBoolean, 3, "oui", "", "TRUE", true);
@@ -134,30 +135,34 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
-        QTest::addColumn<int>("number");
-        QTest::newRow("zero") << "0" << true << 0;
-        QTest::newRow("leading zeros") << "007" << true << 7;
-        QTest::newRow("plus") << "+5" << true << 5;
-        QTest::newRow("minimum") << "-2147483648" << true << std::numeric_limits<int>::min();
-        QTest::newRow("maximum") << "2147483647" << true << std::numeric_limits<int>::max();
-        QTest::newRow("above maximum") << "2147483648" << false << 0;
-        QTest::newRow("below minimum") << "-2147483649" << false << 0;
-        QTest::newRow("many digits") << "99999999999999999999" << false << 0;
-        QTest::newRow("sign alone") << "-" << false << 0;
-        QTest::newRow("empty") << "" << false << 0;
-        QTest::newRow("leading blank") << " 5" << false << 0;
-        QTest::newRow("trailing blank") << "5 " << false << 0;
-        QTest::newRow("dollar hex") << "$1F" << false << 0;
-        QTest::newRow("0x hex") << "0X1F" << false << 0;
-        QTest::newRow("exponent") << "1E3" << false << 0;
-        QTest::newRow("arabic-indic digits") << QStringLiteral("\u0661\u0662") << false << 0;
+        QTest::addColumn<qint64>("number");
+        QTest::newRow("zero") << "0" << true << qint64(0);
+        QTest::newRow("leading zeros") << "007" << true << qint64(7);
+        QTest::newRow("plus") << "+5" << true << qint64(5);
+        QTest::newRow("32-bit minimum") << "-2147483648" << true << qint64(std::numeric_limits<int>::min());
+        QTest::newRow("32-bit maximum") << "2147483647" << true << qint64(std::numeric_limits<int>::max());
+        // Active Directory's large integers are not cut to 32 bits.
+        QTest::newRow("past 32 bits") << "5000000000" << true << qint64(5000000000);
+        QTest::newRow("minimum") << "-9223372036854775808" << true << std::numeric_limits<qint64>::min();
+        QTest::newRow("maximum") << "9223372036854775807" << true << std::numeric_limits<qint64>::max();
+        QTest::newRow("above maximum") << "9223372036854775808" << false << qint64(0);
+        QTest::newRow("below minimum") << "-9223372036854775809" << false << qint64(0);
+        QTest::newRow("many digits") << "99999999999999999999" << false << qint64(0);
+        QTest::newRow("sign alone") << "-" << false << qint64(0);
+        QTest::newRow("empty") << "" << false << qint64(0);
+        QTest::newRow("leading blank") << " 5" << false << qint64(0);
+        QTest::newRow("trailing blank") << "5 " << false << qint64(0);
+        QTest::newRow("dollar hex") << "$1F" << false << qint64(0);
+        QTest::newRow("0x hex") << "0X1F" << false << qint64(0);
+        QTest::newRow("exponent") << "1E3" << false << qint64(0);
+        QTest::newRow("arabic-indic digits") << QStringLiteral("\u0661\u0662") << false << qint64(0);
     }
     void integers()
     {
         QFETCH(QString, text);
         QFETCH(bool, valid);
-        QFETCH(int, number);
-        const std::optional<int32_t> read = ValueConversions::TextToInteger(text);
+        QFETCH(qint64, number);
+        const std::optional<int64_t> read = ValueConversions::TextToInteger(text);
         QCOMPARE(read.has_value(), valid);
         if (valid)
             QCOMPARE(*read, number);

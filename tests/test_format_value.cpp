@@ -172,6 +172,24 @@ private slots:
         QTest::newRow("boolean 2") << uint(SYN_BOOLEAN) << Scalar<Boolean_T>(2) << QStringList{"FALSE"};
         QTest::newRow("integer") << uint(SYN_INTEGER) << Scalar<Integer_T>(-42) << QStringList{"-42"};
         QTest::newRow("counter") << uint(SYN_COUNTER) << Scalar<Counter_T>(2147483647) << QStringList{"2147483647"};
+        QTest::newRow("large integer") << uint(SYN_LARGE_INTEGER) << Scalar<Large_Integer_T>(-9223372036854775807 - 1)
+                                       << QStringList{"-9223372036854775808"};
+        QTest::newRow("large integer past 32 bits")
+            << uint(SYN_LARGE_INTEGER) << Scalar<Large_Integer_T>(5000000000) << QStringList{"5000000000"};
+        // Active Directory's times: 100-nanosecond intervals since 1601, UTC.
+        QTest::newRow("file time") << uint(SYN_FILE_TIME) << Scalar<File_Time_T>(135522288000000000)
+                                   << QStringList{"15/06/2030 12:00:00"};
+        QTest::newRow("file time, fraction of a second dropped")
+            << uint(SYN_FILE_TIME) << Scalar<File_Time_T>(135522288009999999) << QStringList{"15/06/2030 12:00:00"};
+        QTest::newRow("file time past 2038")
+            << uint(SYN_FILE_TIME) << Scalar<File_Time_T>(283696992000000000) << QStringList{"01/01/2500"};
+        QTest::newRow("file time, year 9999")
+            << uint(SYN_FILE_TIME) << Scalar<File_Time_T>(2650467743990000000) << QStringList{"31/12/9999 23:59:59"};
+        QTest::newRow("file time, 1601") << uint(SYN_FILE_TIME) << Scalar<File_Time_T>(1) << QStringList{"01/01/1601"};
+        QTest::newRow("file time 0 is no time")
+            << uint(SYN_FILE_TIME) << Scalar<File_Time_T>(0) << QStringList{"Never"};
+        QTest::newRow("largest file time is no time")
+            << uint(SYN_FILE_TIME) << Scalar<File_Time_T>(9223372036854775807) << QStringList{"Never"};
 
         QTest::newRow("octets 17")
             << uint(SYN_OCTET_STRING) << Octets("ABCDEFGHIJKLMNO\x01\x7F")
@@ -297,7 +315,7 @@ private slots:
     void unknownSyntaxStopsTheRead_data()
     {
         QTest::addColumn<uint>("syntax");
-        for (const uint id : {0u, 28u, 37u, 0x80u | SYN_DIST_NAME, 200u})
+        for (const uint id : {0u, 30u, 37u, 0x80u | SYN_DIST_NAME, 200u})
             QTest::addRow("%u", id) << id;
     }
 
@@ -432,7 +450,9 @@ private slots:
         QTest::newRow("interval") << uint(SYN_INTERVAL) << "Long" << dtInteger;
         for (const SyntaxId id : {SYN_OCTET_LIST, SYN_REPLICA_POINTER, SYN_PO_ADDRESS, SYN_BACK_LINK, SYN_HOLD})
             QTest::addRow("inconnu %u", uint(id)) << uint(id) << "inconnu" << dtUnknown;
-        QTest::newRow("28") << 28u << "inconnu" << dtUnknown;
+        QTest::newRow("large integer") << uint(SYN_LARGE_INTEGER) << "Long" << dtInteger;
+        QTest::newRow("file time") << uint(SYN_FILE_TIME) << "date" << dtDate;
+        QTest::newRow("30") << 30u << "inconnu" << dtUnknown;
         QTest::newRow("37") << 37u << "inconnu" << dtUnknown;
         QTest::newRow("38") << 38u << "inconnu" << dtUnknown;
         QTest::newRow("200") << 200u << "inconnu" << dtUnknown;

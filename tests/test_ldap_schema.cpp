@@ -91,6 +91,63 @@ private slots:
         QCOMPARE(syntaxOf("ignoringChild"), uint32_t(SYN_CI_STRING));
     }
 
+    // Active Directory's subschema as Samba publishes it: quoted syntax OIDs, its own
+    // syntaxes, classes below top, GUIDs and SIDs published as octet strings.
+    void activeDirectorySchema()
+    {
+        const std::vector<std::string> attributes = {
+            "( 1.2.840.113556.1.4.159 NAME 'accountExpires' SYNTAX '1.2.840.113556.1.4.906' SINGLE-VALUE )",
+            "( 1.2.840.113556.1.2.120 NAME 'uSNChanged' SYNTAX '1.2.840.113556.1.4.906' SINGLE-VALUE "
+            "NO-USER-MODIFICATION )",
+            "( 1.2.840.113556.1.4.2 NAME 'objectGUID' SYNTAX '1.3.6.1.4.1.1466.115.121.1.40' SINGLE-VALUE "
+            "NO-USER-MODIFICATION )",
+            "( 1.2.840.113556.1.4.146 NAME 'objectSid' SYNTAX '1.3.6.1.4.1.1466.115.121.1.40' SINGLE-VALUE "
+            "NO-USER-MODIFICATION )",
+            "( 2.5.4.3 NAME 'cn' SYNTAX '1.3.6.1.4.1.1466.115.121.1.15' SINGLE-VALUE )",
+            "( 1.2.840.113556.1.4.656 NAME 'userPrincipalName' SYNTAX '1.3.6.1.4.1.1466.115.121.1.15' SINGLE-VALUE )",
+            "( 1.2.840.113556.1.2.91 NAME 'otherMailbox' SYNTAX '1.2.840.113556.1.4.905' )",
+            "( 1.2.840.113556.1.2.281 NAME 'nTSecurityDescriptor' SYNTAX '1.2.840.113556.1.4.907' SINGLE-VALUE )",
+        };
+        const std::vector<std::string> classes = {
+            "( 2.5.6.0 NAME 'top' ABSTRACT MUST (objectClass $ objectCategory $ nTSecurityDescriptor $ "
+            "instanceType ) )",
+            "( 2.5.6.6 NAME 'person' SUP top STRUCTURAL MUST (cn ) MAY (sn ) )",
+            "( 2.5.6.7 NAME 'organizationalPerson' SUP person STRUCTURAL )",
+            "( 1.2.840.113556.1.5.9 NAME 'user' SUP organizationalPerson STRUCTURAL MAY (accountExpires ) )",
+            "( 2.5.6.5 NAME 'organizationalUnit' SUP top STRUCTURAL MUST (ou ) )",
+            "( 1.2.840.113556.1.3.23 NAME 'container' SUP top STRUCTURAL MUST (cn ) )",
+            "( 1.2.840.113556.1.5.66 NAME 'domain' SUP top ABSTRACT MUST (dc ) )",
+            "( 1.2.840.113556.1.5.67 NAME 'domainDNS' SUP domain STRUCTURAL )",
+            "( 1.2.840.113556.1.5.4 NAME 'builtinDomain' SUP top STRUCTURAL )",
+        };
+        LdapSchema schema;
+        schema.Build(classes, attributes);
+        const auto attribute = [&](const char *name) {
+            const int32_t index = schema.FindAttribute(name);
+            return index < 0 ? LdapSchema::Attribute{} : schema.Attributes()[size_t(index)];
+        };
+        QCOMPARE(attribute("accountExpires").syntax, uint32_t(SYN_FILE_TIME));
+        QCOMPARE(attribute("uSNChanged").syntax, uint32_t(SYN_LARGE_INTEGER));
+        QCOMPARE(attribute("objectGUID").syntax, uint32_t(SYN_CI_STRING));
+        QVERIFY(attribute("objectGUID").encoding == LdapValue::Encoding::Guid);
+        QCOMPARE(attribute("objectSid").syntax, uint32_t(SYN_CI_STRING));
+        QVERIFY(attribute("objectSid").encoding == LdapValue::Encoding::Sid);
+        QCOMPARE(attribute("cn").syntax, uint32_t(SYN_CI_STRING));
+        QVERIFY(attribute("cn").encoding == LdapValue::Encoding::Plain);
+        QCOMPARE(attribute("otherMailbox").syntax, uint32_t(SYN_CI_STRING));
+        QCOMPARE(attribute("nTSecurityDescriptor").syntax, uint32_t(SYN_OCTET_STRING));
+        QCOMPARE(attribute("accountExpires").flags, DS_SINGLE_VALUED_ATTR);
+        QCOMPARE(attribute("otherMailbox").flags, 0u);
+
+        const auto flags = [&](const char *name) { return schema.Classes()[size_t(schema.FindClass(name))].flags; };
+        QCOMPARE(flags("user"), DS_EFFECTIVE_CLASS);
+        QCOMPARE(flags("top"), 0u);
+        QCOMPARE(schema.Classes()[size_t(schema.FindClass("user"))].lists[LdapSchema::SuperClasses],
+                 (std::vector<std::string>{"organizationalPerson", "person", "top"}));
+        for (const char *container : {"organizationalUnit", "container", "domainDNS", "builtinDomain"})
+            QVERIFY2(flags(container) == (DS_EFFECTIVE_CLASS | DS_CONTAINER_CLASS), container);
+    }
+
     void serverNamesSyntaxesAndRules()
     {
         const std::vector<std::string> attributes = {

@@ -82,6 +82,56 @@ private slots:
         QCOMPARE(Number(packed), 60);
     }
 
+    // Active Directory's large integers and times: decimal numbers within 64 bits.
+    void largeIntegers()
+    {
+        std::string packed;
+        int64_t number = 0;
+        for (const uint32_t syntax : {uint32_t(SYN_LARGE_INTEGER), uint32_t(SYN_FILE_TIME)}) {
+            QVERIFY(LdapValue::Pack(syntax, "9223372036854775807", false, packed));
+            QCOMPARE(packed.size(), sizeof number);
+            std::memcpy(&number, packed.data(), sizeof number);
+            QCOMPARE(number, INT64_MAX);
+            QVERIFY(LdapValue::Pack(syntax, "-5000000000", false, packed));
+            std::memcpy(&number, packed.data(), sizeof number);
+            QCOMPARE(number, int64_t(-5000000000));
+            QVERIFY(!LdapValue::Pack(syntax, "9223372036854775808", false, packed));
+            QVERIFY(!LdapValue::Pack(syntax, "1.5", false, packed));
+        }
+    }
+
+    // GUIDs and SIDs as Active Directory's tools write them.
+    void guidsAndSids()
+    {
+        const std::string guid("\x72\x9B\x14\x2C\x22\x70\x53\x47\x9B\x88\x5F\x9E\x7C\xDD\xA4\xA7", 16);
+        std::string text;
+        QVERIFY(LdapValue::GuidText(guid, text));
+        QCOMPARE(text, std::string("2C149B72-7022-4753-9B88-5F9E7CDDA4A7"));
+        QVERIFY(!LdapValue::GuidText(guid.substr(1), text));
+        std::string packed;
+        QVERIFY(LdapValue::Pack(SYN_CI_STRING, guid, false, packed, LdapValue::Encoding::Guid));
+        QCOMPARE(packed, std::string("2C149B72-7022-4753-9B88-5F9E7CDDA4A7"));
+
+        // S-1-5-21-1971412633-2632426111-1236316100-1104: revision 1, 5 parts, authority 5.
+        const std::string sid("\x01\x05\x00\x00\x00\x00\x00\x05"
+                              "\x15\x00\x00\x00"
+                              "\x99\x5E\x81\x75"
+                              "\x7F\xA2\xE7\x9C"
+                              "\xC4\xAF\xB0\x49"
+                              "\x50\x04\x00\x00",
+                              28);
+        QVERIFY(LdapValue::SidText(sid, text));
+        QCOMPARE(text, std::string("S-1-5-21-1971412633-2632426111-1236316100-1104"));
+        QVERIFY(LdapValue::Pack(SYN_CI_STRING, sid, false, packed, LdapValue::Encoding::Sid));
+        QCOMPARE(packed, text);
+        QVERIFY(LdapValue::SidText(std::string("\x01\x00\x00\x00\x00\x00\x00\x00", 8), text));
+        QCOMPARE(text, std::string("S-1-0"));
+        QVERIFY(LdapValue::SidText(std::string("\x01\x00\x01\x00\x00\x00\x00\x00", 8), text));
+        QCOMPARE(text, std::string("S-1-0x010000000000"));
+        QVERIFY(!LdapValue::SidText(sid.substr(0, 27), text));
+        QVERIFY(!LdapValue::Pack(SYN_CI_STRING, sid.substr(0, 20), false, packed, LdapValue::Encoding::Sid));
+    }
+
     void textsNamesAndLines()
     {
         std::string packed;

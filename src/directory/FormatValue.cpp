@@ -268,6 +268,12 @@ bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QS
     case SYN_INTERVAL:
         lines << IntervalToStr(Record<Interval_T>(value));
         break;
+    case SYN_LARGE_INTEGER:
+        lines << QString::number(Record<Large_Integer_T>(value));
+        break;
+    case SYN_FILE_TIME:
+        lines << FileTimeToStr(Record<File_Time_T>(value));
+        break;
     default:
         directory.ReportError(UnknownSyntaxCode,
                               prefix() + QStringLiteral("Syntax is Unknown") + QString::number(syntaxId));

@@ -15,7 +15,7 @@ class tNDS;
 //   attributeName.
 // - prefix: the message prefix of the read in progress, put before every report.
 // Stream failures are reported through directory.ReportError and add no line; the
-// result stays true. An unrecognised syntax (0, or 28 and above) is reported with
+// result stays true. An unrecognised syntax (0, or 30 and above) is reported with
 // code -999 and gives false: the caller ends the attribute's read.
 bool FormatValue(tNDS &directory, uint32_t syntaxId, const void *value, const QString &objectName,
                  const QString &attributeName, const QString &prefix, QStringList &lines);

@@ -35,9 +35,9 @@ const char *const SyntaxTypeNames[SyntaxTypeCount] = {
     "NWTypedName",    // SYN_TYPED_NAME
     "inconnu",        // SYN_HOLD
     "Long",           // SYN_INTERVAL
-    // Rows 28 to 37: ids the directory does not define.
-    "inconnu",
-    "inconnu",
+    "Long",           // SYN_LARGE_INTEGER
+    "date",           // SYN_FILE_TIME
+    // Rows 30 to 37: ids no client defines.
     "inconnu",
     "inconnu",
     "inconnu",

@@ -7,7 +7,8 @@
 #include <cstdint>
 
 // The syntax type names shown in the "Type" column and stored with each condition,
-// one row per syntax id 0 to 37. Syntaxes without a condition kind read "inconnu".
+// one row per syntax id 0 to 37 (28 and 29 are the LDAP client's). Syntaxes without a
+// condition kind read "inconnu".
 inline constexpr int SyntaxTypeCount = 38;
 extern const char *const SyntaxTypeNames[SyntaxTypeCount];
 

@@ -10,7 +10,7 @@
 
 namespace ValueConversions {
 
-std::optional<int32_t> TextToInteger(QStringView text)
+std::optional<int64_t> TextToInteger(QStringView text)
 {
     qsizetype pos = 0;
     const bool negative = !text.isEmpty() && text.front() == u'-';
@@ -18,20 +18,21 @@ std::optional<int32_t> TextToInteger(QStringView text)
         ++pos;
     if (pos == text.size())
         return std::nullopt;
-    // Accumulate as a negative number: its range holds the magnitude of INT32_MIN.
-    constexpr int64_t limit = -int64_t(std::numeric_limits<int32_t>::min());
-    int64_t magnitude = 0;
+    // Accumulate unsigned: its range holds the magnitude of INT64_MIN.
+    constexpr uint64_t limit = uint64_t(std::numeric_limits<int64_t>::max()) + 1;
+    uint64_t magnitude = 0;
     for (; pos < text.size(); ++pos) {
         const char16_t c = text[pos].unicode();
         if (c < u'0' || c > u'9')
             return std::nullopt;
-        magnitude = magnitude * 10 + (c - u'0');
-        if (magnitude > limit)
+        const uint64_t digit = c - u'0';
+        if (magnitude > (limit - digit) / 10)
             return std::nullopt;
+        magnitude = magnitude * 10 + digit;
     }
     if (!negative && magnitude == limit)
         return std::nullopt;
-    return static_cast<int32_t>(negative ? -magnitude : magnitude);
+    return negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
 }
 
 namespace {

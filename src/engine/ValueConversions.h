@@ -11,10 +11,12 @@
 // is read the same way when objects are tested.
 namespace ValueConversions {
 
-// A 32-bit signed integer written in decimal: an optional "+" or "-" then one or more
+// A 64-bit signed integer written in decimal: an optional "+" or "-" then one or more
 // ASCII digits (leading zeros allowed), nothing else — no blanks, no other bases
 // ("$1F", "0x1F"). Nothing when the text is not such a number or is out of range.
-std::optional<int32_t> TextToInteger(QStringView text);
+// 64 bits, so that the large integers of LDAP servers (Active Directory's uSNChanged)
+// compare as numbers; the directory's own integers are 32-bit and read the same.
+std::optional<int64_t> TextToInteger(QStringView text);
 
 // The calendar day of a date text in the locale's short date format, optionally
 // followed by blanks and a time of day in its long time format (hours and minutes,

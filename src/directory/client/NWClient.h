@@ -58,6 +58,7 @@ constexpr uint32_t CLASS_ITEM_LISTS = 5;
 constexpr uint32_t DS_CONTAINER_ENTRY = 0x04;
 constexpr uint32_t DS_CONTAINER_CLASS = 0x01;
 constexpr uint32_t DS_EFFECTIVE_CLASS = 0x02;
+constexpr uint32_t DS_SINGLE_VALUED_ATTR = 0x01;
 constexpr uint32_t DS_HIDDEN_ATTR = 0x10;
 
 // Connection information kinds.

@@ -35,7 +35,10 @@ enum SyntaxId : uint32_t {
     SYN_TYPED_NAME = 25,
     SYN_HOLD = 26,
     SYN_INTERVAL = 27,
-    SYN_COUNT = 28,
+    // Values of LDAP servers that the directory's own syntaxes cannot hold (Active Directory's).
+    SYN_LARGE_INTEGER = 28, // a signed 64-bit integer
+    SYN_FILE_TIME = 29,     // 100-nanosecond intervals since 1601-01-01, UTC, signed 64-bit
+    SYN_COUNT = 30,
 };
 
 // Syntaxes 1 to 5, 10 and 20: the area is the zero-terminated text itself.
@@ -54,6 +57,8 @@ using Integer_T = int32_t;
 using Counter_T = int32_t;
 using Interval_T = int32_t;
 using Time_T = int32_t;
+using Large_Integer_T = int64_t;
+using File_Time_T = int64_t;
 
 struct Octet_String_T {
     uint32_t length;

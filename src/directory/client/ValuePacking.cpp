@@ -138,6 +138,17 @@ int64_t Build(uint32_t syntax, const uint8_t *value, size_t size, uint8_t *base)
         out.Put(0, Integer_T(number));
         return int64_t(out.Size());
     }
+    case SYN_LARGE_INTEGER:
+    case SYN_FILE_TIME: {
+        std::string_view bytes;
+        if (!in.Bytes(sizeof(Large_Integer_T), bytes) || !in.AtEnd())
+            return -1;
+        Large_Integer_T number = 0;
+        std::memcpy(&number, bytes.data(), sizeof number);
+        Layout out(base, sizeof(Large_Integer_T));
+        out.Put(0, number);
+        return int64_t(out.Size());
+    }
     case SYN_OCTET_STRING: {
         const std::string_view bytes = in.Rest();
         Layout out(base, sizeof(Octet_String_T));

@@ -5,9 +5,9 @@
 //
 // Packed forms by syntax (u32/i32 in host order, unaligned; "rest" is every byte to
 // the end of the value):
-// - 1-5, 10, 20 (texts), 9 (octet string), 0 and 28-37 (unknown): the bytes
+// - 1-5, 10, 20 (texts), 9 (octet string), 0 and 30-37 (unknown): the bytes
 // - 6 (case-ignore list), 13 (octet list): count u32, then per item length u32, bytes
-// - 7: one byte; 8, 22, 24, 27: i32
+// - 7: one byte; 8, 22, 24, 27: i32; 28, 29: i64
 // - 11: number length u32, number, parameter bit count u32, parameter bytes (rest)
 // - 12: type u32, address (rest); 14: type u32, address (rest)
 // - 15: name space u32, volume length u32, volume, path (rest)
@@ -29,6 +29,11 @@
 namespace ValuePacking {
 
 inline void AppendU32(std::string &out, uint32_t value)
+{
+    out.append(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+inline void AppendI64(std::string &out, int64_t value)
 {
     out.append(reinterpret_cast<const char *>(&value), sizeof value);
 }

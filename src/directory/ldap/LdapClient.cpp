@@ -394,7 +394,7 @@ NWDSCCODE LdapClient::NWDSWhoAmi(NWDSContextHandle context, char *name, size_t s
         return ERR_BAD_CONTEXT;
     const std::string &bound = ConnectionOf(found->tree).BoundDn();
     if (bound.empty())
-        return CopyOut("", name, size);
+        return CopyOut(ConnectionOf(found->tree).BoundName(), name, size);
     return CopyDotted(*found, bound, name, size);
 }
 

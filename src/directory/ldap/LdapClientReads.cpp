@@ -40,6 +40,7 @@ struct LdapClient::EntryAttributes {
     std::string &packed; // the value packed last
     std::span<const std::string_view> values{};
     size_t next = 0;
+    LdapValue::Encoding encoding = LdapValue::Encoding::Plain;
 
     size_t Count() const { return chosen.size(); }
     const LdapSchema::Attribute &Definition(size_t a) const { return schema.Attributes()[chosen[a]->attribute]; }
@@ -50,6 +51,7 @@ struct LdapClient::EntryAttributes {
     {
         values = entry.ValuesOf(*chosen[a]);
         next = skip;
+        encoding = Definition(a).encoding;
     }
     bool Next(uint32_t syntax, std::string_view &value)
     {
@@ -60,7 +62,7 @@ struct LdapClient::EntryAttributes {
             if (index >= 0)
                 value = schema.Classes()[size_t(index)].name;
         }
-        if (!LdapValue::Pack(syntax, value, typeless, packed))
+        if (!LdapValue::Pack(syntax, value, typeless, packed, encoding))
             return false;
         value = packed;
         return true;
@@ -106,7 +108,16 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
         const bool any = valueReader.Next(tag, first) && tag == LdapBerReader::OctetString;
         // What a listing asks for besides the user attributes is not the object's.
         if (Named(type, "structuralObjectClass")) {
-            if (any)
+            // Active Directory names the whole chain, top first: then the most specific
+            // of them is chosen as among the entry's classes.
+            LdapBerReader rest(values);
+            std::string_view value;
+            size_t count = 0;
+            while (any && rest.Next(tag, value) && tag == LdapBerReader::OctetString) {
+                classes.classes.push_back(value);
+                ++count;
+            }
+            if (count == 1)
                 classes.structural = first;
         } else if (Named(type, "hasSubordinates")) {
             classes.subordinates = any && first == "TRUE";

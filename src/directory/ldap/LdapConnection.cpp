@@ -168,7 +168,7 @@ bool LdapConnection::Establish(QString *error)
                              .arg(server, config.bindDn, Words(result));
             return false;
         }
-        boundDn_ = dn.toStdString();
+        Identify(dn.toStdString());
     }
     if (!ReadRootEntry(config, error))
         return false;
@@ -177,6 +177,28 @@ bool LdapConnection::Establish(QString *error)
     if (ldap_get_option(ld, LDAP_OPT_SOCKBUF, &socket) == LDAP_OPT_SUCCESS && socket)
         ber_sockbuf_add_io(socket, &ber_sockbuf_io_readahead, LBER_SBIOD_LEVEL_PROVIDER, nullptr);
     return true;
+}
+
+void LdapConnection::Identify(const std::string &bindName)
+{
+    boundDn_.clear();
+    boundName_.clear();
+    berval *identity = nullptr;
+    std::string told;
+    if (ldap_whoami_s(ld_, &identity, nullptr, nullptr) == LDAP_SUCCESS && identity && identity->bv_val)
+        told.assign(identity->bv_val, identity->bv_len);
+    ber_bvfree(identity);
+    if (told.starts_with("dn:") && told.size() > 3) {
+        boundDn_ = told.substr(3);
+        return;
+    }
+    LDAPDN parsed = nullptr;
+    if (ldap_str2dn(bindName.c_str(), &parsed, LDAP_DN_FORMAT_LDAPV3) == LDAP_SUCCESS && parsed) {
+        ldap_dnfree(parsed);
+        boundDn_ = bindName;
+        return;
+    }
+    boundName_ = told.starts_with("u:") && told.size() > 2 ? told.substr(2) : bindName;
 }
 
 bool LdapConnection::ReadRootEntry(const LdapServerConfig &config, QString *error)

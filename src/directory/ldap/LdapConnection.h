@@ -31,8 +31,12 @@ public:
     // The tree name: the configured one, or the host name in capitals.
     const QString &TreeName() const { return tree_; }
     // The bound name (empty when anonymous), the default context, the naming contexts
-    // and the subschema entry, as DNs.
+    // and the subschema entry, as DNs. The bound name is the one the server tells ("Who
+    // am I?") where it tells a DN, else the bind name when that is a DN; a bind as a UPN
+    // (admin@acme.test) or a down-level name (ACME\admin) the server does not turn into
+    // a DN leaves it empty and BoundName the name as the server tells it or as given.
     const std::string &BoundDn() const { return boundDn_; }
+    const std::string &BoundName() const { return boundName_; }
     const std::string &BaseDn() const { return baseDn_; }
     const std::vector<std::string> &NamingContexts() const { return namingContexts_; }
     const std::string &SubschemaDn() const { return subschemaDn_; }
@@ -73,6 +77,8 @@ private:
     // Connects, sets TLS up, binds and reads the root entry; false with *error.
     bool Establish(QString *error);
     bool ReadRootEntry(const LdapServerConfig &config, QString *error);
+    // Sets the bound name after a bind as bindName.
+    void Identify(const std::string &bindName);
     int SearchOnce(const std::string &base, int scope, const char *filter, const char *const *attributes,
                    bool attributesOnly, LDAPControl **controls, LDAPMessage **result);
     // What a TLS failure asks of the server's certificate.
@@ -90,6 +96,7 @@ private:
     LDAP *ld_ = nullptr;
     QString tree_;
     std::string boundDn_;
+    std::string boundName_;
     std::string baseDn_;
     std::vector<std::string> namingContexts_;
     std::string subschemaDn_;

@@ -17,8 +17,11 @@ namespace {
 // Super class chains and attribute super types are followed this deep at most.
 constexpr int MaxDepth = 32;
 
-const char *const ContainerClasses[] = {"organization", "organizationalUnit", "country",  "locality",
-                                        "domain",       "dcObject",           "container"};
+// Active Directory's classes derive from top: its containers are named as well.
+const char *const ContainerClasses[] = {
+    "organization",        "organizationalUnit",  "country",   "locality",     "domain",        "dcObject",
+    "container",           "builtinDomain",       "domainDNS", "lostAndFound", "configuration", "dMD",
+    "msDS-QuotaContainer", "infrastructureUpdate"};
 
 struct RawAttribute {
     std::string oid;
@@ -26,6 +29,7 @@ struct RawAttribute {
     std::string sup;
     std::string syntaxOid;
     std::string equalityOid;
+    bool singleValued = false;
     std::string ndsName;
     int ndsSyntax = -1;
 };
@@ -189,6 +193,7 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
         raw.sup = type->at_sup_oid ? type->at_sup_oid : "";
         raw.syntaxOid = type->at_syntax_oid ? type->at_syntax_oid : "";
         raw.equalityOid = type->at_equality_oid ? type->at_equality_oid : "";
+        raw.singleValued = type->at_single_value != 0;
         if (const auto names = Extension(type->at_extensions, "X-NDS_NAME"); !names.empty())
             raw.ndsName = names.front();
         if (const auto syntaxes = Extension(type->at_extensions, "X-NDS_SYNTAX"); !syntaxes.empty())
@@ -213,13 +218,17 @@ void LdapSchema::Build(const std::vector<std::string> &objectClasses, const std:
         Attribute attribute;
         attribute.ldapName = raw.names.empty() ? raw.oid : raw.names.front();
         attribute.name = raw.ndsName.empty() ? attribute.ldapName : raw.ndsName;
+        attribute.flags = raw.singleValued ? DS_SINGLE_VALUED_ATTR : 0;
         if (raw.ndsSyntax >= 0) {
             attribute.syntax = uint32_t(raw.ndsSyntax);
         } else {
             const std::string syntax = inherited(raw, &RawAttribute::syntaxOid);
             const std::string equality = inherited(raw, &RawAttribute::equalityOid);
-            attribute.syntax = LdapSyntaxes::SyntaxOf(syntax.empty() ? nullptr : syntax.c_str(),
-                                                      equality.empty() ? nullptr : equality.c_str());
+            const LdapSyntaxes::Kind kind = LdapSyntaxes::KindOf(
+                attribute.ldapName, LdapSyntaxes::SyntaxOf(syntax.empty() ? nullptr : syntax.c_str(),
+                                                           equality.empty() ? nullptr : equality.c_str()));
+            attribute.syntax = kind.syntax;
+            attribute.encoding = kind.encoding;
         }
         const uint32_t index = uint32_t(attributes_.size());
         attributeIndex_.emplace(CaseFold::Folded(attribute.name), index);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "directory/client/TextHash.h"
+#include "directory/ldap/LdapValue.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +26,7 @@ public:
         std::string ldapName; // the first LDAP name (or the OID), used in requests
         uint32_t syntax = 0;
         uint32_t flags = 0;
+        LdapValue::Encoding encoding = LdapValue::Encoding::Plain; // how the server sends the values
     };
     // Item lists of a class in the directory's order.
     enum List { SuperClasses, Containment, Naming, Mandatory, Optional, ListCount };

@@ -5,6 +5,7 @@
 #include "directory/ldap/LdapName.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -37,7 +38,7 @@ int64_t DaysFromCivil(int64_t y, int m, int d)
     return era * 146097 + doe - 719468;
 }
 
-bool Integer(std::string_view text, int32_t &number)
+template <class Number> bool Integer(std::string_view text, Number &number)
 {
     if (text.empty())
         return false;
@@ -69,7 +70,56 @@ bool Lines(std::string_view value, std::vector<std::string> &lines)
     return true;
 }
 
+uint32_t LittleEndian32(std::string_view bytes, size_t at)
+{
+    uint32_t value = 0;
+    for (size_t i = 4; i-- > 0;)
+        value = value << 8 | uint8_t(bytes[at + i]);
+    return value;
+}
+
 } // namespace
+
+bool GuidText(std::string_view bytes, std::string &text)
+{
+    if (bytes.size() != 16)
+        return false;
+    // The first three groups are little-endian, the last two in the order of the bytes.
+    constexpr int Order[] = {3, 2, 1, 0, -1, 5, 4, -1, 7, 6, -1, 8, 9, -1, 10, 11, 12, 13, 14, 15};
+    constexpr char Hex[] = "0123456789ABCDEF";
+    text.clear();
+    for (const int at : Order) {
+        if (at < 0) {
+            text.push_back('-');
+            continue;
+        }
+        const auto byte = uint8_t(bytes[size_t(at)]);
+        text.push_back(Hex[byte >> 4]);
+        text.push_back(Hex[byte & 15]);
+    }
+    return true;
+}
+
+bool SidText(std::string_view bytes, std::string &text)
+{
+    if (bytes.size() < 8 || bytes.size() != 8 + 4 * size_t(uint8_t(bytes[1])))
+        return false;
+    uint64_t authority = 0;
+    for (size_t i = 2; i < 8; ++i)
+        authority = authority << 8 | uint8_t(bytes[i]);
+    text = "S-" + std::to_string(uint8_t(bytes[0])) + '-';
+    if (authority >> 32) {
+        // Authorities past 32 bits are written in hexadecimal, as Windows writes them.
+        char digits[24];
+        std::snprintf(digits, sizeof digits, "0x%012llX", static_cast<unsigned long long>(authority));
+        text += digits;
+    } else {
+        text += std::to_string(authority);
+    }
+    for (size_t at = 8; at < bytes.size(); at += 4)
+        text += '-' + std::to_string(LittleEndian32(bytes, at));
+    return true;
+}
 
 bool SecondsOf(std::string_view time, int32_t &seconds)
 {
@@ -128,9 +178,15 @@ bool SecondsOf(std::string_view time, int32_t &seconds)
     return true;
 }
 
-bool Pack(uint32_t syntax, std::string_view value, bool typelessNames, std::string &packed)
+bool Pack(uint32_t syntax, std::string_view value, bool typelessNames, std::string &packed, Encoding encoding)
 {
     packed.clear();
+    if (encoding != Encoding::Plain) {
+        std::string text;
+        if (!(encoding == Encoding::Guid ? GuidText(value, text) : SidText(value, text)))
+            return false;
+        return Pack(syntax, text, typelessNames, packed);
+    }
     switch (syntax) {
     case SYN_DIST_NAME: {
         std::string dotted;
@@ -167,6 +223,14 @@ bool Pack(uint32_t syntax, std::string_view value, bool typelessNames, std::stri
         if (!Integer(value, number))
             return false;
         ValuePacking::AppendU32(packed, uint32_t(number));
+        return true;
+    }
+    case SYN_LARGE_INTEGER:
+    case SYN_FILE_TIME: {
+        int64_t number = 0;
+        if (!Integer(value, number))
+            return false;
+        ValuePacking::AppendI64(packed, number);
         return true;
     }
     case SYN_TIME: {

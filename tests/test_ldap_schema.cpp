@@ -95,6 +95,8 @@ private slots:
     // syntaxes, classes below top, GUIDs and SIDs published as octet strings.
     void activeDirectorySchema()
     {
+        // Some definitions are written on two lines.
+        // NOLINTBEGIN(bugprone-suspicious-missing-comma)
         const std::vector<std::string> attributes = {
             "( 1.2.840.113556.1.4.159 NAME 'accountExpires' SYNTAX '1.2.840.113556.1.4.906' SINGLE-VALUE )",
             "( 1.2.840.113556.1.2.120 NAME 'uSNChanged' SYNTAX '1.2.840.113556.1.4.906' SINGLE-VALUE "
@@ -120,6 +122,7 @@ private slots:
             "( 1.2.840.113556.1.5.67 NAME 'domainDNS' SUP domain STRUCTURAL )",
             "( 1.2.840.113556.1.5.4 NAME 'builtinDomain' SUP top STRUCTURAL )",
         };
+        // NOLINTEND(bugprone-suspicious-missing-comma)
         LdapSchema schema;
         schema.Build(classes, attributes);
         const auto attribute = [&](const char *name) {

@@ -1,6 +1,7 @@
 // The LDAP client against a slapd of its own, through the connection and the object
 // reader as the rest of the program uses them.
 
+#include "ClientListing.h"
 #include "LdapFixture.h"
 #include "SlapdServer.h"
 #include "directory/TNW4Object.h"
@@ -411,28 +412,11 @@ private slots:
         QVERIFY2(session->client, qPrintable(session->error));
         NWClient &client = *session->client;
         const auto names = [&client](const char *nameContext, bool typeless, const char *container) {
-            QStringList listed;
             const NWDSContextHandle context = client.NWDSCreateContext();
             uint32_t flags = typeless ? DCV_TYPELESS_NAMES : 0;
             client.NWDSSetContext(context, DCK_FLAGS, &flags);
             client.NWDSSetContext(context, DCK_NAME_CONTEXT, nameContext);
-            Buf_T *buffer = nullptr;
-            client.NWDSAllocBuf(0xFC00, &buffer);
-            int32_t iteration = -1;
-            do {
-                if (client.NWDSList(context, container, &iteration, buffer) != 0)
-                    break;
-                uint32_t count = 0;
-                client.NWDSGetObjectCount(context, buffer, &count);
-                for (uint32_t i = 0; i < count; ++i) {
-                    char name[MAX_DN_BYTES] = {};
-                    Object_Info_T info{};
-                    uint32_t attributes = 0;
-                    if (client.NWDSGetObjectName(context, buffer, name, sizeof name, &attributes, &info) == 0)
-                        listed << QString::fromUtf8(name);
-                }
-            } while (iteration != -1);
-            client.NWDSFreeBuf(buffer);
+            const QStringList listed = ListNames(client, context, container).names;
             client.NWDSFreeContext(context);
             return listed;
         };

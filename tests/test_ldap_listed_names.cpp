@@ -1,6 +1,7 @@
 // The names a listing hands out read back to their entries; an entry whose name no
 // dotted name carries fails the listing, with its name in the server's words.
 
+#include "ClientListing.h"
 #include "SlapdServer.h"
 #include "directory/ldap/LdapClient.h"
 
@@ -16,36 +17,13 @@ const QByteArray kLdif = "dn: o=[Root]\nobjectClass: organization\no: [Root]\n\n
                          "dn: cn=ok,ou=Odd,o=[Root]\nobjectClass: person\ncn: ok\nsn: Ok\n\n"
                          "dn: cn=a\\00b,ou=Odd,o=[Root]\nobjectClass: person\ncn:: YQBi\nsn: Zero\n\n";
 
-struct Listed {
-    NWDSCCODE code = 0; // of the call that ended the listing
-    QStringList names;
-};
-
 // Lists container, typeless names from the top.
-Listed List(NWClient &client, const char *container)
+ClientListing List(NWClient &client, const char *container)
 {
-    Listed listed;
     const NWDSContextHandle context = client.NWDSCreateContext();
     uint32_t flags = DCV_TYPELESS_NAMES;
     client.NWDSSetContext(context, DCK_FLAGS, &flags);
-    Buf_T *buffer = nullptr;
-    client.NWDSAllocBuf(0xFC00, &buffer);
-    int32_t iteration = -1;
-    do {
-        listed.code = client.NWDSList(context, container, &iteration, buffer);
-        if (listed.code != 0)
-            break;
-        uint32_t count = 0;
-        client.NWDSGetObjectCount(context, buffer, &count);
-        for (uint32_t i = 0; i < count; ++i) {
-            char name[MAX_DN_BYTES] = {};
-            Object_Info_T info{};
-            uint32_t attributes = 0;
-            if (client.NWDSGetObjectName(context, buffer, name, sizeof name, &attributes, &info) == 0)
-                listed.names << QString::fromUtf8(name);
-        }
-    } while (iteration != -1);
-    client.NWDSFreeBuf(buffer);
+    ClientListing listed = ListNames(client, context, container);
     client.NWDSFreeContext(context);
     return listed;
 }
@@ -79,10 +57,10 @@ private slots:
     // listing is its own, not the naming contexts.
     void rootValueReadsBackToItsEntry()
     {
-        const Listed top = List(*client_, "[Root]");
+        const ClientListing top = List(*client_, "[Root]");
         QCOMPARE(top.code, 0);
         QCOMPARE(top.names, QStringList{"\\[Root]"});
-        const Listed below = List(*client_, top.names.front().toUtf8().constData());
+        const ClientListing below = List(*client_, top.names.front().toUtf8().constData());
         QCOMPARE(below.code, 0);
         QCOMPARE(below.names, (QStringList{"Sales", "Odd"})); // below the name context, the top entry
     }
@@ -91,7 +69,7 @@ private slots:
     // the entries before it, then fails with the name in the server's words.
     void zeroInNameFailsTheListing()
     {
-        const Listed odd = List(*client_, "Odd.\\[Root]");
+        const ClientListing odd = List(*client_, "Odd.\\[Root]");
         QCOMPARE(odd.names, QStringList{"ok.Odd"});
         QCOMPARE(odd.code, ERR_NO_SUCH_ENTRY);
         QCOMPARE(client_->TakeServerWords(odd.code),

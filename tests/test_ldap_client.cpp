@@ -416,7 +416,7 @@ private slots:
             uint32_t flags = typeless ? DCV_TYPELESS_NAMES : 0;
             client.NWDSSetContext(context, DCK_FLAGS, &flags);
             client.NWDSSetContext(context, DCK_NAME_CONTEXT, nameContext);
-            const QStringList listed = ListNames(client, context, container).names;
+            QStringList listed = ListNames(client, context, container).names;
             client.NWDSFreeContext(context);
             return listed;
         };

@@ -89,6 +89,11 @@ public:
     bool Lost() const override;
     void ExpectReads(const std::vector<std::string> &attributes, bool descends) override;
 
+    // How many entries of an open paged listing are read ahead, at most, when another
+    // paged search starts on its connection (DefaultReadAhead unless set).
+    void SetReadAhead(size_t entries) { readAhead_ = entries; }
+    static constexpr size_t DefaultReadAhead = 50000;
+
 protected:
     uint32_t PrimaryTree() const override { return 0; }
     std::string DefaultNameContext(uint32_t tree) override { return trees_[tree].connection->BaseDn(); }
@@ -207,6 +212,11 @@ private:
     NWDSCCODE List(NWDSContextHandle context, const char *object, int32_t *iterationHandle, Buf_T *subordinates,
                    bool containersOnly);
     NWDSCCODE FetchPage(Listing &listing);
+    // Before a paged search starts on the connection of starting: a server may keep one
+    // paged search per connection (slapd does), so every other listing open on it reads
+    // its remaining pages ahead, up to readAhead_ entries; one that has more then gives
+    // its cookie up and starts over later past the entries the server sent.
+    void SettleOpenListings(const Listing &starting);
     // Drops an open listing, abandoning the page asked for ahead.
     void CloseListing(std::map<int32_t, Listing>::iterator listing);
     NWDSCCODE FetchTop(Listing &listing);
@@ -248,6 +258,7 @@ private:
 
     std::vector<Tree> trees_;
     std::map<int32_t, Listing> listings_;
+    size_t readAhead_ = DefaultReadAhead;
     int32_t nextListing_ = 0;
     std::deque<ReadEntry> reads_;
     // Entries read with their listings, by ReadKey.

@@ -255,6 +255,8 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
     }
     for (int attempt = 0; attempt < 2 && !paged; ++attempt) {
         bool continued = listing.started && !listing.cookie.empty();
+        if (!continued)
+            SettleOpenListings(listing);
         if (continued && listing.session != connection.Session()) {
             // The connection was made again since the last page: the new one knows
             // nothing of the paged search, which starts over past the entries listed.
@@ -321,6 +323,29 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
     if (status != LDAP_SUCCESS)
         listing.stopped = Failed(listing.tree, status);
     return 0;
+}
+
+void LdapClient::SettleOpenListings(const Listing &starting)
+{
+    LdapConnection &connection = ConnectionOf(starting.tree);
+    if (!connection.Pages())
+        return;
+    for (auto &[id, open] : listings_) {
+        if (&open == &starting || open.tree != starting.tree || open.cookie.empty() || !open.more ||
+            open.stopped != 0 || open.session != connection.Session())
+            continue;
+        while (open.more && open.stopped == 0 && !open.cookie.empty() && open.pending.size() < readAhead_)
+            FetchPage(open);
+        if (!open.more || open.stopped != 0 || open.cookie.empty())
+            continue;
+        // Past what may be read ahead: the listing starts over when its entries run
+        // out, past those the server has sent.
+        if (open.sent >= 0)
+            connection.Abandon(std::exchange(open.sent, -1));
+        open.cookie.clear();
+        open.skip = open.received;
+        open.received = 0;
+    }
 }
 
 void LdapClient::CloseListing(std::map<int32_t, Listing>::iterator listing)

@@ -191,11 +191,10 @@ void LdapClient::ExpectReads(const std::vector<std::string> &attributes, bool de
     expectedDescends_ = descends;
     for (Tree &tree : trees_)
         tree.request.reset();
-    // What was fetched for a run that is over holds only what it read.
-    if (attributes.empty()) {
-        prefetched_.Clear();
-        lastRead_.valid = false;
-    }
+    // What was fetched before a run holds other attributes, and for a run that is over
+    // only what it read.
+    prefetched_.Clear();
+    lastRead_.valid = false;
 }
 
 bool LdapClient::BelowOpenListing(uint32_t tree, const std::string &dn) const
@@ -394,7 +393,11 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         // A new run reads afresh; the listings of its sub-containers keep what it listed.
         reads_.clear();
         lastRead_.valid = false;
-        if (!BelowOpenListing(found->tree, listing.dn))
+        // Outside a run, what was kept goes when a listing starts that is not below one
+        // still open; a run keeps all it listed (within the store's bound) until it
+        // ends, for a recursive one leaves each container's listing before it lists the
+        // next container.
+        if (expected_.empty() && !BelowOpenListing(found->tree, listing.dn))
             prefetched_.Clear();
         if (listings_.size() >= OpenListings)
             CloseListing(listings_.begin());

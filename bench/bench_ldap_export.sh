@@ -8,6 +8,7 @@
 set -euo pipefail
 cli=$(realpath "$1")
 count=${2:-100000}
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 slapd_pid=""
 cleanup() {
@@ -16,7 +17,7 @@ cleanup() {
 }
 trap cleanup EXIT
 cd "$work"
-mkdir db
+source "$here/bench_slapd.sh"
 
 awk -v n="$count" 'BEGIN {
     print "dn: o=Bench\nobjectClass: organization\no: Bench\n"
@@ -28,32 +29,7 @@ awk -v n="$count" 'BEGIN {
     }
 }' > data.ldif
 
-cat > slapd.conf <<CONF
-include /etc/ldap/schema/core.schema
-include /etc/ldap/schema/cosine.schema
-include /etc/ldap/schema/inetorgperson.schema
-pidfile $work/slapd.pid
-modulepath /usr/lib/ldap
-moduleload back_mdb
-database mdb
-maxsize 4294967296
-suffix "o=Bench"
-rootdn "cn=admin,o=Bench"
-rootpw secret
-directory $work/db
-CONF
-printf 'secret' > admin.pw
-chmod 600 admin.pw
-/usr/sbin/slapadd -q -f slapd.conf -l data.ldif
-
-port=$((20000 + RANDOM % 20000))
-uri="ldap://127.0.0.1:$port"
-/usr/sbin/slapd -d 0 -f slapd.conf -h "$uri" > slapd.log 2>&1 &
-slapd_pid=$!
-for _ in $(seq 100); do
-    ldapsearch -x -H "$uri" -b "" -s base >/dev/null 2>&1 && break
-    sleep 0.1
-done
+start_bench_slapd
 
 # The query: users of Users.Bench whose title exists, sorted; cn, sn, givenName, the
 # telephone numbers (two each) and mail.
@@ -61,13 +37,6 @@ printf '[options]\r\nclass=inetOrgPerson\r\nseparator=Tab\r\nvalseparator=Space\
 bind=(-x -H "$uri" -D "cn=admin,o=Bench" -y admin.pw)
 attributes=(cn sn givenName telephoneNumber mail title)
 
-measure() { # label, command...: seconds and peak memory (MiB)
-    local label=$1
-    shift
-    /usr/bin/time -f "%e %M" -o time.txt "$@"
-    read -r seconds kib < time.txt
-    printf '%-34s %8.2f s %8.1f MiB\n' "$label" "$seconds" "$(awk -v k="$kib" 'BEGIN { print k / 1024 }')"
-}
 
 # One search first, untimed, so that every command timed meets a server whose caches
 # hold the entries (the first to run would otherwise pay for loading them).

@@ -26,16 +26,9 @@ cleanup() {
 }
 trap cleanup EXIT
 cd "$work"
-mkdir db
+source "$here/bench_slapd.sh"
 PATH=$PATH:/usr/sbin
 
-measure() { # label, command...: seconds and peak memory (MiB)
-    local label=$1
-    shift
-    /usr/bin/time -f "%e %M" -o time.txt "$@"
-    read -r seconds kib < time.txt
-    printf '%-34s %8.2f s %8.1f MiB\n' "$label" "$seconds" "$(awk -v k="$kib" 'BEGIN { print k / 1024 }')"
-}
 
 # A query file of the users of class below context, recursive, sorted, with properties.
 query() { # file class context properties...
@@ -103,31 +96,7 @@ awk -v n="$count" '
         }
     }' > data.ldif
 
-cat > slapd.conf <<CONF
-include /etc/ldap/schema/core.schema
-include /etc/ldap/schema/cosine.schema
-include /etc/ldap/schema/inetorgperson.schema
-pidfile $work/slapd.pid
-modulepath /usr/lib/ldap
-moduleload back_mdb
-database mdb
-maxsize 4294967296
-suffix "o=Bench"
-rootdn "cn=admin,o=Bench"
-rootpw secret
-directory $work/db
-CONF
-printf 'secret' > admin.pw
-chmod 600 admin.pw
-slapadd -q -f slapd.conf -l data.ldif
-port=$((20000 + RANDOM % 20000))
-uri="ldap://127.0.0.1:$port"
-slapd -d 0 -f slapd.conf -h "$uri" > slapd.log 2>&1 &
-slapd_pid=$!
-for _ in $(seq 100); do
-    ldapsearch -x -H "$uri" -b "" -s base >/dev/null 2>&1 && break
-    sleep 0.1
-done
+start_bench_slapd
 
 attributes=(cn sn givenName telephoneNumber mail)
 query nested.req inetOrgPerson Bench "${attributes[@]}"

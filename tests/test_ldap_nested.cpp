@@ -1,7 +1,8 @@
 // Recursive exports of a nested slapd tree whose containers hold more than a page of
 // entries, with sub-containers among a parent's first entries and among its last: every
 // object is exported once, in the order a directory file of the same tree gives, whether
-// an open listing's remaining pages are read ahead whole or it starts over later.
+// one subtree search serves the listings or each container is listed on its own (an open
+// listing's remaining pages read ahead whole, or it starts over later).
 
 #include "LdapFixture.h"
 #include "SlapdServer.h"
@@ -41,6 +42,9 @@ Container Tree()
     Container late{"Late", 20, {}, {}};
     return {"People", 2500, {eng, sales}, {late}};
 }
+
+// What the server logs for a one-level search of People or a container below it.
+constexpr char PeopleListings[] = "ou=People,o=Acme\" scope=1 ";
 
 constexpr int Users = 2500 + 1500 + 700 + 50 + 20;
 
@@ -91,6 +95,22 @@ QJsonObject Schema()
         QJsonObject{
             {"name", "inetOrgPerson"}, {"flags", 2}, {"naming", QJsonArray{"cn"}}, {"optional", QJsonArray{"sn"}}}};
     return QJsonObject{{"attributes", attributes}, {"classes", classes}};
+}
+
+// The ways a run lists a nested tree: one subtree search serving every container's
+// listing; a listing per container, where a sub-container is listed while its
+// parent's paged listing is open and the parent's remaining pages are read ahead, or
+// past the read-ahead allowed the parent gives its place up and starts over later
+// past the entries it had listed; a subtree past its bound, listed a level at a time.
+void AddRuns()
+{
+    QTest::addColumn<size_t>("subtreeEntries");
+    QTest::addColumn<size_t>("readAhead");
+    QTest::addColumn<bool>("subtree");
+    QTest::newRow("one subtree search") << LdapClient::DefaultSubtreeEntries << LdapClient::DefaultReadAhead << true;
+    QTest::newRow("a level at a time") << size_t(0) << LdapClient::DefaultReadAhead << false;
+    QTest::newRow("past the read-ahead") << size_t(0) << size_t(100) << false;
+    QTest::newRow("a subtree past its bound") << size_t(1000) << LdapClient::DefaultReadAhead << false;
 }
 
 class Lines : public TExportObserver
@@ -197,37 +217,37 @@ private slots:
         passwordFile_ = server_.WriteOwnerOnly("admin.pw", "secret\n");
     }
 
-    // A sub-container is listed while its parent's paged listing is open: the parent's
-    // remaining pages are read ahead, and every user comes once, in the tree's order.
+    // Every user once, in the tree's order, with its container, each read with its
+    // listing.
+    void nestedContainersOfSeveralPagesExportEveryObject_data() { AddRuns(); }
     void nestedContainersOfSeveralPagesExportEveryObject()
     {
+        QFETCH(size_t, subtreeEntries);
+        QFETCH(size_t, readAhead);
+        QFETCH(bool, subtree);
         auto client = Connect();
-        const int before = ObjectSearches();
+        client->SetSubtreeEntries(subtreeEntries);
+        client->SetReadAhead(readAhead);
+        const int objectSearches = ObjectSearches();
+        const int oneLevel = server_.Logged(PeopleListings);
         const Outcome outcome = Export(*client);
         QVERIFY2(outcome.reports.isEmpty(), qPrintable(outcome.reports.join('\n')));
         QCOMPARE(outcome.lines, Expected());
-        QCOMPARE(ObjectSearches(), before);
-    }
-
-    // Past the read-ahead allowed, an open listing gives its place up and starts over
-    // later, past the entries it had listed.
-    void aListingPastItsReadAheadStartsOverWhereItWas()
-    {
-        auto client = Connect();
-        client->SetReadAhead(100);
-        const int before = ObjectSearches();
-        const Outcome outcome = Export(*client);
-        QVERIFY2(outcome.reports.isEmpty(), qPrintable(outcome.reports.join('\n')));
-        QCOMPARE(outcome.lines, Expected());
-        QCOMPARE(ObjectSearches(), before);
+        QCOMPARE(ObjectSearches(), objectSearches);
+        QCOMPARE(server_.Logged(PeopleListings) == oneLevel, subtree);
     }
 
     // A sorted run reads its objects once all are listed: what it listed is kept for it
     // to the end, also of containers whose listings closed before the next one started,
     // and no object is asked for on its own.
+    void aRunKeepsWhatItListedToItsEnd_data() { AddRuns(); }
     void aRunKeepsWhatItListedToItsEnd()
     {
+        QFETCH(size_t, subtreeEntries);
+        QFETCH(size_t, readAhead);
         auto client = Connect();
+        client->SetSubtreeEntries(subtreeEntries);
+        client->SetReadAhead(readAhead);
         const int objectSearches = ObjectSearches();
         const Outcome outcome = Export(*client, QStringLiteral("Acme"));
         QVERIFY2(outcome.reports.isEmpty(), qPrintable(outcome.reports.join('\n')));

@@ -93,6 +93,10 @@ public:
     // paged search starts on its connection (DefaultReadAhead unless set).
     void SetReadAhead(size_t entries) { readAhead_ = entries; }
     static constexpr size_t DefaultReadAhead = 50000;
+    // How many entries one subtree search may bring for a run that descends (0: none;
+    // DefaultSubtreeEntries unless set).
+    void SetSubtreeEntries(size_t entries) { subtreeEntries_ = entries; }
+    static constexpr size_t DefaultSubtreeEntries = 250000;
 
 protected:
     uint32_t PrimaryTree() const override { return 0; }
@@ -110,7 +114,10 @@ private:
     struct Request {
         std::vector<std::string> names;       // LDAP names
         std::vector<const char *> attributes; // the names', then null
-        std::vector<bool> kept;               // by schema index: the attributes the run reads
+        // The same without hasSubordinates, for a subtree search: the entries below an
+        // entry tell that it has subordinates.
+        std::vector<const char *> subtreeAttributes;
+        std::vector<bool> kept; // by schema index: the attributes the run reads
     };
     struct Tree {
         std::unique_ptr<LdapConnection> connection;
@@ -139,6 +146,7 @@ private:
         bool whole = true;                      // the entries come with their values
         std::shared_ptr<const Request> request; // which values; null: all user attributes
         std::string dn;
+        bool subtree = false; // a subtree search, else one level
         std::string cookie;
         bool started = false;
         bool more = true;
@@ -217,6 +225,13 @@ private:
     // its remaining pages ahead, up to readAhead_ entries; one that has more then gives
     // its cookie up and starts over later past the entries the server sent.
     void SettleOpenListings(const Listing &starting);
+    // Listings of objects for a run that descends: the first one (the run's container)
+    // fetches all entries below it with one paged subtree search, up to subtreeEntries_
+    // of them, and its own and each sub-container's listing is then served from there,
+    // in the order the server sent the entries. Past that many, or when the search
+    // fails, the listings search one level each. Whether listing was served so.
+    bool FromSubtree(Listing &listing);
+    bool FetchSubtree(const Listing &first);
     // Drops an open listing, abandoning the page asked for ahead.
     void CloseListing(std::map<int32_t, Listing>::iterator listing);
     NWDSCCODE FetchTop(Listing &listing);
@@ -259,6 +274,21 @@ private:
     std::vector<Tree> trees_;
     std::map<int32_t, Listing> listings_;
     size_t readAhead_ = DefaultReadAhead;
+    size_t subtreeEntries_ = DefaultSubtreeEntries;
+    // The entries below one container of a tree fetched by a subtree search, by their
+    // parent's key (LdapName::Key) in the order sent; a container served is taken out.
+    struct Subtree {
+        bool valid = false;
+        uint32_t tree = 0;
+        std::vector<LdapName::Rdn> top;
+        struct Children {
+            std::deque<ListedEntry> entries;
+            size_t count = 0; // entries below the container
+            bool served = false;
+        };
+        std::unordered_map<std::string, Children, TextHash, std::equal_to<>> children;
+    };
+    Subtree subtree_;
     int32_t nextListing_ = 0;
     std::deque<ReadEntry> reads_;
     // Entries read with their listings, by ReadKey.

@@ -170,9 +170,13 @@ std::shared_ptr<const LdapClient::Request> LdapClient::RequestOf(uint32_t tree)
         request->names.emplace_back("structuralObjectClass");
         if (expectedDescends_)
             request->names.emplace_back("hasSubordinates");
-        for (const std::string &name : request->names)
+        for (const std::string &name : request->names) {
             request->attributes.push_back(name.c_str());
+            if (name != "hasSubordinates")
+                request->subtreeAttributes.push_back(name.c_str());
+        }
         request->attributes.push_back(nullptr);
+        request->subtreeAttributes.push_back(nullptr);
         made = std::move(request);
     }
     return made;
@@ -182,7 +186,9 @@ const char *const *LdapClient::AttributesOf(const Listing &listing)
 {
     if (!listing.whole)
         return ListedAttributes;
-    return listing.request ? listing.request->attributes.data() : WholeEntries;
+    if (!listing.request)
+        return WholeEntries;
+    return listing.subtree ? listing.request->subtreeAttributes.data() : listing.request->attributes.data();
 }
 
 void LdapClient::ExpectReads(const std::vector<std::string> &attributes, bool descends)
@@ -193,6 +199,7 @@ void LdapClient::ExpectReads(const std::vector<std::string> &attributes, bool de
         tree.request.reset();
     // What was fetched before a run holds other attributes, and for a run that is over
     // only what it read.
+    subtree_ = {};
     prefetched_.Clear();
     lastRead_.valid = false;
 }
@@ -243,6 +250,7 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
     if (listing.dn.empty())
         return FetchTop(listing);
     LdapConnection &connection = ConnectionOf(listing.tree);
+    const int scope = listing.subtree ? LDAP_SCOPE_SUBTREE : LDAP_SCOPE_ONELEVEL;
     int status = LDAP_SUCCESS;
     LDAPMessage *result = nullptr;
     bool paged = false;
@@ -270,7 +278,7 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
             return ERR_NOT_ENOUGH_MEMORY;
         listing.started = true;
         LDAPControl *controls[] = {page, nullptr};
-        status = connection.Search(listing.dn, LDAP_SCOPE_ONELEVEL, "(objectClass=*)", AttributesOf(listing), false,
+        status = connection.Search(listing.dn, scope, "(objectClass=*)", AttributesOf(listing), false,
                                    page ? controls : nullptr, &result);
         if (page)
             ldap_control_free(page);
@@ -303,8 +311,7 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
         LDAPControl *page = nullptr;
         if (PageControl(connection, &listing.cookie, &page)) {
             LDAPControl *controls[] = {page, nullptr};
-            listing.sent =
-                connection.Send(listing.dn, LDAP_SCOPE_ONELEVEL, "(objectClass=*)", AttributesOf(listing), controls);
+            listing.sent = connection.Send(listing.dn, scope, "(objectClass=*)", AttributesOf(listing), controls);
             ldap_control_free(page);
         }
     }
@@ -399,6 +406,7 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
         // next container.
         if (expected_.empty() && !BelowOpenListing(found->tree, listing.dn))
             prefetched_.Clear();
+        FromSubtree(listing);
         if (listings_.size() >= OpenListings)
             CloseListing(listings_.begin());
         id = nextListing_;

@@ -1,0 +1,111 @@
+#include "directory/ldap/LdapClient.h"
+
+#include "directory/client/CaseFold.h"
+
+#include <iterator>
+#include <utility>
+
+namespace {
+
+// Whether parts name top or an entry below it.
+bool AtOrBelow(const std::vector<LdapName::Rdn> &parts, const std::vector<LdapName::Rdn> &top)
+{
+    if (parts.size() < top.size())
+        return false;
+    const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.size()), parts.end());
+    return LdapName::Key(suffix) == LdapName::Key(top);
+}
+
+} // namespace
+
+bool LdapClient::FromSubtree(Listing &listing)
+{
+    if (!listing.whole || !expectedDescends_ || expected_.empty() || listing.dn.empty() || subtreeEntries_ == 0)
+        return false;
+    std::vector<LdapName::Rdn> parts;
+    if (!LdapName::ParseDn(listing.dn, parts) || parts.empty())
+        return false;
+    if (!subtree_.valid || subtree_.tree != listing.tree || !AtOrBelow(parts, subtree_.top)) {
+        subtree_ = {};
+        if (!FetchSubtree(listing))
+            return false;
+        subtree_.top = parts;
+    }
+    const std::string key = LdapName::Key(parts);
+    Subtree::Children &children = subtree_.children[key];
+    // A container listed again in the run is asked of the server.
+    if (children.served)
+        return false;
+    children.served = true;
+    listing.pending = std::move(children.entries);
+    // An entry has subordinates when entries below it came.
+    std::string own;
+    for (ListedEntry &entry : listing.pending) {
+        if (entry.container)
+            continue;
+        std::string_view type;
+        std::string_view value;
+        std::string_view rest;
+        std::vector<LdapName::Rdn> entryParts;
+        if (LdapName::PlainRdn(entry.dn, type, value, rest))
+            own.assign(CaseFold::FoldedView(value, folded_)).append(1, '.').append(key);
+        else if (LdapName::ParseDn(entry.dn, entryParts))
+            own = LdapName::Key(entryParts);
+        else
+            continue;
+        const auto below = subtree_.children.find(own);
+        entry.container = below != subtree_.children.end() && below->second.count > 0;
+    }
+    listing.started = true;
+    listing.more = false;
+    return true;
+}
+
+bool LdapClient::FetchSubtree(const Listing &first)
+{
+    Listing all;
+    all.tree = first.tree;
+    all.whole = true;
+    all.request = first.request;
+    all.dn = first.dn;
+    all.subtree = true;
+    while (all.more && all.stopped == 0 && all.pending.size() <= subtreeEntries_)
+        FetchPage(all);
+    LdapConnection &connection = ConnectionOf(all.tree);
+    if (all.sent >= 0 && all.session == connection.Session())
+        connection.Abandon(all.sent);
+    // Too many entries, or a failure (a limit of the server's among them): the listings
+    // search one level each, and meet the failure themselves.
+    if (all.more || all.stopped != 0)
+        return false;
+    subtree_.valid = true;
+    subtree_.tree = all.tree;
+    // Entries of one container mostly come one after the other: their parent's key is
+    // made once for each run of them.
+    std::string lastParent;
+    std::string key;
+    std::vector<LdapName::Rdn> parts;
+    for (ListedEntry &entry : all.pending) {
+        std::string_view type;
+        std::string_view value;
+        std::string_view parent;
+        if (LdapName::PlainRdn(entry.dn, type, value, parent)) {
+            if (parent != lastParent || key.empty()) {
+                if (!LdapName::ParseDn(parent, parts))
+                    continue;
+                lastParent.assign(parent);
+                key = LdapName::Key(parts);
+            }
+        } else {
+            if (!LdapName::ParseDn(entry.dn, parts) || parts.empty())
+                continue;
+            parts.erase(parts.begin());
+            lastParent.clear();
+            key = LdapName::Key(parts);
+        }
+        Subtree::Children &children = subtree_.children[key];
+        children.entries.push_back(std::move(entry));
+        ++children.count;
+    }
+    return true;
+}

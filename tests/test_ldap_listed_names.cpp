@@ -66,10 +66,20 @@ private slots:
     }
 
     // A name with a zero byte would read back as another entry's: the listing hands out
-    // the entries before it, then fails with the name in the server's words.
+    // the entries before it, then fails with the name in the server's words; also in a
+    // run that descends, whose listings come from one subtree search.
+    void zeroInNameFailsTheListing_data()
+    {
+        QTest::addColumn<bool>("descends");
+        QTest::newRow("a listing") << false;
+        QTest::newRow("a run that descends") << true;
+    }
     void zeroInNameFailsTheListing()
     {
+        QFETCH(bool, descends);
+        client_->ExpectReads(descends ? std::vector<std::string>{"CN"} : std::vector<std::string>{}, descends);
         const ClientListing odd = List(*client_, "Odd.\\[Root]");
+        client_->ExpectReads({}, false);
         QCOMPARE(odd.names, QStringList{"ok.Odd"});
         QCOMPARE(odd.code, ERR_NO_SUCH_ENTRY);
         QCOMPARE(client_->TakeServerWords(odd.code),

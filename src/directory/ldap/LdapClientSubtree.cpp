@@ -78,10 +78,12 @@ bool LdapClient::FetchSubtree(const Listing &first)
     // search one level each, and meet the failure themselves.
     if (all.more || all.stopped != 0)
         return false;
-    subtree_.valid = true;
-    subtree_.tree = all.tree;
-    // Entries of one container mostly come one after the other: their parent's key is
-    // made once for each run of them.
+    Subtree made;
+    made.valid = true;
+    made.tree = all.tree;
+    // An entry whose name does not read leaves the listings to the server, so that the
+    // listing of its container reports it. Entries of one container mostly come one
+    // after the other: their parent's key is made once for each run of them.
     std::string lastParent;
     std::string key;
     std::vector<LdapName::Rdn> parts;
@@ -92,20 +94,21 @@ bool LdapClient::FetchSubtree(const Listing &first)
         if (LdapName::PlainRdn(entry.dn, type, value, parent)) {
             if (parent != lastParent || key.empty()) {
                 if (!LdapName::ParseDn(parent, parts))
-                    continue;
+                    return false;
                 lastParent.assign(parent);
                 key = LdapName::Key(parts);
             }
         } else {
             if (!LdapName::ParseDn(entry.dn, parts) || parts.empty())
-                continue;
+                return false;
             parts.erase(parts.begin());
             lastParent.clear();
             key = LdapName::Key(parts);
         }
-        Subtree::Children &children = subtree_.children[key];
+        Subtree::Children &children = made.children[key];
         children.entries.push_back(std::move(entry));
         ++children.count;
     }
+    subtree_ = std::move(made);
     return true;
 }

@@ -45,6 +45,8 @@ Container Tree()
 
 // What the server logs for a one-level search of People or a container below it.
 constexpr char PeopleListings[] = "ou=People,o=Acme\" scope=1 ";
+// What it logs for a search of one of them.
+constexpr char ContainerReads[] = "ou=People,o=Acme\" scope=0 ";
 
 constexpr int Users = 2500 + 1500 + 700 + 50 + 20;
 
@@ -218,7 +220,7 @@ private slots:
     }
 
     // Every user once, in the tree's order, with its container, each read with its
-    // listing.
+    // listing, and no container searched for on its own.
     void nestedContainersOfSeveralPagesExportEveryObject_data() { AddRuns(); }
     void nestedContainersOfSeveralPagesExportEveryObject()
     {
@@ -230,11 +232,13 @@ private slots:
         client->SetReadAhead(readAhead);
         const int objectSearches = ObjectSearches();
         const int oneLevel = server_.Logged(PeopleListings);
+        const int containerReads = server_.Logged(ContainerReads);
         const Outcome outcome = Export(*client);
         QVERIFY2(outcome.reports.isEmpty(), qPrintable(outcome.reports.join('\n')));
         QCOMPARE(outcome.lines, Expected());
         QCOMPARE(ObjectSearches(), objectSearches);
         QCOMPARE(server_.Logged(PeopleListings) == oneLevel, subtree);
+        QCOMPARE(server_.Logged(ContainerReads), containerReads);
     }
 
     // A sorted run reads its objects once all are listed: what it listed is kept for it

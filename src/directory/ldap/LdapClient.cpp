@@ -324,7 +324,8 @@ NWDSCCODE LdapClient::Exists(uint32_t tree, const std::string &dn)
     std::vector<LdapName::Rdn> parts;
     if (!LdapName::ParseDn(dn, parts))
         return ERR_NO_SUCH_ENTRY;
-    if (parts.empty() || Known(tree, parts))
+    // An entry kept with its listing exists without asking.
+    if (parts.empty() || Known(tree, parts) || prefetched_.Find(ReadKey(tree, dn)))
         return 0;
     const char *attributes[] = {LDAP_NO_ATTRS, nullptr};
     LDAPMessage *result = nullptr;

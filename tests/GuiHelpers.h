@@ -7,6 +7,7 @@
 #include "ui/TForm1.h"
 #include "ui/TPropertyList.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -67,8 +69,14 @@ template <typename T = QWidget> T *Find(const QObject *parent, const QString &na
 inline void Activate(QWidget *window)
 {
     window->show();
-    QApplication::setActiveWindow(window);
-    if (!QTest::qWaitForWindowActive(window))
+    // A tool window of its own (the find dialog) counts as the window being active: it is
+    // the window itself that must be.
+    for (int tries = 0; tries < 50 && QApplication::activeWindow() != window; ++tries) {
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        QTest::qWait(10);
+    }
+    if (QApplication::activeWindow() != window)
         StopTest(QStringLiteral("the window %1 is not active").arg(window->objectName()), __FILE__, __LINE__);
 }
 
@@ -141,4 +149,88 @@ inline void ClickEntry(QListWidget *list, const QString &text)
     }
     list->scrollToItem(items.constFirst());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.constFirst()).center());
+}
+
+// Clicks the button of that name with the mouse; the test stops, naming it, when the
+// button is hidden or disabled, where a click does nothing.
+inline void ClickButton(const QObject *parent, const QString &name)
+{
+    auto *button = Find<QPushButton>(parent, name);
+    if (!button->isVisible() || !button->isEnabled())
+        StopTest(QStringLiteral("the button %1 cannot be clicked").arg(name), __FILE__, __LINE__);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// "Suivant" and "Précédent", clicked.
+inline void Next(const QObject *window, int times = 1)
+{
+    for (int i = 0; i < times; ++i)
+        ClickButton(window, QStringLiteral("NextBtn"));
+}
+inline void Previous(const QObject *window, int times = 1)
+{
+    for (int i = 0; i < times; ++i)
+        ClickButton(window, QStringLiteral("PrevBtn"));
+}
+
+// On the properties page, includes these properties one after the other, in this order,
+// as a user does: the entry clicked in the available list, then ">".
+inline void ChooseProperties(const QObject *window, const QStringList &names)
+{
+    auto *available = Find<QListWidget>(window, QStringLiteral("PropertiesListBox1"));
+    for (const QString &name : names) {
+        if (available->findItems(name, Qt::MatchExactly).isEmpty())
+            StopTest(QStringLiteral("no property %1 to include").arg(name), __FILE__, __LINE__);
+        ClickEntry(available, name);
+        ClickButton(window, QStringLiteral("IncludeBtn"));
+    }
+}
+
+// Chooses item k of a drop-down from its list: F4 opens the list, the arrows go to the
+// item and Return takes it.
+inline void ChooseItem(QComboBox *box, int k)
+{
+    QTest::keyClick(box, Qt::Key_F4);
+    QAbstractItemView *list = box->view();
+    if (!list->isVisible())
+        StopTest(QStringLiteral("the list of %1 does not open").arg(box->objectName()), __FILE__, __LINE__);
+    const int steps = k - list->currentIndex().row();
+    for (int i = 0; i < std::abs(steps); ++i)
+        QTest::keyClick(list, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Return);
+}
+
+// Clicks a cell of the conditions grid (row 1 is the first property).
+inline void ClickCell(TConditionGrid *grid, int column, int row)
+{
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(column, row).center());
+}
+
+// Chooses operator k for a row of the conditions grid as a user does: a click on its
+// Condition cell lays the drop-down there, which then gives the choice.
+inline void ChooseOperator(const QObject *window, int row, int k)
+{
+    ClickCell(Find<TConditionGrid>(window, QStringLiteral("StringGrid1")), 1, row);
+    ChooseItem(Find<QComboBox>(window, QStringLiteral("OperationsComboBox")), k);
+}
+
+// Opens a menu of the window's menu bar by its mnemonic (Alt and the letter), which
+// brings its items' states up to date, and closes it again with Escape, the keyboard going
+// back where it was.
+inline void OpenAndCloseMenu(QWidget *window, Qt::Key letter, const QString &menuName)
+{
+    Activate(window);
+    const auto *menu = Find<QMenu>(window, menuName);
+    QTest::keyClick(window, letter, Qt::AltModifier);
+    if (!menu->isVisible())
+        StopTest(QStringLiteral("Alt+%1 does not open %2").arg(QKeySequence(letter).toString(), menuName), __FILE__,
+                 __LINE__);
+    const QWidget *before = QApplication::focusWidget();
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    // The menu bar keeps the keyboard until a second Escape gives it back.
+    if (Focused() != before)
+        Press(Qt::Key_Escape);
+    if (Focused() != before)
+        StopTest(QStringLiteral("Escape does not give the keyboard back to %1").arg(before->objectName()), __FILE__,
+                 __LINE__);
 }

@@ -18,6 +18,9 @@ struct ResultsWindow : WindowFixture {
         Find<QStackedWidget>(form.get(), "Notebook1")->setCurrentIndex(4);
         Find<QPlainTextEdit>(form.get(), "Memo1")->setPlainText(text);
     }
+    // Alt+E opens the Edit menu, which sets its items for the text and the clipboard,
+    // and Escape closes it.
+    void OpenEditMenu() { OpenAndCloseMenu(form.get(), Qt::Key_E, QStringLiteral("Edition1")); }
     QString Text() const { return Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText(); }
     // The selection of the results view as (start, length).
     QPair<int, int> Selection() const
@@ -226,7 +229,7 @@ private slots:
         ResultsWindow w(QStringLiteral("aab\nab ab"));
         w.Replace(QStringLiteral("ab"), QStringLiteral("ba"), true);
         QCOMPARE(w.Text(), QStringLiteral("baa\nba ba"));
-        w.form->Edition1Click();
+        w.OpenEditMenu();
         QVERIFY(Find<QAction>(w.form.get(), "Dfaire1")->isEnabled());
         Find<QAction>(w.form.get(), "Dfaire1")->trigger();
         QCOMPARE(w.Text(), QStringLiteral("aab\nab ab"));
@@ -239,7 +242,7 @@ private slots:
     {
         ResultsWindow w(QStringLiteral("un deux"));
         QGuiApplication::clipboard()->clear();
-        w.form->Edition1Click();
+        w.OpenEditMenu();
         QList<bool> enabled;
         for (const QAction *a : {Find<QAction>(w.form.get(), "Dfaire1"), Find<QAction>(w.form.get(), "Couper1"),
                                  Find<QAction>(w.form.get(), "Copier1"), Find<QAction>(w.form.get(), "Coller1"),
@@ -250,11 +253,11 @@ private slots:
         auto *picture = new QMimeData;
         picture->setData(QStringLiteral("image/png"), QByteArray("\x89PNG"));
         QGuiApplication::clipboard()->setMimeData(picture);
-        w.form->Edition1Click();
+        w.OpenEditMenu();
         QVERIFY(!Find<QAction>(w.form.get(), "Coller1")->isEnabled());
 
         w.Select(0, 3);
-        w.form->Edition1Click();
+        w.OpenEditMenu();
         QVERIFY(Find<QAction>(w.form.get(), "Couper1")->isEnabled() &&
                 Find<QAction>(w.form.get(), "Copier1")->isEnabled() &&
                 Find<QAction>(w.form.get(), "Effacer1")->isEnabled());
@@ -263,13 +266,13 @@ private slots:
         Find<QAction>(w.form.get(), "Effacer1")->trigger();
         QCOMPARE(w.Text(), QStringLiteral("deux"));
         w.Select(4, 0);
-        w.form->Edition1Click();
+        w.OpenEditMenu();
         QVERIFY(Find<QAction>(w.form.get(), "Coller1")->isEnabled() &&
                 Find<QAction>(w.form.get(), "Dfaire1")->isEnabled());
         Find<QAction>(w.form.get(), "Coller1")->trigger();
         QCOMPARE(w.Text(), QStringLiteral("deuxun "));
         w.Select(0, 4);
-        w.form->Edition1Click();
+        w.OpenEditMenu();
         Find<QAction>(w.form.get(), "Couper1")->trigger();
         QCOMPARE(w.Text(), QStringLiteral("un "));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("deux"));

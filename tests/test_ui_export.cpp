@@ -67,26 +67,20 @@ struct ExportWindow {
     // From page 0 to the options page with these properties chosen, in this order.
     void ToOptions(const QStringList &properties, const std::function<void()> &onConditions = {})
     {
-        form->NextBtnClick();
-        Find<TPropertyList>(form.get(), "PropertiesListBox2")->addItems(properties);
-        form->NextBtnClick();
+        Next(form.get());
+        ChooseProperties(form.get(), properties);
+        Next(form.get());
         if (onConditions)
             onConditions();
-        form->NextBtnClick();
+        Next(form.get());
         Check(Find<QCheckBox>(form.get(), "EntoureCBX"), false);
     }
     void Condition(int row, int op, const QString &v1)
     {
-        form->StringGrid1SelectCell(1, row);
-        Find<QComboBox>(form.get(), "OperationsComboBox")->setCurrentIndex(op);
-        form->OperationsComboBoxChange();
+        ChooseOperator(form.get(), row, op);
         Find<TConditionGrid>(form.get(), "StringGrid1")->SetCell(2, row, v1);
     }
-    static void Pick(TChoiceComboBox *box, int k)
-    {
-        box->setCurrentIndex(k);
-        emit box->activated(k);
-    }
+    static void Pick(TChoiceComboBox *box, int k) { ChooseItem(box, k); }
     static void Check(QCheckBox *box, bool on)
     {
         if (box->isChecked() != on)

@@ -55,10 +55,9 @@ QList<bool> FileItems(TForm1 &form)
 // From page 0 to the options page of User with CN chosen.
 void ToOptionsPage(TForm1 &form)
 {
-    form.NextBtnClick();
-    Find<TPropertyList>(&form, "PropertiesListBox2")->addItems({"CN"});
-    form.NextBtnClick();
-    form.NextBtnClick();
+    Next(&form);
+    ChooseProperties(&form, {"CN"});
+    Next(&form, 2);
 }
 
 // A query of User with every field away from its start-up value and two condition rows.
@@ -98,13 +97,12 @@ private slots:
         WindowFixture w;
         TForm1 &form = *w.form;
         QCOMPARE(FileItems(form), (QList<bool>{true, true, false, false, false, false, true, false, true}));
-        form.NextBtnClick();
-        Find<TPropertyList>(&form, "PropertiesListBox2")->addItems({"CN"});
+        Next(&form);
+        ChooseProperties(&form, {"CN"});
         QCOMPARE(FileItems(form), (QList<bool>{false, false, false, false, false, false, true, false, true}));
-        form.NextBtnClick();
-        form.NextBtnClick();
+        Next(&form, 2);
         QCOMPARE(FileItems(form), (QList<bool>{false, false, true, true, true, false, true, false, true}));
-        form.NextBtnClick();
+        Next(&form);
         QCOMPARE(FileItems(form), (QList<bool>{false, false, true, true, true, true, true, true, true}));
         // The shortcut of Open is off on the later pages even with the menu closed.
         QVERIFY(!Find<QAction>(&form, "Ouvrir1")->isEnabled());
@@ -196,9 +194,7 @@ private slots:
         QCOMPARE(Texts(Find<TPropertyList>(&form, "PropertiesListBox2")), (QStringList{"CN", "Surname"}));
         QCOMPARE(form.Filters.Count(), 2);
 
-        form.NextBtnClick();
-        form.NextBtnClick();
-        form.NextBtnClick();
+        Next(&form, 3);
         QVERIFY2(w.prompts.shown.isEmpty(), qPrintable(w.prompts.shown.value(0).text));
         QCOMPARE(Find<QStackedWidget>(&form, "Notebook1")->currentIndex(), 3);
         const QString copy = folder.filePath("B.req");
@@ -277,7 +273,7 @@ private slots:
         WindowFixture w;
         TForm1 &form = *w.form;
         ToOptionsPage(form);
-        form.NextBtnClick();
+        Next(&form);
         Find<QPlainTextEdit>(&form, "Memo1")->setPlainText(QStringLiteral("CN;Nom\nÉlise;Prix 5 €\n"));
         const QString out = folder.filePath("out.txt");
         const auto save = [&](int encoding) {

@@ -79,10 +79,11 @@ private slots:
         exportForm.SetStartDelay(0);
         exportForm.SetProgressInterval(0);
         form.SetDialogs(nullptr, &exportForm);
-        form.LoadQueryFile(query);
-        for (int page = 0; page < 3; ++page)
-            form.NextBtnClick();
-        form.FinishBtnClick();
+        form.show();
+        prompts.files.push_back(query);
+        Find<QAction>(&form, "Ouvrir1")->trigger();
+        Next(&form, 3);
+        ClickButton(&form, "FinishBtn");
         QList<ScriptedPrompts::Shown> reports;
         for (const ScriptedPrompts::Shown &shown : prompts.shown) {
             if (shown.kind == "report")

@@ -2,7 +2,7 @@
 
 // The window on the properties page of User, nothing chosen yet.
 struct PropertiesPage : WindowFixture {
-    PropertiesPage() { form->NextBtnClick(); }
+    PropertiesPage() { Next(form.get()); }
     QListWidget *available() const { return Find<TPropertyList>(form.get(), "PropertiesListBox1"); }
     QListWidget *chosen() const { return Find<TPropertyList>(form.get(), "PropertiesListBox2"); }
 };
@@ -132,51 +132,56 @@ private slots:
     void upAndDownStopAtTheEnds()
     {
         PropertiesPage w;
-        w.chosen()->addItems({"A", "B", "C"});
-        w.chosen()->setCurrentRow(0);
-        w.form->UpdatePropertyButtons();
+        ChooseProperties(w.form.get(), {"CN", "Surname", "Title"});
+        w.form->Modified = false;
+        ClickEntry(w.chosen(), "CN");
         QVERIFY(!Find<QPushButton>(w.form.get(), "UpBtn")->isEnabled() &&
                 Find<QPushButton>(w.form.get(), "DownBtn")->isEnabled());
-        w.form->UpBtnClick();
-        QCOMPARE(Texts(w.chosen()), QStringList({"A", "B", "C"}));
+        QTest::keyClick(w.chosen(), Qt::Key_Up, Qt::ControlModifier); // the keys ask even where the button is off
+        QCOMPARE(Texts(w.chosen()), QStringList({"CN", "Surname", "Title"}));
         QVERIFY(!w.form->Modified);
-        Find<QPushButton>(w.form.get(), "DownBtn")->click();
-        QCOMPARE(Texts(w.chosen()), QStringList({"B", "A", "C"}));
+        ClickButton(w.form.get(), "DownBtn");
+        QCOMPARE(Texts(w.chosen()), QStringList({"Surname", "CN", "Title"}));
         QCOMPARE(w.chosen()->currentRow(), 1);
         QVERIFY(w.form->Modified);
-        w.chosen()->setCurrentRow(2);
-        w.form->UpdatePropertyButtons();
+        ClickEntry(w.chosen(), "Title");
         QVERIFY(!Find<QPushButton>(w.form.get(), "DownBtn")->isEnabled());
-        w.form->DownBtnClick();
-        QCOMPARE(Texts(w.chosen()), QStringList({"B", "A", "C"}));
-        Find<QPushButton>(w.form.get(), "UpBtn")->click();
-        QCOMPARE(Texts(w.chosen()), QStringList({"B", "C", "A"}));
+        QTest::keyClick(w.chosen(), Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(Texts(w.chosen()), QStringList({"Surname", "CN", "Title"}));
+        ClickButton(w.form.get(), "UpBtn");
+        QCOMPARE(Texts(w.chosen()), QStringList({"Surname", "Title", "CN"}));
     }
 
     void movesPastThe256thEntryAreNotMade()
     {
         PropertiesPage w;
-        for (int i = 0; i < 260; ++i)
-            w.chosen()->addItem(QString::number(i));
+        // 266 entries, the seven properties over and over: neighbours differ.
+        w.available()->selectAll();
+        for (int i = 0; i < 38; ++i)
+            ClickButton(w.form.get(), "IncludeBtn");
+        const QStringList before = Texts(w.chosen());
+        QCOMPARE(before.size(), 266);
+        QVERIFY(before.at(255) != before.at(254) && before.at(256) != before.at(255) &&
+                before.at(256) != before.at(257));
         w.chosen()->setCurrentRow(255);
-        w.form->UpBtnClick();
-        QCOMPARE(w.chosen()->item(254)->text(), QStringLiteral("255"));
+        QTest::keyClick(w.chosen(), Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(w.chosen()->item(254)->text(), before.at(255));
         w.chosen()->setCurrentRow(256);
-        w.form->UpBtnClick();
-        QCOMPARE(w.chosen()->item(256)->text(), QStringLiteral("256"));
-        w.form->DownBtnClick();
-        QCOMPARE(w.chosen()->item(256)->text(), QStringLiteral("256"));
+        ClickButton(w.form.get(), "UpBtn");
+        QCOMPARE(w.chosen()->item(256)->text(), before.at(256));
+        ClickButton(w.form.get(), "DownBtn");
+        QCOMPARE(w.chosen()->item(256)->text(), before.at(256));
     }
 
     void aClassChangePrunesTheChosenList()
     {
         PropertiesPage w;
-        w.chosen()->addItems({"Title", "CN", "O", "Surname"});
-        w.form->PrevBtnClick();
+        ChooseProperties(w.form.get(), {"Title", "CN", "Telephone Number", "Surname"});
+        Previous(w.form.get());
         ClickEntry(Find<QListWidget>(w.form.get(), "ClassListBox"), "Organization");
-        w.form->NextBtnClick();
+        Next(w.form.get());
         QCOMPARE(Find<QLabel>(w.form.get(), "ClassLBL")->text(), QStringLiteral("Recherche des [Organization]"));
-        QCOMPARE(Texts(w.chosen()), QStringList({"O"}));
+        QCOMPARE(Texts(w.chosen()), QStringList({"Telephone Number"}));
         QCOMPARE(Find<QLabel>(w.form.get(), "CntSelected")->text(), QStringLiteral("1"));
     }
 
@@ -184,8 +189,8 @@ private slots:
     {
         PropertiesPage w;
         Find<QPushButton>(w.form.get(), "IncAllBtn")->click();
-        w.form->NextBtnClick();
-        w.form->PrevBtnClick();
+        Next(w.form.get());
+        Previous(w.form.get());
         QCOMPARE(w.available()->count(), 0);
         QCOMPARE(Find<QLabel>(w.form.get(), "CntAvailable")->text(), QStringLiteral("0"));
     }

@@ -8,17 +8,12 @@
 struct OptionsPage : WindowFixture {
     OptionsPage()
     {
-        form->NextBtnClick();
-        Find<TPropertyList>(form.get(), "PropertiesListBox2")->addItems({"CN", "Surname"});
-        form->NextBtnClick();
-        form->NextBtnClick();
+        Next(form.get());
+        ChooseProperties(form.get(), {"CN", "Surname"});
+        form->Modified = false; // what follows is what the next pages change
+        Next(form.get(), 2);
     }
-    // Picks item k of a separator box as a user does.
-    static void pick(TChoiceComboBox *box, int k)
-    {
-        box->setCurrentIndex(k);
-        emit box->activated(k);
-    }
+    static void pick(TChoiceComboBox *box, int k) { ChooseItem(box, k); }
 };
 
 class TestUiPage3 : public QObject
@@ -60,8 +55,8 @@ private slots:
         QTest::keyClicks(edit, "|");
         QCOMPARE(Find<TChoiceComboBox>(w.form.get(), "SeparateurComboBox")->currentText(), QStringLiteral("|"));
         QCOMPARE(w.form->QueryFromControls().separator, QStringLiteral("|"));
-        w.form->PrevBtnClick();
-        w.form->NextBtnClick();
+        Previous(w.form.get());
+        Next(w.form.get());
         QVERIFY(Find<TChoiceComboBox>(w.form.get(), "SeparateurComboBox")->currentText().isEmpty());
         QCOMPARE(Find<TChoiceComboBox>(w.form.get(), "ValSeparateurComboBox")->currentText(), QStringLiteral("Space"));
     }
@@ -84,11 +79,11 @@ private slots:
         QVERIFY(sorted.startsWith(QStringLiteral("SELECT CN,Surname")));
         QVERIFY(sorted.contains(QStringLiteral("ORDER BY CN")));
         Find<QCheckBox>(w.form.get(), "SortedCBX")->click();
-        w.form->NextBtnClick();
-        w.form->PrevBtnClick();
+        Next(w.form.get());
+        Previous(w.form.get());
         QCOMPARE(Find<QPlainTextEdit>(w.form.get(), "MemoSum")->toPlainText(), sorted);
-        w.form->PrevBtnClick();
-        w.form->NextBtnClick();
+        Previous(w.form.get());
+        Next(w.form.get());
         QVERIFY(!Find<QPlainTextEdit>(w.form.get(), "MemoSum")->toPlainText().contains(QStringLiteral("ORDER BY CN")));
     }
 
@@ -107,8 +102,7 @@ private slots:
                  QStringLiteral("\"CN\"\t\"Surname\"\n\"asmith\"\t\"Smith\"\n"
                                 "\"bwhite\"\t\"White\"\n\"jdoe\"\t\"Doe\""));
         QCOMPARE(Find<QPushButton>(w.form.get(), "CancelBTN")->text(), QStringLiteral("Quitter"));
-        w.form->PrevBtnClick();
-        w.form->PrevBtnClick();
+        Previous(w.form.get(), 2);
         QCOMPARE(Find<QPushButton>(w.form.get(), "CancelBTN")->text(), QStringLiteral("Quitter"));
     }
 };

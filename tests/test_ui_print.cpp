@@ -74,12 +74,13 @@ QString PdfInfo(const QString &path, const QString &name)
     return field.match(info).captured(1).trimmed();
 }
 
-// The window with the results view holding these lines.
+// The window on its results page, the results view holding these lines.
 struct PrintWindow : WindowFixture {
     QTemporaryDir folder;
 
     explicit PrintWindow(const QStringList &lines = {})
     {
+        Find<QStackedWidget>(form.get(), "Notebook1")->setCurrentIndex(4);
         Find<QPlainTextEdit>(form.get(), "Memo1")->setPlainText(lines.join(QLatin1Char('\n')));
     }
     // Prints the results through the print dialog to a PDF file; its path.
@@ -87,7 +88,7 @@ struct PrintWindow : WindowFixture {
     {
         QString path = folder.filePath(name);
         prompts.pdfPaths.push_back(path);
-        form->Imprimerlesrsultats1Click();
+        Find<QAction>(form.get(), "Imprimerlesrsultats1")->trigger();
         return path;
     }
 };
@@ -192,7 +193,7 @@ private slots:
     {
         PrintWindow window({QStringLiteral("ligne")});
         window.prompts.printAnswers.push_back(false);
-        window.form->Imprimerlesrsultats1Click();
+        Find<QAction>(window.form.get(), "Imprimerlesrsultats1")->trigger();
         QCOMPARE(window.prompts.printers.size(), 1);
         QCOMPARE(window.prompts.printers.constFirst()->outputFileName(), QString());
         QVERIFY(QDir(window.folder.path()).isEmpty());

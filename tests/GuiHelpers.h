@@ -89,14 +89,23 @@ inline QWidget *Focused()
     return focus;
 }
 
-// A key pressed and typed text, where the keyboard focus is, as a user does.
+// Where keys go: to an open menu or list first, as the window system sends them, else
+// to the widget with the focus.
+inline QWidget *KeyTarget()
+{
+    if (QWidget *popup = QApplication::activePopupWidget())
+        return popup;
+    return Focused();
+}
+
+// A key pressed and typed text, where the keyboard is, as a user does.
 inline void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QTest::keyClick(Focused(), key, modifiers);
+    QTest::keyClick(KeyTarget(), key, modifiers);
 }
 inline void Type(const QString &text)
 {
-    QTest::keyClicks(Focused(), text);
+    QTest::keyClicks(KeyTarget(), text);
 }
 
 // Presses Tab (Shift+Tab when backwards) until the focus is on target or inside it; the

@@ -278,6 +278,39 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("deux"));
     }
 
+    // Find and replace without a mouse: Alt+E then C or R opens the dialog with the
+    // keyboard in its text, Return finds or replaces, Escape closes the dialog.
+    void findAndReplaceByKeyboardAlone()
+    {
+        ResultsWindow w(QStringLiteral("un deux un"));
+        Activate(w.form.get());
+        Press(Qt::Key_E, Qt::AltModifier);
+        Press(Qt::Key_C);
+        auto *find = Find<TFindDialog>(w.form.get(), QStringLiteral("FindDialog1"));
+        QTRY_COMPARE(QApplication::activeWindow(), find);
+        QCOMPARE(Focused(), find->FindEdit);
+        Type(QStringLiteral("deux"));
+        Press(Qt::Key_Return);
+        QCOMPARE(w.Selection(), qMakePair(3, 4));
+        Press(Qt::Key_Escape);
+        QVERIFY(!find->isVisible());
+
+        Activate(w.form.get());
+        Press(Qt::Key_E, Qt::AltModifier);
+        Press(Qt::Key_R);
+        auto *replace = Find<TReplaceDialog>(w.form.get(), QStringLiteral("ReplaceDialog1"));
+        QTRY_COMPARE(QApplication::activeWindow(), replace);
+        QCOMPARE(Focused(), replace->FindEdit);
+        Type(QStringLiteral("un"));
+        Press(Qt::Key_Tab);
+        QCOMPARE(Focused(), replace->ReplaceEdit);
+        Type(QStringLiteral("trois"));
+        Press(Qt::Key_Return);
+        QCOMPARE(w.Text(), QStringLiteral("trois deux un"));
+        Press(Qt::Key_Escape);
+        QVERIFY(!replace->isVisible());
+    }
+
     // Both dialogs stay open beside the results view and offer only their own choices;
     // the replace dialog's find-next button does nothing.
     void dialogsAreModelessBesideTheResultsWithTheirChoices()

@@ -37,10 +37,10 @@ QByteArray Rendered(const QString &command, const QString &query)
     return cli.readAllStandardOutput();
 }
 
-// The enabled state of the File items, in menu order.
+// The enabled state of the File items, in menu order, the menu opened by Alt+F.
 QList<bool> FileItems(TForm1 &form)
 {
-    emit Find<QMenu>(&form, "Fichier1")->aboutToShow();
+    OpenAndCloseMenu(&form, Qt::Key_F, QStringLiteral("Fichier1"));
     QList<bool> enabled;
     for (QAction *item :
          {Find<QAction>(&form, "Ouvrir1"), Find<QAction>(&form, "OuvrirunerequteenSQL1"),

@@ -279,7 +279,8 @@ private slots:
     }
 
     // Find and replace without a mouse: Alt+E then C or R opens the dialog with the
-    // keyboard in its text, Return finds or replaces, Escape closes the dialog.
+    // keyboard in its text, Return finds or replaces, the underlined letters reach the
+    // dialog's controls, Escape closes the dialog.
     void findAndReplaceByKeyboardAlone()
     {
         ResultsWindow w(QStringLiteral("un deux un"));
@@ -307,6 +308,12 @@ private slots:
         Type(QStringLiteral("trois"));
         Press(Qt::Key_Return);
         QCOMPARE(w.Text(), QStringLiteral("trois deux un"));
+        // Each underlined letter names one control: Alt+R presses "Remplacer", Alt+E goes
+        // to the text sought.
+        Press(Qt::Key_R, Qt::AltModifier);
+        QTRY_COMPARE(w.Text(), QStringLiteral("trois deux trois"));
+        Press(Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(Focused(), replace->FindEdit);
         Press(Qt::Key_Escape);
         QVERIFY(!replace->isVisible());
     }

@@ -14,7 +14,7 @@ TFindDialog::TFindDialog(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Chercher"));
     FindEdit = new QLineEdit(this);
     FindEdit->setObjectName(QStringLiteral("FindEdit"));
-    auto *findLabel = new QLabel(QStringLiteral("&Rechercher:"), this);
+    auto *findLabel = new QLabel(QStringLiteral("R&echercher:"), this);
     findLabel->setBuddy(FindEdit);
     Options = new TSearchOptions(true, this);
 

@@ -32,7 +32,7 @@ TReplaceDialog::TReplaceDialog(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Remplacer"));
     FindEdit = NewEdit(this, "FindEdit");
     ReplaceEdit = NewEdit(this, "ReplaceEdit");
-    auto *findLabel = new QLabel(QStringLiteral("&Rechercher:"), this);
+    auto *findLabel = new QLabel(QStringLiteral("R&echercher:"), this);
     findLabel->setBuddy(FindEdit);
     auto *replaceLabel = new QLabel(QStringLiteral("Remplacer &par:"), this);
     replaceLabel->setBuddy(ReplaceEdit);

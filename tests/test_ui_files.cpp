@@ -110,6 +110,27 @@ private slots:
         QCOMPARE(Find<QAction>(&form, "Enregistrer1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
     }
 
+    // The File menu by its letters: Alt+F then O asks for a query file to open; on the
+    // options page, Alt+F then S asks where to save it.
+    void theFileMenuByItsLetters()
+    {
+        WindowFixture w;
+        TForm1 &form = *w.form;
+        Activate(&form);
+        Press(Qt::Key_F, Qt::AltModifier);
+        Press(Qt::Key_O);
+        QCOMPARE(w.prompts.fileRequests.size(), 1);
+        QCOMPARE(w.prompts.fileRequests.last().defaultSuffix, QStringLiteral("req"));
+        ToOptionsPage(form);
+        Activate(&form);
+        Press(Qt::Key_F, Qt::AltModifier);
+        Press(Qt::Key_S);
+        QCOMPARE(w.prompts.fileRequests.size(), 2);
+        QCOMPARE(w.prompts.fileRequests.last().filter,
+                 QStringLiteral("Fichiers de requêtes (*.REQ)|*.REQ|Tous (*.*)|*.*"));
+        QVERIFY(!QApplication::activePopupWidget());
+    }
+
     void savingAnUntitledQueryAsksForItsName()
     {
         QTemporaryDir folder;

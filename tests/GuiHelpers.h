@@ -195,6 +195,15 @@ inline void ChooseProperties(const QObject *window, const QStringList &names)
     }
 }
 
+// From the class page to the results page by "Suivant", CN the one property chosen; the
+// options page goes on to the results without an export.
+inline void ToResultsPage(const QObject *window)
+{
+    Next(window);
+    ChooseProperties(window, {QStringLiteral("CN")});
+    Next(window, 3);
+}
+
 // Chooses item k of a drop-down from its list: F4 opens the list, the arrows go to the
 // item and Return takes it.
 inline void ChooseItem(QComboBox *box, int k)

@@ -15,7 +15,7 @@ namespace {
 struct ResultsWindow : WindowFixture {
     explicit ResultsWindow(const QString &text)
     {
-        Find<QStackedWidget>(form.get(), "Notebook1")->setCurrentIndex(4);
+        ToResultsPage(form.get());
         Find<QPlainTextEdit>(form.get(), "Memo1")->setPlainText(text);
     }
     // Alt+E opens the Edit menu, which sets its items for the text and the clipboard,

@@ -80,7 +80,7 @@ struct PrintWindow : WindowFixture {
 
     explicit PrintWindow(const QStringList &lines = {})
     {
-        Find<QStackedWidget>(form.get(), "Notebook1")->setCurrentIndex(4);
+        ToResultsPage(form.get());
         Find<QPlainTextEdit>(form.get(), "Memo1")->setPlainText(lines.join(QLatin1Char('\n')));
     }
     // Prints the results through the print dialog to a PDF file; its path.

@@ -8,11 +8,9 @@
 // server does: the client's next request is answered with a notice of disconnection
 // ("unavailable") and the connection closed; the connections after it are relayed.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "LoopbackSocket.h"
+
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -27,13 +25,9 @@ public:
     PausingProxy(int serverPort, size_t pauseAfter, std::chrono::milliseconds pause)
         : serverPort_(serverPort), pauseAfter_(pauseAfter), pause_(pause)
     {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = Loopback(0);
-        socklen_t length = sizeof address;
-        if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-            listen(listener_, 4) != 0 || getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        listener_ = LoopbackSocket::Listen(&port_);
+        if (listener_ < 0)
             return;
-        port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { Run(); });
     }
     PausingProxy(const PausingProxy &) = delete;
@@ -57,15 +51,6 @@ public:
     bool WentAway() const { return wentAway_; }
 
 private:
-    static sockaddr_in Loopback(int port)
-    {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(uint16_t(port));
-        return address;
-    }
-
     // Copies what from can give to to, counting it in relayed; false when either end is
     // closed.
     static bool Relay(int from, int to, size_t &relayed)
@@ -111,7 +96,7 @@ private:
             const int server = socket(AF_INET, SOCK_STREAM, 0);
             const int small = 65536;
             setsockopt(server, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-            const sockaddr_in address = Loopback(serverPort_);
+            const sockaddr_in address = LoopbackSocket::Address(serverPort_);
             if (connect(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
                 Serve(client, server);
             close(server);

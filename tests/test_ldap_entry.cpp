@@ -5,12 +5,14 @@
 #include "directory/ldap/LdapEntryBlock.h"
 #include "directory/ldap/LdapEntryStore.h"
 #include "directory/ldap/LdapEntryView.h"
+#include "directory/ldap/LdapRange.h"
 
 #include <QTest>
 
 #include <algorithm>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -208,6 +210,31 @@ private slots:
         QVERIFY(wide.Find("photo2").value_or("none") == photo);
         QVERIFY(!wide.Keep("photo3", photo)); // past the 48 MiB allowed
         QCOMPARE(wide.Find("small").value_or("none"), "before");
+    }
+
+    // The part of a large attribute a description names, in any letter case among other
+    // options; what does not read as low-high or low-* (high below low, a number past 32
+    // bits) is unreadable, never taken for the last part; the next part is asked for with
+    // the other options kept.
+    void rangesReadFromDescriptions()
+    {
+        using Kind = LdapRange::Kind;
+        const auto read = [](std::string_view description) {
+            const LdapRange range = LdapRange::Of(description);
+            return std::tuple(range.kind, range.low, range.high);
+        };
+        QCOMPARE(read("member"), std::tuple(Kind::Whole, 0u, 0u));
+        QCOMPARE(read("member;binary"), std::tuple(Kind::Whole, 0u, 0u));
+        QCOMPARE(read("member;range=0-1499"), std::tuple(Kind::Part, 0u, 1499u));
+        QCOMPARE(read("member;lang-fr;Range=1500-2999;binary"), std::tuple(Kind::Part, 1500u, 2999u));
+        QCOMPARE(std::get<0>(read("member;RANGE=4500-*")), Kind::Last);
+        QCOMPARE(std::get<1>(read("member;RANGE=4500-*")), 4500u);
+        for (const char *unreadable : {"member;range=", "member;range=10-9", "member;range=a-*", "member;range=0-",
+                                       "member;range=0-4294967295", "member;range=-5-*", "member;range=1-2x"})
+            QVERIFY2(std::get<0>(read(unreadable)) == Kind::Unreadable, unreadable);
+        QCOMPARE(LdapRange::From("member;range=0-1499", 1500), "member;range=1500-*");
+        QCOMPARE(LdapRange::From("member;binary;Range=0-9;lang-fr", 10), "member;binary;lang-fr;range=10-*");
+        QCOMPARE(LdapRange::From("member", 3), "member;range=3-*");
     }
 };
 

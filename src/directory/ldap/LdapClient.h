@@ -7,6 +7,7 @@
 #include "directory/ldap/LdapEntryStore.h"
 #include "directory/ldap/LdapEntryView.h"
 #include "directory/ldap/LdapName.h"
+#include "directory/ldap/LdapRange.h"
 #include "directory/ldap/LdapSchema.h"
 #include "directory/ldap/LdapServerConfig.h"
 
@@ -37,6 +38,9 @@
 // - listings are one-level searches, in pages where the server offers paged results,
 //   cut into batches by the result buffer's size; a limit the server hits is returned
 //   (LdapResult) once the entries before it are handed out, never as the end;
+// - continuation references among a listing's entries are passed over, and referrals
+//   never chased; an attribute the server sends in ranges (member;range=0-1499) is
+//   fetched to its last range, in listings and in reads;
 // - entries carry their structural class and the container flag of their class, or of
 //   any entry that reports subordinates;
 // - values come in the records of their syntax (LdapValue); a value that cannot be
@@ -264,6 +268,11 @@ private:
     // is not null. False when it has no DN.
     bool ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn, EntryClasses &classes,
                    LdapEntryBlock *block, const std::vector<bool> *kept = nullptr);
+    // The values of the entry scanned last that came in ranges (ranged_) fetched to their
+    // end, range after range, and added to block in the server's order; the code of a
+    // failed search, or of a part that does not follow the one before (-5104, "Decoding
+    // error"), with the server's words.
+    NWDSCCODE FollowRanges(uint32_t tree, const std::string &dn, LdapEntryBlock &block);
     NWDSCCODE Fetch(uint32_t tree, const std::string &dn, std::string_view &block);
     // The object named as handed in, resolved, fetched and taken apart; the last one is
     // kept, as a reader reads one object's attributes one call after the other.
@@ -301,6 +310,14 @@ private:
     // indexes in typesOf_.
     const LdapSchema *typesOf_ = nullptr;
     std::vector<std::pair<std::string, int32_t>> types_;
+    // The attributes kept of the entry scanned last whose values came in ranges, more
+    // to follow.
+    struct RangedAttribute {
+        std::string description; // as the server named the part it sent
+        uint32_t attribute = 0;  // schema index
+        LdapRange range;
+    };
+    std::vector<RangedAttribute> ranged_;
     // The last object FetchNamed found, taken apart; not valid once the block it lies
     // in goes (reads_ drops it, or prefetched_ is cleared).
     struct LastRead {

@@ -84,8 +84,10 @@ bool LdapClient::Listed(const Listing &listing, LDAPMessage *entry, ListedEntry 
     listed.baseClass = base >= 0 ? schema->Classes()[size_t(base)].name : std::string();
     listed.container =
         (base >= 0 && (schema->Classes()[size_t(base)].flags & DS_CONTAINER_CLASS)) || classes.subordinates;
-    // Past the memory allowed, an entry is read again when asked for.
-    listed.kept = whole && schema && prefetched_.Keep(ReadKey(tree, listed.dn), scanned_.Bytes());
+    // Values sent in ranges are fetched to their end; past the memory allowed, or when
+    // they cannot be, the entry is read again when asked for (and a failure reported then).
+    const bool ranges = ranged_.empty() || FollowRanges(tree, listed.dn, scanned_) == 0;
+    listed.kept = whole && schema && ranges && prefetched_.Keep(ReadKey(tree, listed.dn), scanned_.Bytes());
     return true;
 }
 
@@ -229,8 +231,7 @@ NWDSCCODE LdapClient::FetchTop(Listing &listing)
         LDAPMessage *result = nullptr;
         const int status =
             connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", AttributesOf(listing), false, nullptr, &result);
-        LDAP *ld = connection.Handle();
-        for (LDAPMessage *at = connection.FirstEntry(result); at; at = ldap_next_entry(ld, at)) {
+        for (LDAPMessage *at = connection.FirstEntry(result); at; at = connection.NextEntry(at)) {
             ListedEntry listed;
             if (Listed(listing, at, listed))
                 listing.pending.push_back(std::move(listed));
@@ -315,7 +316,7 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
             ldap_control_free(page);
         }
     }
-    for (LDAPMessage *at = connection.FirstEntry(result); at; at = ldap_next_entry(ld, at)) {
+    for (LDAPMessage *at = connection.FirstEntry(result); at; at = connection.NextEntry(at)) {
         ++listing.received;
         if (listing.skip > 0) {
             --listing.skip;

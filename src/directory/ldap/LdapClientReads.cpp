@@ -90,6 +90,7 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
     classes.structural = {};
     classes.classes.clear();
     classes.subordinates = false;
+    ranged_.clear();
     if (typesOf_ != schema) {
         typesOf_ = schema;
         types_.clear();
@@ -141,8 +142,13 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
                 if (keep)
                     block->AddValue(value);
             }
-            if (keep)
+            if (keep) {
                 block->EndAttribute();
+                // A large attribute's first part (member;range=0-1499): the rest follows.
+                if (const LdapRange range = LdapRange::Of(description);
+                    range.kind == LdapRange::Kind::Part || range.kind == LdapRange::Kind::Unreadable)
+                    ranged_.push_back({std::string(description), uint32_t(index), range});
+            }
         }
     }
     ber_free(position, 0);
@@ -182,6 +188,8 @@ NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, std::string_vi
     scanned_.Clear();
     ScanEntry(schema, connection.Handle(), found, named, scannedClasses_, &scanned_);
     ldap_msgfree(result);
+    if (const NWDSCCODE ranges = ranged_.empty() ? 0 : FollowRanges(tree, dn, scanned_); ranges != 0)
+        return ranges;
     if (reads_.size() >= KeptObjects) {
         reads_.pop_front();
         lastRead_.valid = false;

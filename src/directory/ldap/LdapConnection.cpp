@@ -344,3 +344,8 @@ LDAPMessage *LdapConnection::FirstEntry(LDAPMessage *result) const
 {
     return result && ld_ ? ldap_first_entry(ld_, result) : nullptr;
 }
+
+LDAPMessage *LdapConnection::NextEntry(LDAPMessage *entry) const
+{
+    return ld_ ? ldap_next_entry(ld_, entry) : nullptr;
+}

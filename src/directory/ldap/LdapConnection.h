@@ -62,6 +62,9 @@ public:
     LDAP *Handle() const { return ld_; }
     // The first entry of a search's result; null also when there is no result.
     LDAPMessage *FirstEntry(LDAPMessage *result) const;
+    // The entry after one of a result, through the handle of the moment: a search made
+    // between the two (the rest of a ranged attribute) may have made the connection again.
+    LDAPMessage *NextEntry(LDAPMessage *entry) const;
     // Changes each time the connection is made again.
     uint32_t Session() const { return session_; }
     // Whether the server was lost, and why.

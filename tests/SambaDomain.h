@@ -41,18 +41,20 @@ public:
         return options;
     }
 
-    // The value of attribute of the entry dn as Samba's own tools show it (ldbsearch on
-    // the database): GUIDs and SIDs in their text forms, numbers in decimal.
-    static QString LdbValue(const QString &dn, const QString &attribute)
+    // The values of attribute of the entry dn as Samba's own tools show them (ldbsearch on
+    // the database), in its order: GUIDs and SIDs in their text forms, numbers in decimal.
+    static QStringList LdbValues(const QString &dn, const QString &attribute)
     {
         QProcess search;
         search.start("ldbsearch", {"-H", Path("dc/private/sam.ldb"), "-s", "base", "-b", dn, attribute});
         search.waitForFinished(60000);
         const QString prefix = attribute + ": ";
+        QStringList values;
         for (const QString &line : QString::fromUtf8(search.readAllStandardOutput()).split('\n')) {
             if (line.startsWith(prefix, Qt::CaseInsensitive))
-                return line.mid(prefix.size());
+                values << line.mid(prefix.size());
         }
-        return {};
+        return values;
     }
+    static QString LdbValue(const QString &dn, const QString &attribute) { return LdbValues(dn, attribute).value(0); }
 };

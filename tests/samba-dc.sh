@@ -118,6 +118,18 @@ ldbadd -H "$dir/dc/private/sam.ldb" "$dir/tree.ldif" >"$dir/load.log" 2>&1 || {
     echo "samba-dc: the test tree could not be loaded" >&2
     exit 1
 }
+# A group of the tree's 3,000 usernnnnn users: more members than one part of Active
+# Directory's ranged retrieval (1,500 values), which Samba sends whole.
+{
+    printf 'dn: CN=Everyone,OU=Acme,%s\nobjectClass: group\ncn: Everyone\nsAMAccountName: Everyone\n' "$base"
+    grep '^dn: CN=user' "$dir/tree.ldif" | sed 's/^dn: /member: /'
+    printf '\n'
+} >"$dir/group.ldif"
+ldbadd -H "$dir/dc/private/sam.ldb" "$dir/group.ldif" >>"$dir/load.log" 2>&1 || {
+    tail -n 20 "$dir/load.log" >&2
+    echo "samba-dc: the test group could not be loaded" >&2
+    exit 1
+}
 loaded=$(date +%s.%N)
 
 printf '%s' "$password" >"$dir/admin.pw"

@@ -21,15 +21,18 @@
 
 namespace {
 
-// Users below Acme (and its sub-containers when recursive), sorted, with the properties
-// and their conditions ("op=0" for none), tab-separated.
-QByteArray Query(bool recursive, const QStringList &properties, const QStringList &filters)
+// Users (objects of className) below Acme (context) and its sub-containers when recursive,
+// sorted, with the properties and their conditions ("op=0" for none), tab-separated.
+QByteArray Query(bool recursive, const QStringList &properties, const QStringList &filters,
+                 const QString &className = QStringLiteral("user"),
+                 const QString &context = QStringLiteral("Acme.acme.test"))
 {
-    QString text = QStringLiteral("[options]\r\nclass=user\r\nseparator=Tab\r\nvalseparator=Space\r\nusedelimiter=0\r\n"
-                                  "context=Acme.acme.test\r\nrecursive=%1\r\nsortbycn=1\r\nfieldsonfirstline=0\r\n"
+    QString text = QStringLiteral("[options]\r\nclass=%3\r\nseparator=Tab\r\nvalseparator=Space\r\nusedelimiter=0\r\n"
+                                  "context=%4\r\nrecursive=%1\r\nsortbycn=1\r\nfieldsonfirstline=0\r\n"
                                   "nbproperties=%2\r\nnbfilters=%2\r\n[Properties]\r\n")
                        .arg(recursive ? 1 : 0)
-                       .arg(properties.size());
+                       .arg(properties.size())
+                       .arg(className, context);
     for (int i = 0; i < properties.size(); ++i)
         text += QStringLiteral("%1=%2\r\n").arg(i).arg(properties[i]);
     for (int i = 0; i < filters.size(); ++i)
@@ -227,6 +230,39 @@ private slots:
         QVERIFY2(dc.status == 0, qPrintable(dc.err));
         QCOMPARE(Lines(dc.out).size(), 3000);
         QCOMPARE(dc.out, file.out);
+    }
+
+    // A group of 3,000 members, more than one part of AD's ranged retrieval: Samba sends
+    // the attribute whole, and every member is exported, in the server's order.
+    void everyMemberOfALargeGroup()
+    {
+        const LdapCliRun run = Run(Query(false, {"CN", "member"}, {"op=0", "op=0"}, "group"));
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        const QStringList lines = Lines(run.out);
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines[0].section('\t', 0, 0), QStringLiteral("Everyone"));
+        QStringList members;
+        for (const QString &dn : SambaDomain::LdbValues("CN=Everyone,OU=Acme," + SambaDomain::BaseDn(), "member")) {
+            QStringList parts;
+            for (const QString &part : dn.split(','))
+                parts << part.section('=', 1);
+            members << parts.join('.');
+        }
+        QCOMPARE(members.size(), 3000);
+        QCOMPARE(lines[0].section('\t', 1).split(' '), members);
+    }
+
+    // The domain's root lists, besides its entries, a reference to CN=Configuration: a
+    // recursive export from there passes over it, never chasing it, without a report.
+    void aReferenceBelowTheDomainIsPassedOver()
+    {
+        const LdapCliRun run = Run(Query(true, {"CN"}, {"op=0"}, "user", "acme.test"));
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY2(!run.err.contains("Failed"), qPrintable(run.err));
+        const QStringList lines = Lines(run.out);
+        QVERIFY2(lines.size() > 3003, qPrintable(QString::number(lines.size())));
+        for (const char *user : {"Administrator", "krbtgt", "jdoe", "user00001", "user03000"})
+            QVERIFY2(lines.contains(user), user);
     }
 
     // AD lets no one search anonymously: the run says so, with the server's words.

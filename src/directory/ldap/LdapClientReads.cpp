@@ -145,8 +145,8 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
             if (keep) {
                 block->EndAttribute();
                 // A large attribute's first part (member;range=0-1499): the rest follows.
-                if (const LdapRange range = LdapRange::Of(description);
-                    range.kind == LdapRange::Kind::Part || range.kind == LdapRange::Kind::Unreadable)
+                const LdapRange range = description.size() == type.size() ? LdapRange{} : LdapRange::Of(description);
+                if (range.kind == LdapRange::Kind::Part || range.kind == LdapRange::Kind::Unreadable)
                     ranged_.push_back({std::string(description), uint32_t(index), range});
             }
         }

@@ -141,16 +141,24 @@ private slots:
         QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
     }
 
-    // An export run asks its listing for the members alone: every one is written, in
-    // the server's order.
+    // An export run asks its listing for the members alone (a run that descends, its
+    // subtree search): every one is written, in the server's order.
+    void anExportWritesEveryMember_data()
+    {
+        QTest::addColumn<bool>("recursive");
+        QTest::newRow("one level") << false;
+        QTest::newRow("descending") << true;
+    }
     void anExportWritesEveryMember()
     {
+        QFETCH(bool, recursive);
         RangingRelay relay(server_.Port(), Chunk);
         auto client = Connect(relay.Port());
         const tCondition shown(0, dtString, {}, {}, "String", true);
         TExportJob job;
         job.context = "Groups.Acme";
         job.className = "groupOfNames";
+        job.recursive = recursive;
         job.fieldsonfirstline = false;
         job.valueSeparator = ",";
         job.rows = {{"cn", &shown}, {"member", &shown}};

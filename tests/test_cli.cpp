@@ -543,6 +543,13 @@ private slots:
             cli.Run({"run", cli.Write("q.req", Query()), "--directory", cli.Path("none.json")});
         QCOMPARE(badDirectory.status, 1);
         QVERIFY(badDirectory.err.contains("none.json"));
+        // Time limits are whole seconds, for a server.
+        const Outcome noSeconds = cli.Run({"run", "q.req", "--ldap", "ldap://a", "--operation-timeout", "0"});
+        QCOMPARE(noSeconds.status, 2);
+        QVERIFY(noSeconds.err.contains("--operation-timeout needs a number of seconds from 1 to 86400"));
+        const Outcome noServer = cli.Run({"run", "q.req", "--directory", kDirectory, "--network-timeout", "5"});
+        QCOMPARE(noServer.status, 2);
+        QVERIFY(noServer.err.contains("go with --ldap or --client"));
     }
 
     void renderedFilesAndSqlRoundTrip()

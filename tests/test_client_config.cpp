@@ -41,7 +41,8 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("directory=acme.json\n; servers\n[tree ZED]\nuri=ldaps://z.example\npassword-file=z.pw\n"
                    "bind-dn=cn=admin,o=z\n[other]\nuri=ignored\n[tree ACME]\nuri=ldap://a.example\nbase=o=acme\n"
-                   "ca-file=/etc/ssl/acme.pem\n[tree LAB]\nuri=ldap://127.0.0.1:3890\ntls=none\n");
+                   "ca-file=/etc/ssl/acme.pem\nnetwork-timeout=5\noperation-timeout=86400\n"
+                   "[tree LAB]\nuri=ldap://127.0.0.1:3890\ntls=none\n");
         file.close();
         std::vector<LdapServerConfig> servers;
         QString error;
@@ -55,7 +56,12 @@ private slots:
         QCOMPARE(servers[1].tls, LdapServerConfig::Tls::StartTls);
         QCOMPARE(servers[1].base, "o=acme");
         QCOMPARE(servers[1].caFile, "/etc/ssl/acme.pem");
+        QCOMPARE(servers[1].networkTimeout, 5);
+        QCOMPARE(servers[1].operationTimeout, 86400);
         QCOMPARE(servers[2].tls, LdapServerConfig::Tls::None);
+        // Time limits not given are long enough for any directory.
+        QCOMPARE(servers[2].networkTimeout, 30);
+        QCOMPARE(servers[2].operationTimeout, 300);
         QVERIFY(ClientConfig::DirectoryFile(file.fileName()).endsWith("acme.json"));
     }
 
@@ -65,6 +71,10 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::newRow("password") << QByteArray("[tree A]\nuri=ldaps://a\npassword=secret\n") << "never written";
         QTest::newRow("tls") << QByteArray("[tree A]\nuri=ldaps://a\ntls=maybe\n") << "tls=maybe";
+        QTest::newRow("no time") << QByteArray("[tree A]\nuri=ldaps://a\noperation-timeout=0\n")
+                                 << "operation-timeout=0 is no number of seconds from 1 to 86400";
+        QTest::newRow("not seconds") << QByteArray("[tree A]\nuri=ldaps://a\nnetwork-timeout=5s\n")
+                                     << "network-timeout=5s";
         QTest::newRow("no uri") << QByteArray("[tree A]\nbase=o=a\n[tree B]\nuri=ldaps://b\n") << "[tree A]: no uri";
     }
     void refusedTreeSections()

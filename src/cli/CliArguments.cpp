@@ -1,5 +1,6 @@
 #include "cli/CliArguments.h"
 
+#include "directory/ldap/LdapServerConfig.h"
 #include "query/ResultsEncoding.h"
 
 namespace {
@@ -44,7 +45,9 @@ QString CliUsage()
                           "       veltrane-cli from-sql QUERY.sql [DIRECTORY] [--tree NAME] -o OUT.req\n"
                           "DIRECTORY: --directory FILE | --client FILE |\n"
                           "           --ldap URI [--base DN] [--bind-dn DN] [--password-file FILE] [--ca-file FILE] "
-                          "[--no-tls]\n");
+                          "[--no-tls]\n"
+                          "           with --ldap or --client: [--network-timeout SECONDS] "
+                          "[--operation-timeout SECONDS]\n");
 }
 
 CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
@@ -99,6 +102,18 @@ CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
             }
             continue;
         }
+        if ((argument == QLatin1String("--network-timeout") || argument == QLatin1String("--operation-timeout")) &&
+            TakesDirectory(parsed.command)) {
+            int seconds = 0;
+            if (i + 1 >= arguments.size() || !LdapServerConfig::TimeoutFromText(arguments.at(++i), seconds)) {
+                *error = QStringLiteral("%1 needs a number of seconds from 1 to %2")
+                             .arg(argument)
+                             .arg(LdapServerConfig::LongestTimeout);
+                return parsed;
+            }
+            (argument.startsWith(QLatin1String("--n")) ? parsed.networkTimeout : parsed.operationTimeout) = seconds;
+            continue;
+        }
         if (run && argument == QLatin1String("--encoding")) {
             parsed.encoding = i + 1 < arguments.size() ? EncodingName(arguments.at(++i)) : QString();
             if (parsed.encoding.isEmpty()) {
@@ -132,6 +147,8 @@ CliArguments CliArguments::Parse(const QStringList &arguments, QString *error)
         *error = QStringLiteral("--directory, --client and --ldap exclude one another");
     else if (serverOptions && parsed.ldap.isEmpty())
         *error = QStringLiteral("--base, --bind-dn, --password-file, --ca-file and --no-tls go with --ldap");
+    else if ((parsed.networkTimeout || parsed.operationTimeout) && parsed.ldap.isEmpty() && parsed.client.isEmpty())
+        *error = QStringLiteral("--network-timeout and --operation-timeout go with --ldap or --client");
     else if (!parsed.passwordFile.isEmpty() && parsed.bindDn.isEmpty())
         *error = QStringLiteral("--password-file goes with --bind-dn");
     else if (parsed.WritesWorkbook() && parsed.output.isEmpty())

@@ -13,6 +13,7 @@
 //   from-sql QUERY.sql [DIRECTORY] [--tree NAME] -o OUT.req
 // where DIRECTORY is one of --directory FILE, --client FILE (a client.ini) and
 //   --ldap URI [--base DN] [--bind-dn DN] [--password-file FILE] [--ca-file FILE] [--no-tls]
+// and, with --ldap or --client, [--network-timeout SECONDS] [--operation-timeout SECONDS]
 struct CliArguments {
     QString command;
     QString input;
@@ -27,6 +28,9 @@ struct CliArguments {
     QString passwordFile;
     QString caFile;
     bool noTls = false;
+    // The time limits of every server, in seconds; unset: the configuration's.
+    std::optional<int> networkTimeout;
+    std::optional<int> operationTimeout;
     // Overrides of the query's results encoding (a name of ResultsEncoding::Names(),
     // empty: the query's own) and formula guard.
     QString encoding;

@@ -52,6 +52,10 @@ int OpenDirectory(TDirectoryConnection &connection, const CliArguments &argument
                          : LdapServerConfig::Tls::StartTls;
         source.ldapServers.push_back(server);
     }
+    for (LdapServerConfig &server : source.ldapServers) {
+        server.networkTimeout = arguments.networkTimeout.value_or(server.networkTimeout);
+        server.operationTimeout = arguments.operationTimeout.value_or(server.operationTimeout);
+    }
     const TDirectoryStatus opened = connection.Open(source);
     if (!opened.IsOk())
         Complain(opened.message);

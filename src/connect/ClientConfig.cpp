@@ -77,6 +77,12 @@ bool LdapServers(const QString &configFile, std::vector<LdapServerConfig> &serve
             if (!LdapServerConfig::TlsFromText(value, server.tls))
                 return fail(server.tree, QStringLiteral("tls=%1 is none of ldaps, starttls and none").arg(value));
             tlsGiven.back() = true;
+        } else if (key == QLatin1String("network-timeout") || key == QLatin1String("operation-timeout")) {
+            int &seconds = key.startsWith(QLatin1Char('n')) ? server.networkTimeout : server.operationTimeout;
+            if (!LdapServerConfig::TimeoutFromText(value, seconds))
+                return fail(server.tree, QStringLiteral("%1=%2 is no number of seconds from 1 to %3")
+                                             .arg(key, value)
+                                             .arg(LdapServerConfig::LongestTimeout));
         } else if (key == QLatin1String("password"))
             return fail(server.tree, QStringLiteral("a password is never written in this file; give a password-file"));
     }

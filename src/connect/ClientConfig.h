@@ -19,8 +19,9 @@ QString ConfigFilePath();
 QString DirectoryFile(const QString &configFile = ConfigFilePath());
 
 // The servers of the [tree NAME] sections, in file order: keys uri, base, bind-dn,
-// password-file, ca-file (relative paths taken from the file's folder) and tls (ldaps,
-// starttls or none; absent: ldaps for an ldaps:// URI, else starttls). false with
+// password-file, ca-file (relative paths taken from the file's folder), tls (ldaps,
+// starttls or none; absent: ldaps for an ldaps:// URI, else starttls), network-timeout
+// and operation-timeout (seconds; absent: LdapServerConfig's defaults). false with
 // *error naming the file, the section and what is wrong; a missing file has none.
 bool LdapServers(const QString &configFile, std::vector<LdapServerConfig> &servers, QString *error);
 

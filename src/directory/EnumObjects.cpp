@@ -9,7 +9,12 @@ int32_t tNDS::EnumObjects(const QString &container, bool recursive, int32_t data
     bool stop = false;
     TNDSObj listing;
     int32_t result = ListFirst(*this, Context, container, false, listing);
-    for (; result == 0; result = ListNext(listing)) {
+    for (; result == 0 || result == ERR_ENTRY_LEFT_OUT; result = ListNext(listing)) {
+        // An entry the client left out is reported on its own; the others are listed.
+        if (result == ERR_ENTRY_LEFT_OUT) {
+            ReportError(result, QStringLiteral("NWDSList Failed for %1\rError Code: %2").arg(container).arg(result));
+            continue;
+        }
         // The class is matched exactly, letter case included, as the directory spells it.
         if (wanted.isEmpty() || std::strcmp(listing.EntryInfo.BaseClass, wanted.constData()) == 0)
             callback(container, listing, data, stop);

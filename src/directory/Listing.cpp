@@ -6,7 +6,8 @@
 namespace {
 
 constexpr size_t kListBufferBytes = 4096;
-constexpr size_t kEntryNameBytes = 256;
+// The longest name a listing hands out, and its terminator.
+constexpr size_t kEntryNameBytes = MAX_DN_BYTES;
 
 void PumpEvents(const TNDSObj &record)
 {
@@ -64,6 +65,12 @@ int32_t FetchBatch(TNDSObj &record)
                                                                          &record.IterationHandle, record.ResultBuffer)
                                              : client.NWDSList(record.ListContext, listed.constData(),
                                                                &record.IterationHandle, record.ResultBuffer);
+    if (result == ERR_ENTRY_LEFT_OUT) {
+        // Nothing in the buffer; the listing goes on with the next batch.
+        record.EntriesInBuffer = 0;
+        record.NextIndex = 0;
+        return result;
+    }
     if (result != 0)
         return Fail(record, result);
     uint32_t count = 0;

@@ -50,6 +50,8 @@ tNDS::tNDS(NWClient &client, DirectoryHooks hooks) : client_(client), hooks_(std
 
 tNDS::~tNDS()
 {
+    if (stopped_)
+        client_.SetWaitHook({});
     if (hasContext_)
         client_.NWDSFreeContext(Context);
 }
@@ -64,7 +66,7 @@ void tNDS::ReportError(int32_t code, const QString &text)
         return;
     lostReported_ = client_.Lost();
     const QString words = QString::fromStdString(client_.TakeServerWords(code));
-    if (!ShowErrors)
+    if (!ShowErrors || (stopped_ && stopped_()))
         return;
     if (hooks_.WordsReporter)
         hooks_.WordsReporter(text, words);
@@ -76,6 +78,19 @@ void tNDS::PumpEvents() const
 {
     if (hooks_.EventPump)
         hooks_.EventPump();
+}
+
+void tNDS::SetStopCheck(std::function<bool()> stopped)
+{
+    stopped_ = std::move(stopped);
+    if (!stopped_) {
+        client_.SetWaitHook({});
+        return;
+    }
+    client_.SetWaitHook([this] {
+        PumpEvents();
+        return stopped_();
+    });
 }
 
 void tNDS::ReadContext()

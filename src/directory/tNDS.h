@@ -61,6 +61,10 @@ public:
     void ExpectReads(const QStringList &attributes, bool descends);
     // Lets pending window events run.
     void PumpEvents() const;
+    // While set (a run), a call that waits for a server lets pending window events run
+    // meanwhile and gives up once stopped returns true; failures are then no longer
+    // reported: the work is being stopped. Empty: calls wait without either.
+    void SetStopCheck(std::function<bool()> stopped);
 
     // Reads the context's name context into CurrentContext. A failing read is reported
     // ("NWDSGetContext Failed") and leaves CurrentContext as it was; LastError tells.
@@ -125,11 +129,13 @@ private:
     DirectoryHooks hooks_;
     bool hasContext_ = false;
     bool lostReported_ = false;
+    std::function<bool()> stopped_;
 };
 
 // The listing primitive. Result 0: a new entry is in the record. -1: the listing is
-// over and its context and buffer are freed. Other: the client's error; the listing is
-// abandoned with its context and buffer freed.
+// over and its context and buffer are freed. ERR_ENTRY_LEFT_OUT: the client left an
+// entry out (the server's words say which); the listing goes on at the next ListNext.
+// Other: the client's error; the listing is abandoned with its context and buffer freed.
 int32_t ListFirst(const tNDS &directory, NWDSContextHandle context, const QString &name, bool containersOnly,
                   TNDSObj &record);
 int32_t ListNext(TNDSObj &record);

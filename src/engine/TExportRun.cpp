@@ -67,10 +67,16 @@ void TExportRun::RunExport()
     for (const TExportJob::Row &row : job_.rows)
         reads.append(row.property);
     directory_.ExpectReads(reads, job_.recursive);
+    // Cancel ends a wait for the server too.
+    directory_.SetStopCheck([this] { return Cancelled; });
     // The run is over however it ends.
     struct RunReads {
         tNDS &directory;
-        ~RunReads() { directory.ExpectReads({}, false); }
+        ~RunReads()
+        {
+            directory.SetStopCheck({});
+            directory.ExpectReads({}, false);
+        }
     } runReads{directory_};
     observer_.SetBusy(true);
     observer_.SetProgressPosition(0);

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,9 @@ constexpr NWDSCCODE ERR_NO_SUCH_CLASS = -604;
 constexpr NWDSCCODE ERR_INVALID_REQUEST = -641;
 constexpr NWDSCCODE ERR_INSUFFICIENT_BUFFER = -649;
 constexpr NWDSCCODE ERR_CONNECTION_UNKNOWN = -632;
+// A listing's call that hands out nothing for an entry the client had to leave out (its
+// server's words say which and why): the listing goes on at *iterationHandle.
+constexpr NWDSCCODE ERR_ENTRY_LEFT_OUT = -5300;
 
 struct Asn1_ID_T {
     uint32_t length;
@@ -198,6 +202,10 @@ public:
     // Whether the directory cannot be reached any more: the connection dropped and could
     // not be made again, and every later call fails.
     virtual bool Lost() const { return false; }
+    // Called often (about ten times a second) while a call waits for a server; when it
+    // returns true, the call gives up and fails, and the client stays usable. Unset: the
+    // calls wait. Ignored by a client that never waits.
+    virtual void SetWaitHook(std::function<bool()> stop) { static_cast<void>(stop); }
     // What a run will read of the objects it lists, until it says so again with no
     // attributes: those attributes, by the directory's names, and whether it descends
     // into containers. A client may fetch them with its listings and answer the run's

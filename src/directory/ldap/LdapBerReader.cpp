@@ -4,16 +4,38 @@
 
 #include <cstddef>
 
-bool LdapBerReader::NextAttribute(BerElement *entry, std::string_view &description, std::string_view &values)
+bool LdapBerReader::NextAttribute(BerElement *entry, std::string_view &description, std::string_view &values,
+                                  bool *unreadable)
 {
+    bool ignored = false;
+    bool &failed = unreadable ? *unreadable : ignored;
+    failed = false;
     ber_len_t remaining = 0;
-    berval attribute{};
-    if (ber_get_option(entry, LBER_OPT_BER_REMAINING_BYTES, &remaining) != LBER_OPT_SUCCESS || remaining == 0 ||
-        ber_skip_element(entry, &attribute) != Sequence)
+    if (ber_get_option(entry, LBER_OPT_BER_REMAINING_BYTES, &remaining) != LBER_OPT_SUCCESS || remaining == 0)
         return false;
+    berval attribute{};
+    if (const ber_tag_t tag = ber_skip_element(entry, &attribute); tag != Sequence) {
+        // The message's controls may follow the entry's attributes.
+        failed = tag != Controls;
+        return false;
+    }
     LdapBerReader parts(std::string_view(attribute.bv_val, attribute.bv_len));
     uint8_t tag = 0;
-    return parts.Next(tag, description) && tag == OctetString && parts.Next(tag, values) && tag == Set;
+    failed =
+        !(parts.Next(tag, description) && tag == OctetString && parts.Next(tag, values) && tag == Set && parts.AtEnd());
+    return !failed;
+}
+
+bool LdapBerReader::AllOf(std::string_view bytes, uint8_t tag)
+{
+    LdapBerReader reader(bytes);
+    uint8_t found = 0;
+    std::string_view contents;
+    while (reader.Next(found, contents)) {
+        if (found != tag)
+            return false;
+    }
+    return reader.AtEnd();
 }
 
 bool LdapBerReader::Next(uint8_t &tag, std::string_view &contents)

@@ -117,6 +117,14 @@ NWDSCCODE LdapClient::Failed(uint32_t tree, int status)
     return code;
 }
 
+NWDSCCODE LdapClient::Unreadable(const std::string &dn)
+{
+    wordsCode_ = LdapResult::ToDirectory(LDAP_DECODING_ERROR);
+    words_ = "Decoding error (the server sent an entry that does not read whole: " +
+             (dn.empty() ? std::string("one without a name") : LdapName::Shown(dn)) + ')';
+    return wordsCode_;
+}
+
 std::string LdapClient::TakeServerWords(NWDSCCODE code)
 {
     std::string words;
@@ -125,6 +133,12 @@ std::string LdapClient::TakeServerWords(NWDSCCODE code)
     wordsCode_ = 0;
     words_.clear();
     return words;
+}
+
+void LdapClient::SetWaitHook(std::function<bool()> stop)
+{
+    for (Tree &tree : trees_)
+        tree.connection->SetWaitHook(stop);
 }
 
 bool LdapClient::Lost() const

@@ -92,6 +92,7 @@ public:
     std::string TakeServerWords(NWDSCCODE code) override;
     bool Lost() const override;
     void ExpectReads(const std::vector<std::string> &attributes, bool descends) override;
+    void SetWaitHook(std::function<bool()> stop) override;
 
     // How many entries of an open paged listing are read ahead, at most, when another
     // paged search starts on its connection (DefaultReadAhead unless set).
@@ -181,6 +182,9 @@ private:
 
     // The code of a failed LDAP operation on the tree, keeping the server's words on it.
     NWDSCCODE Failed(uint32_t tree, int status);
+    // The code of an entry the server sent that does not read whole (dn: its DN, when it
+    // has one), keeping words that say so.
+    NWDSCCODE Unreadable(const std::string &dn);
 
     // Names.
     // A name's key (LdapName::Key) in one tree.
@@ -265,7 +269,8 @@ private:
     };
     // One pass over a search's entry: its DN, its classes, and into block (when not null)
     // the user attributes the schema knows with their values, those kept only when kept
-    // is not null. False when it has no DN.
+    // is not null. False when it does not read whole: no DN (dn then empty), or an
+    // attribute or a value that does not read.
     bool ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn, EntryClasses &classes,
                    LdapEntryBlock *block, const std::vector<bool> *kept = nullptr);
     // The values of the entry scanned last that came in ranges (ranged_) fetched to their

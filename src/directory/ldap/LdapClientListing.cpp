@@ -231,10 +231,13 @@ NWDSCCODE LdapClient::FetchTop(Listing &listing)
         LDAPMessage *result = nullptr;
         const int status =
             connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", AttributesOf(listing), false, nullptr, &result);
-        for (LDAPMessage *at = connection.FirstEntry(result); at; at = connection.NextEntry(at)) {
+        for (LDAPMessage *at = connection.FirstEntry(result); at && listing.stopped == 0;
+             at = connection.NextEntry(at)) {
             ListedEntry listed;
             if (Listed(listing, at, listed))
                 listing.pending.push_back(std::move(listed));
+            else
+                listing.stopped = Unreadable(listed.dn);
         }
         ldap_msgfree(result);
         // A naming context that cannot be read is no subordinate to show.
@@ -323,8 +326,11 @@ NWDSCCODE LdapClient::FetchPage(Listing &listing)
             continue;
         }
         ListedEntry listed;
-        if (Listed(listing, at, listed))
-            listing.pending.push_back(std::move(listed));
+        if (!Listed(listing, at, listed)) {
+            listing.stopped = Unreadable(listed.dn);
+            break;
+        }
+        listing.pending.push_back(std::move(listed));
     }
     ldap_msgfree(result);
     if (status != LDAP_SUCCESS)
@@ -448,8 +454,19 @@ NWDSCCODE LdapClient::List(NWDSContextHandle context, const char *object, int32_
                 listing.more = false;
                 break;
             }
-            if (name.size() >= MAX_DN_BYTES ||
-                !ClientBatch::PutListedEntry(
+            if (name.size() >= MAX_DN_BYTES) {
+                // A name the directory cannot hold: the entry is left out on a call of its
+                // own, which says so, and the listing goes on.
+                if (entries > 0)
+                    break;
+                wordsCode_ = ERR_ENTRY_LEFT_OUT;
+                words_ = "the server sent an entry whose name is longer than the directory's " +
+                         std::to_string(MAX_DN_BYTES - 1) + " bytes: " + LdapName::Shown(entry.dn);
+                listing.pending.pop_front();
+                *iterationHandle = id;
+                return ERR_ENTRY_LEFT_OUT;
+            }
+            if (!ClientBatch::PutListedEntry(
                     out, {0, entry.container ? DS_CONTAINER_ENTRY : 0, 0, 0, name, entry.baseClass})) {
                 full = true;
                 break;

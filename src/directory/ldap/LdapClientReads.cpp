@@ -84,6 +84,7 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
     berval name{};
     if (ldap_get_dn_ber(ld, found, &position, &name) != LDAP_SUCCESS || !name.bv_val) {
         ber_free(position, 0);
+        dn.clear();
         return false;
     }
     dn.assign(name.bv_val, name.bv_len);
@@ -100,7 +101,12 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
     size_t at = 0;
     std::string_view description;
     std::string_view values;
-    while (LdapBerReader::NextAttribute(position, description, values)) {
+    bool unreadable = false;
+    while (LdapBerReader::NextAttribute(position, description, values, &unreadable)) {
+        if (!LdapBerReader::AllOf(values, LdapBerReader::OctetString)) {
+            unreadable = true;
+            break;
+        }
         uint8_t tag = 0;
         // Options (";binary", ";lang-fr") name the same attribute.
         const std::string_view type = description.substr(0, description.find(';'));
@@ -152,7 +158,7 @@ bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *foun
         }
     }
     ber_free(position, 0);
-    return true;
+    return !unreadable;
 }
 
 NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, std::string_view &block)
@@ -186,8 +192,10 @@ NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, std::string_vi
     }
     std::string named;
     scanned_.Clear();
-    ScanEntry(schema, connection.Handle(), found, named, scannedClasses_, &scanned_);
+    const bool whole = ScanEntry(schema, connection.Handle(), found, named, scannedClasses_, &scanned_);
     ldap_msgfree(result);
+    if (!whole)
+        return Unreadable(named.empty() ? dn : named);
     if (const NWDSCCODE ranges = ranged_.empty() ? 0 : FollowRanges(tree, dn, scanned_); ranges != 0)
         return ranges;
     if (reads_.size() >= KeptObjects) {

@@ -5,13 +5,17 @@
 
 #include <ldap.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
 
 namespace {
 
-// How long connecting to a server may take, in seconds.
-constexpr long ConnectSeconds = 10;
+// How often a search waiting for its result lets the wait hook run.
+constexpr long WaitSliceMicroseconds = 100000;
+// The longest message taken from a server: libldap allocates what a message claims
+// before its bytes come. Larger than any entry a directory holds (a 100 MB value reads).
+constexpr ber_len_t LongestMessage = ber_len_t(256) << 20;
 
 // The host of an LDAP URI; empty when it has none.
 QString HostOf(const QString &uri)
@@ -110,8 +114,12 @@ bool LdapConnection::Establish(QString *error)
     const int version = LDAP_VERSION3;
     ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
     ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-    timeval timeout{ConnectSeconds, 0};
-    ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+    // The connection and its TLS handshake within the network timeout; the library's
+    // own waits (StartTLS, the bind, "Who am I?") within the operation timeout.
+    const timeval network{config.networkTimeout, 0};
+    ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &network);
+    const timeval operation{config.operationTimeout, 0};
+    ldap_set_option(ld, LDAP_OPT_TIMEOUT, &operation);
     if (config.tls != LdapServerConfig::Tls::None) {
         const int demand = LDAP_OPT_X_TLS_DEMAND;
         int result = ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
@@ -174,8 +182,14 @@ bool LdapConnection::Establish(QString *error)
         return false;
     // Replies are taken from the socket in large blocks, not in two reads per entry.
     Sockbuf *socket = nullptr;
-    if (ldap_get_option(ld, LDAP_OPT_SOCKBUF, &socket) == LDAP_OPT_SUCCESS && socket)
+    if (ldap_get_option(ld, LDAP_OPT_SOCKBUF, &socket) == LDAP_OPT_SUCCESS && socket) {
         ber_sockbuf_add_io(socket, &ber_sockbuf_io_readahead, LBER_SBIOD_LEVEL_PROVIDER, nullptr);
+        ber_len_t longest = LongestMessage;
+        ber_sockbuf_ctrl(socket, LBER_SB_OPT_SET_MAX_INCOMING, &longest);
+        // A reply cut short must not hold a read: the library then waits for the rest
+        // in its polls, which end for the wait hook and the operation timeout.
+        ber_sockbuf_ctrl(socket, LBER_SB_OPT_SET_NONBLOCK, reinterpret_cast<void *>(1));
+    }
     return true;
 }
 
@@ -244,8 +258,62 @@ int LdapConnection::SearchOnce(const std::string &base, int scope, const char *f
                                bool attributesOnly, LDAPControl **controls, LDAPMessage **result)
 {
     *result = nullptr;
-    return ldap_search_ext_s(ld_, base.c_str(), scope, filter, const_cast<char **>(attributes), attributesOnly ? 1 : 0,
-                             controls, nullptr, nullptr, LDAP_NO_LIMIT, result);
+    int message = -1;
+    if (const int sent = ldap_search_ext(ld_, base.c_str(), scope, filter, const_cast<char **>(attributes),
+                                         attributesOnly ? 1 : 0, controls, nullptr, nullptr, LDAP_NO_LIMIT, &message);
+        sent != LDAP_SUCCESS)
+        return sent;
+    return Await(message, result);
+}
+
+int LdapConnection::Await(int message, LDAPMessage **result)
+{
+    *result = nullptr;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(config_.operationTimeout);
+    for (;;) {
+        timeval slice{0, WaitSliceMicroseconds};
+        const int got = ldap_result(ld_, message, LDAP_MSG_ALL, &slice, result);
+        if (got > 0)
+            break;
+        if (got < 0) {
+            int code = LDAP_OTHER;
+            ldap_get_option(ld_, LDAP_OPT_RESULT_CODE, &code);
+            ldap_msgfree(*result);
+            *result = nullptr;
+            return code == LDAP_SUCCESS ? LDAP_OTHER : code;
+        }
+        if (stop_ && stop_()) {
+            ldap_abandon_ext(ld_, message, nullptr, nullptr);
+            return LDAP_USER_CANCELLED;
+        }
+        if (std::chrono::steady_clock::now() >= limit) {
+            // What the server sent of the reply is left half read: the connection is of
+            // no further use.
+            lost_ = true;
+            lostWords_ = QStringLiteral("the directory server %1 did not answer within %2 s")
+                             .arg(config_.uri)
+                             .arg(config_.operationTimeout);
+            return LDAP_TIMEOUT;
+        }
+    }
+    // A search's result is its entries and references, then its end; anything else is
+    // a reply the client does not read, never the listing's end.
+    for (LDAPMessage *at = ldap_first_message(ld_, *result); at; at = ldap_next_message(ld_, at)) {
+        const int type = ldap_msgtype(at);
+        const bool last = !ldap_next_message(ld_, at);
+        if (last ? type != LDAP_RES_SEARCH_RESULT
+                 : type != LDAP_RES_SEARCH_ENTRY && type != LDAP_RES_SEARCH_REFERENCE) {
+            const QByteArray words = QStringLiteral("the server's reply holds a message of tag 0x%1 among a search's")
+                                         .arg(type, 2, 16)
+                                         .toUtf8();
+            ldap_set_option(ld_, LDAP_OPT_DIAGNOSTIC_MESSAGE, words.constData());
+            return LDAP_DECODING_ERROR;
+        }
+    }
+    int code = LDAP_OTHER;
+    if (ldap_parse_result(ld_, *result, &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS)
+        code = LDAP_DECODING_ERROR;
+    return code;
 }
 
 int LdapConnection::Search(const std::string &base, int scope, const char *filter, const char *const *attributes,
@@ -290,15 +358,7 @@ bool LdapConnection::Receive(int message, int *status, LDAPMessage **result)
     *result = nullptr;
     if (lost_ || !ld_)
         return false;
-    // The type returned is the first message's of the chain (an entry, most often).
-    int code = LDAP_OTHER;
-    if (ldap_result(ld_, message, LDAP_MSG_ALL, nullptr, result) <= 0) {
-        ldap_get_option(ld_, LDAP_OPT_RESULT_CODE, &code);
-        ldap_msgfree(*result);
-        *result = nullptr;
-    } else if (ldap_parse_result(ld_, *result, &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS) {
-        code = LDAP_OTHER;
-    }
+    const int code = Await(message, result);
     // A server that says it goes away, in whichever way, is made again by Search.
     if (LdapResult::ServerGone(code)) {
         ldap_msgfree(*result);

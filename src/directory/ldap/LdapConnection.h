@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +71,11 @@ public:
     // Whether the server was lost, and why.
     bool Lost() const { return lost_; }
     const QString &LostWords() const { return lostWords_; }
+    // Called about ten times a second while a search waits for its result; when it
+    // returns true the search is abandoned and fails with LDAP_USER_CANCELLED. A result
+    // that does not come whole within the operation timeout fails the search with
+    // LDAP_TIMEOUT, and the server is lost ("… did not answer within N s").
+    void SetWaitHook(std::function<bool()> stop) { stop_ = std::move(stop); }
 
     // The server's words on a failure: the text of the result code and the diagnostic
     // message the server or the library left.
@@ -84,6 +90,10 @@ private:
     void Identify(const std::string &bindName);
     int SearchOnce(const std::string &base, int scope, const char *filter, const char *const *attributes,
                    bool attributesOnly, LDAPControl **controls, LDAPMessage **result);
+    // Waits for the whole result of the search sent as message (see SetWaitHook): the
+    // code of its end, LDAP_DECODING_ERROR when a message of it is of another kind than
+    // a search's, or the code of why it did not come (*result then null).
+    int Await(int message, LDAPMessage **result);
     // What a TLS failure asks of the server's certificate.
     QString CertificateHint() const;
     // "the directory server … cannot be reached", with the library's words on result.
@@ -95,6 +105,7 @@ private:
     uint32_t session_ = 0;
     bool lost_ = false;
     QString lostWords_;
+    std::function<bool()> stop_;
 
     LDAP *ld_ = nullptr;
     QString tree_;

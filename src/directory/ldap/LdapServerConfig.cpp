@@ -13,3 +13,13 @@ bool LdapServerConfig::TlsFromText(const QString &text, Tls &tls)
         return false;
     return true;
 }
+
+bool LdapServerConfig::TimeoutFromText(const QString &text, int &seconds)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < 1 || value > LongestTimeout)
+        return false;
+    seconds = value;
+    return true;
+}

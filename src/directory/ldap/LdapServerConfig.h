@@ -22,9 +22,20 @@ struct LdapServerConfig {
     QString passwordFile; // readable by its owner only; empty: the prompt
     QString caFile;       // empty: the system's certificate authorities
     Tls tls = Tls::StartTls;
+    // Seconds that making the connection (TCP and TLS) may take, and that each reply of
+    // the server may take to come whole once asked for; past them the server is given up.
+    int networkTimeout = DefaultNetworkTimeout;
+    int operationTimeout = DefaultOperationTimeout;
+
+    static constexpr int DefaultNetworkTimeout = 30;
+    static constexpr int DefaultOperationTimeout = 300;
+    // The largest time limit taken, in seconds (a day).
+    static constexpr int LongestTimeout = 86400;
 
     // The tls setting of client.ini ("ldaps", "starttls", "none"); false for another.
     static bool TlsFromText(const QString &text, Tls &tls);
+    // A time limit as written (whole seconds, 1 to LongestTimeout); false for another.
+    static bool TimeoutFromText(const QString &text, int &seconds);
 };
 
 // Asks the user for the password of a bind name (the prompt text names server and

@@ -140,6 +140,7 @@ private slots:
         LdapServerConfig config;
         config.uri = QString::fromStdString(server.Uri());
         config.tls = LdapServerConfig::Tls::None;
+        config.operationTimeout = 20; // a Cancel that does not work fails the test sooner
         source.ldapServers = {config};
         ScriptedPrompts prompts;
         QElapsedTimer sinceCancel;

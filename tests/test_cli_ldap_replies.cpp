@@ -170,6 +170,25 @@ private slots:
                  qPrintable(QString::number(std::chrono::duration<double>(waited).count())));
     }
 
+    // A message claiming more than any entry holds (512 MiB) is refused as soon as its
+    // length is read, never waited for into that much memory: the server is given up.
+    void oversizedMessageIsRefusedAtOnce()
+    {
+        LdapResponder server(Listing([](int message) {
+            return LdapResponder::Person(message, "good") + std::string("\x30\x84\x20\x00\x00\x00\x02\x01", 8);
+        }));
+        QElapsedTimer running;
+        running.start();
+        const Run run = RunAgainst(server, {"--operation-timeout", "60"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("NWDSList Failed for Acme Error Code: -625 the directory server %1 "
+                                                 "cannot be reached")
+                                      .arg(QString::fromStdString(server.Uri()))),
+                 qPrintable(run.err));
+        QVERIFY2(running.elapsed() < 30000, qPrintable(QString::number(running.elapsed())));
+        QVERIFY(!run.written);
+    }
+
     // SIGTERM and Ctrl-C end a run that waits for a server within a second, as a
     // cancelled run: status 130 and no output file.
     void signalEndsARunWaitingForTheServer_data()

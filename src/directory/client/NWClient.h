@@ -205,7 +205,7 @@ public:
     // Called often (about ten times a second) while a call waits for a server; when it
     // returns true, the call gives up and fails, and the client stays usable. Unset: the
     // calls wait. Ignored by a client that never waits.
-    virtual void SetWaitHook(std::function<bool()> stop) { static_cast<void>(stop); }
+    virtual void SetWaitHook(const std::function<bool()> &stop) { static_cast<void>(stop); }
     // What a run will read of the objects it lists, until it says so again with no
     // attributes: those attributes, by the directory's names, and whether it descends
     // into containers. A client may fetch them with its listings and answer the run's

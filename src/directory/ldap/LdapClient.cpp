@@ -135,7 +135,7 @@ std::string LdapClient::TakeServerWords(NWDSCCODE code)
     return words;
 }
 
-void LdapClient::SetWaitHook(std::function<bool()> stop)
+void LdapClient::SetWaitHook(const std::function<bool()> &stop)
 {
     for (Tree &tree : trees_)
         tree.connection->SetWaitHook(stop);

@@ -92,7 +92,7 @@ public:
     std::string TakeServerWords(NWDSCCODE code) override;
     bool Lost() const override;
     void ExpectReads(const std::vector<std::string> &attributes, bool descends) override;
-    void SetWaitHook(std::function<bool()> stop) override;
+    void SetWaitHook(const std::function<bool()> &stop) override;
 
     // How many entries of an open paged listing are read ahead, at most, when another
     // paged search starts on its connection (DefaultReadAhead unless set).

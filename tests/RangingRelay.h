@@ -25,8 +25,9 @@ class RangingRelay
 {
 public:
     // Port() is 0 when the relay could not listen.
-    RangingRelay(int serverPort, size_t chunk, bool repeatsFirstPart = false)
-        : serverPort_(serverPort), chunk_(chunk), repeatsFirstPart_(repeatsFirstPart)
+    RangingRelay(int serverPort, size_t chunk, bool repeatsFirstPart = false, bool breaksLaterParts = false)
+        : serverPort_(serverPort), chunk_(chunk), repeatsFirstPart_(repeatsFirstPart),
+          breaksLaterParts_(breaksLaterParts)
     {
         listener_ = LoopbackSocket::Listen(&port_);
         if (listener_ < 0)
@@ -190,6 +191,9 @@ private:
             std::string kept;
             for (size_t i = first; i < end; ++i)
                 kept += values[i];
+            // A later part with an integer among its values does not read whole.
+            if (breaksLaterParts_ && first > 0)
+                kept += Tlv(0x02, std::string(1, '\x01'));
             sent += Tlv(0x30, Tlv(0x04, description) + Tlv(0x31, kept));
         }
         const std::string entry = Tlv(0x64, std::string(dn.whole) + Tlv(0x30, sent) + std::string(fields));
@@ -260,6 +264,7 @@ private:
     int serverPort_;
     size_t chunk_;
     bool repeatsFirstPart_;
+    bool breaksLaterParts_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};

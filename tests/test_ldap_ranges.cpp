@@ -118,6 +118,21 @@ private slots:
                  qPrintable(reports.join('\n')));
     }
 
+    // A later part that does not read whole is reported, not taken for the end of the
+    // values.
+    void aPartThatDoesNotReadIsReported()
+    {
+        RangingRelay relay(server_.Port(), Chunk, false, true);
+        auto client = Connect(relay.Port());
+        QStringList reports;
+        tNDS directory(*client, DirectoryHooks{[&](const QString &text) { reports << text; }, {}, {}});
+        TNW4Object big(directory, "Big.Groups.Acme");
+        QVERIFY(!big.GetValues("member"));
+        QVERIFY2(!reports.isEmpty() && reports.front().contains("-5104") &&
+                     reports.front().contains("the server sent a part of the values of member that does not read"),
+                 qPrintable(reports.join('\n')));
+    }
+
     // A listing of objects keeps every value of the entries it fetched: read without the
     // server, the groups have all their members.
     void aListingKeepsEveryPart()

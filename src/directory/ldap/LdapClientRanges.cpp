@@ -47,7 +47,8 @@ NWDSCCODE LdapClient::FollowRanges(uint32_t tree, const std::string &dn, LdapEnt
             range = {};
             std::string_view description;
             std::string_view values;
-            while (LdapBerReader::NextAttribute(position, description, values)) {
+            bool unreadable = false;
+            while (LdapBerReader::NextAttribute(position, description, values, &unreadable)) {
                 if (!OfType(description, type))
                     continue;
                 range = LdapRange::Of(description);
@@ -59,9 +60,16 @@ NWDSCCODE LdapClient::FollowRanges(uint32_t tree, const std::string &dn, LdapEnt
                 size_t count = 0;
                 if (follows) {
                     block.StartAttribute(first.attribute);
-                    for (; reader.Next(tag, value) && tag == LdapBerReader::OctetString; ++count)
-                        block.AddValue(value);
+                    bool octets = true;
+                    while (octets && reader.Next(tag, value)) {
+                        octets = tag == LdapBerReader::OctetString;
+                        if (octets) {
+                            block.AddValue(value);
+                            ++count;
+                        }
+                    }
                     block.EndAttribute();
+                    unreadable = !octets || !reader.AtEnd();
                 }
                 // A part that does not follow, or that brings nothing and is not the
                 // last, would never end.
@@ -71,6 +79,13 @@ NWDSCCODE LdapClient::FollowRanges(uint32_t tree, const std::string &dn, LdapEnt
             }
             ber_free(position, 0);
             ldap_msgfree(result);
+            // A part that does not read whole is no end of the values.
+            if (unreadable) {
+                wordsCode_ = LdapResult::ToDirectory(LDAP_DECODING_ERROR);
+                words_ = "the server sent a part of the values of " + std::string(type) +
+                         " that does not read whole: " + LdapName::Shown(dn);
+                return wordsCode_;
+            }
         }
         if (range.kind == LdapRange::Kind::Unreadable) {
             wordsCode_ = LdapResult::ToDirectory(LDAP_DECODING_ERROR);

@@ -362,11 +362,8 @@ LdapClient::NameTop LdapClient::TopOf(const Context &context)
 
 std::string LdapClient::HandedOut(const Context &context, const NameTop &top, std::vector<LdapName::Rdn> parts)
 {
-    if (!top.parts.empty() && top.parts.size() < parts.size()) {
-        const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.parts.size()), parts.end());
-        if (LdapName::Key(suffix) == top.key)
-            parts.resize(parts.size() - top.parts.size());
-    }
+    if (!top.parts.empty() && top.parts.size() < parts.size() && LdapName::EndsWith(parts, top.parts.size(), top.key))
+        parts.resize(parts.size() - top.parts.size());
     return LdapName::DottedOf(parts, Typeless(context));
 }
 

@@ -104,11 +104,8 @@ void LdapClient::MakeParentNames(const Context &context, const NameTop &top, Lis
     parent.key = LdapName::Key(parts);
     parent.treeKey = TreeKey(listing.tree, {});
     // The listing's entry as the name context shows it: without the name context itself.
-    if (!top.parts.empty()) {
-        const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.parts.size()), parts.end());
-        if (LdapName::Key(suffix) == top.key)
-            parts.resize(parts.size() - top.parts.size());
-    }
+    if (!top.parts.empty() && LdapName::EndsWith(parts, top.parts.size(), top.key))
+        parts.resize(parts.size() - top.parts.size());
     parent.shown = parts.empty() ? std::string() : '.' + LdapName::DottedOf(parts, parent.typeless);
 }
 
@@ -213,10 +210,8 @@ bool LdapClient::BelowOpenListing(uint32_t tree, const std::string &dn) const
         return false;
     for (const auto &[id, open] : listings_) {
         std::vector<LdapName::Rdn> top;
-        if (open.tree != tree || !LdapName::ParseDn(open.dn, top) || top.size() >= parts.size())
-            continue;
-        const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.size()), parts.end());
-        if (LdapName::Key(suffix) == LdapName::Key(top))
+        if (open.tree == tree && LdapName::ParseDn(open.dn, top) && top.size() < parts.size() &&
+            LdapName::EndsWith(parts, top.size(), LdapName::Key(top)))
             return true;
     }
     return false;

@@ -2,21 +2,7 @@
 
 #include "directory/client/CaseFold.h"
 
-#include <iterator>
 #include <utility>
-
-namespace {
-
-// Whether parts name top or an entry below it.
-bool AtOrBelow(const std::vector<LdapName::Rdn> &parts, const std::vector<LdapName::Rdn> &top)
-{
-    if (parts.size() < top.size())
-        return false;
-    const std::vector<LdapName::Rdn> suffix(parts.end() - std::ptrdiff_t(top.size()), parts.end());
-    return LdapName::Key(suffix) == LdapName::Key(top);
-}
-
-} // namespace
 
 bool LdapClient::FromSubtree(Listing &listing)
 {
@@ -25,7 +11,8 @@ bool LdapClient::FromSubtree(Listing &listing)
     std::vector<LdapName::Rdn> parts;
     if (!LdapName::ParseDn(listing.dn, parts) || parts.empty())
         return false;
-    if (!subtree_.valid || subtree_.tree != listing.tree || !AtOrBelow(parts, subtree_.top)) {
+    if (!subtree_.valid || subtree_.tree != listing.tree ||
+        !LdapName::EndsWith(parts, subtree_.top.size(), LdapName::Key(subtree_.top))) {
         subtree_ = {};
         if (!FetchSubtree(listing))
             return false;

@@ -340,4 +340,12 @@ std::string Key(const std::vector<Rdn> &parts)
     return CaseFold::Folded(DottedOf(parts, true));
 }
 
+bool EndsWith(const std::vector<Rdn> &parts, size_t count, std::string_view key)
+{
+    if (count > parts.size())
+        return false;
+    const std::vector<Rdn> suffix(parts.end() - std::ptrdiff_t(count), parts.end());
+    return Key(suffix) == key;
+}
+
 } // namespace LdapName

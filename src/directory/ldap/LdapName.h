@@ -71,4 +71,7 @@ std::string Shown(std::string_view dn);
 // in any letter case: the typeless dotted name, case-folded.
 std::string Key(const std::vector<Rdn> &parts);
 
+// Whether the last count of parts name what key (Key) names; false when parts are fewer.
+bool EndsWith(const std::vector<Rdn> &parts, size_t count, std::string_view key);
+
 } // namespace LdapName

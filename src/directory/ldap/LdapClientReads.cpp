@@ -2,33 +2,15 @@
 
 #include "directory/client/ClientBatch.h"
 #include "directory/client/StreamFile.h"
-#include "directory/ldap/LdapBerReader.h"
-#include "directory/ldap/LdapResult.h"
 #include "directory/ldap/LdapValue.h"
-
-#include <ldap.h>
-
-#include <strings.h>
-
-#include <charconv>
-
-#include <cstring>
 
 namespace {
 
-// Objects kept as read: a reader reads one object's attributes one after the other.
-constexpr size_t KeptObjects = 8;
 // Attribute names asked for that are kept with their schema indexes: a run asks for the
 // same few names for every object.
 constexpr size_t AskedNames = 16;
 // NWDSOpenStream: opening for writing.
 constexpr uint32_t DS_WRITE_STREAM = 0x2;
-
-// Whether type is name in any letter case.
-bool Named(std::string_view type, const char *name)
-{
-    return type.size() == std::strlen(name) && strncasecmp(type.data(), name, type.size()) == 0;
-}
 
 } // namespace
 
@@ -69,163 +51,18 @@ struct LdapClient::EntryAttributes {
     }
 };
 
-std::string_view LdapClient::ReadKey(uint32_t tree, std::string_view dn)
-{
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, tree).ptr;
-    readKey_.assign(digits, end).append(1, '\n').append(dn);
-    return readKey_;
-}
-
-bool LdapClient::ScanEntry(const LdapSchema *schema, LDAP *ld, LDAPMessage *found, std::string &dn,
-                           EntryClasses &classes, LdapEntryBlock *block, const std::vector<bool> *kept)
-{
-    BerElement *position = nullptr;
-    berval name{};
-    if (ldap_get_dn_ber(ld, found, &position, &name) != LDAP_SUCCESS || !name.bv_val) {
-        ber_free(position, 0);
-        dn.clear();
-        return false;
-    }
-    dn.assign(name.bv_val, name.bv_len);
-    classes.structural = {};
-    classes.classes.clear();
-    classes.subordinates = false;
-    ranged_.clear();
-    if (typesOf_ != schema) {
-        typesOf_ = schema;
-        types_.clear();
-    }
-    // The attributes, each a sequence of its type and the set of its values, up to the
-    // end of the entry or to what does not read as one.
-    size_t at = 0;
-    std::string_view description;
-    std::string_view values;
-    bool unreadable = false;
-    while (LdapBerReader::NextAttribute(position, description, values, &unreadable)) {
-        if (!LdapBerReader::AllOf(values, LdapBerReader::OctetString)) {
-            unreadable = true;
-            break;
-        }
-        uint8_t tag = 0;
-        // Options (";binary", ";lang-fr") name the same attribute.
-        const std::string_view type = description.substr(0, description.find(';'));
-        LdapBerReader valueReader(values);
-        std::string_view first;
-        const bool any = valueReader.Next(tag, first) && tag == LdapBerReader::OctetString;
-        // What a listing asks for besides the user attributes is not the object's.
-        if (Named(type, "structuralObjectClass")) {
-            // Active Directory names the whole chain, top first: then the most specific
-            // of them is chosen as among the entry's classes.
-            LdapBerReader rest(values);
-            std::string_view value;
-            size_t count = 0;
-            while (any && rest.Next(tag, value) && tag == LdapBerReader::OctetString) {
-                classes.classes.push_back(value);
-                ++count;
-            }
-            if (count == 1)
-                classes.structural = first;
-        } else if (Named(type, "hasSubordinates")) {
-            classes.subordinates = any && first == "TRUE";
-        } else {
-            // Entries listed together come with their attributes in the same order.
-            if (at == types_.size())
-                types_.push_back({std::string(type), schema ? schema->FindAttribute(type) : -1});
-            else if (types_[at].first != type)
-                types_[at] = {std::string(type), schema ? schema->FindAttribute(type) : -1};
-            const int32_t index = block ? types_[at].second : -1;
-            ++at;
-            const bool objectClass = Named(type, "objectClass");
-            const bool keep = index >= 0 && (!kept || (size_t(index) < kept->size() && (*kept)[size_t(index)]));
-            if (keep)
-                block->StartAttribute(uint32_t(index));
-            LdapBerReader rest(values);
-            std::string_view value;
-            while (any && rest.Next(tag, value) && tag == LdapBerReader::OctetString) {
-                if (objectClass)
-                    classes.classes.push_back(value);
-                if (keep)
-                    block->AddValue(value);
-            }
-            if (keep) {
-                block->EndAttribute();
-                // A large attribute's first part (member;range=0-1499): the rest follows.
-                const LdapRange range = description.size() == type.size() ? LdapRange{} : LdapRange::Of(description);
-                if (range.kind == LdapRange::Kind::Part || range.kind == LdapRange::Kind::Unreadable)
-                    ranged_.push_back({std::string(description), uint32_t(index), range});
-            }
-        }
-    }
-    ber_free(position, 0);
-    return !unreadable;
-}
-
-NWDSCCODE LdapClient::Fetch(uint32_t tree, const std::string &dn, std::string_view &block)
-{
-    for (const ReadEntry &kept : reads_) {
-        if (kept.tree == tree && kept.dn == dn) {
-            block = kept.block;
-            return 0;
-        }
-    }
-    if (const auto listed = prefetched_.Find(ReadKey(tree, dn))) {
-        block = *listed;
-        return 0;
-    }
-    NWDSCCODE code = 0;
-    const LdapSchema *schema = SchemaOf(tree, &code);
-    if (!schema)
-        return code;
-    LdapConnection &connection = ConnectionOf(tree);
-    const char *attributes[] = {LDAP_ALL_USER_ATTRIBUTES, nullptr};
-    LDAPMessage *result = nullptr;
-    const int status = connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", attributes, false, nullptr, &result);
-    if (status != LDAP_SUCCESS) {
-        ldap_msgfree(result);
-        return Failed(tree, status);
-    }
-    LDAPMessage *found = connection.FirstEntry(result);
-    if (!found) {
-        ldap_msgfree(result);
-        return ERR_NO_SUCH_ENTRY;
-    }
-    std::string named;
-    scanned_.Clear();
-    const bool whole = ScanEntry(schema, connection.Handle(), found, named, scannedClasses_, &scanned_);
-    ldap_msgfree(result);
-    if (!whole)
-        return Unreadable(named.empty() ? dn : named);
-    if (const NWDSCCODE ranges = ranged_.empty() ? 0 : FollowRanges(tree, dn, scanned_); ranges != 0)
-        return ranges;
-    if (reads_.size() >= KeptObjects) {
-        reads_.pop_front();
-        lastRead_.valid = false;
-    }
-    reads_.push_back({tree, dn, std::string(scanned_.Bytes())});
-    block = reads_.back().block;
-    return 0;
-}
-
 NWDSCCODE LdapClient::FetchNamed(uint32_t tree, const char *object, const LdapEntryView *&entry)
 {
-    if (lastRead_.valid && lastRead_.tree == tree && lastRead_.name == object) {
-        entry = &lastRead_.entry;
+    if ((entry = entries_.Last(tree, object)))
         return 0;
-    }
-    lastRead_.valid = false;
     std::string_view block;
-    if (const NWDSCCODE result = Resolve(tree, object, fetchedDn_, &block); result != 0)
+    if (const NWDSCCODE result = names_.Resolve(tree, object, fetchedDn_, &block); result != 0)
         return result;
     if (!block.data()) {
-        if (const NWDSCCODE result = Fetch(tree, fetchedDn_, block); result != 0)
+        if (const NWDSCCODE result = entries_.Fetch(tree, fetchedDn_, block); result != 0)
             return result;
     }
-    lastRead_.entry.Decode(block);
-    lastRead_.tree = tree;
-    lastRead_.name = object;
-    lastRead_.valid = true;
-    entry = &lastRead_.entry;
+    entry = &entries_.TakeApart(tree, object, block);
     return 0;
 }
 
@@ -258,7 +95,7 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
     if (const NWDSCCODE result = FetchNamed(found->tree, object, entry); result != 0)
         return result;
     NWDSCCODE code = 0;
-    const LdapSchema &schema = *SchemaOf(found->tree, &code);
+    const LdapSchema &schema = *trees_.Schema(found->tree, &code);
 
     // The storage of the attributes chosen and of a value packed is kept from read to read.
     std::vector<const LdapEntryView::Attribute *> &chosen = chosen_;
@@ -297,7 +134,7 @@ NWDSCCODE LdapClient::NWDSOpenStream(NWDSContextHandle context, const char *obje
     if (const NWDSCCODE result = FetchNamed(found->tree, object, entry); result != 0)
         return result;
     NWDSCCODE code = 0;
-    const int32_t index = SchemaOf(found->tree, &code)->FindAttribute(attribute);
+    const int32_t index = trees_.Schema(found->tree, &code)->FindAttribute(attribute);
     const LdapEntryView::Attribute *stored = index >= 0 ? entry->Find(uint32_t(index)) : nullptr;
     if (!stored || stored->count == 0)
         return ERR_NO_SUCH_ATTRIBUTE;

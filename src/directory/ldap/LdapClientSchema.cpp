@@ -13,7 +13,7 @@ NWDSCCODE LdapClient::NWDSReadClassDef(NWDSContextHandle context, uint32_t infoT
     if (infoType != DS_EXPANDED_CLASS_DEFS && infoType != DS_INFO_CLASS_DEFS)
         return ERR_INVALID_REQUEST;
     NWDSCCODE code = 0;
-    const LdapSchema *schema = SchemaOf(found->tree, &code);
+    const LdapSchema *schema = trees_.Schema(found->tree, &code);
     if (!schema)
         return code;
     std::vector<uint32_t> selected;
@@ -52,7 +52,7 @@ NWDSCCODE LdapClient::NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoTy
     if (infoType != DS_ATTR_DEFS)
         return ERR_INVALID_REQUEST;
     NWDSCCODE code = 0;
-    const LdapSchema *schema = SchemaOf(found->tree, &code);
+    const LdapSchema *schema = trees_.Schema(found->tree, &code);
     if (!schema)
         return code;
     std::vector<uint32_t> selected;

@@ -64,9 +64,9 @@ QString LdapConnection::Words(int result) const
     QString words = QString::fromUtf8(ldap_err2string(result));
     char *diagnostic = nullptr;
     if (ld_ && ldap_get_option(ld_, LDAP_OPT_DIAGNOSTIC_MESSAGE, &diagnostic) == LDAP_OPT_SUCCESS && diagnostic) {
+        const LdapTextOwned owned(diagnostic);
         if (*diagnostic)
             words += QStringLiteral(" (%1)").arg(QString::fromUtf8(diagnostic));
-        ldap_memfree(diagnostic);
     }
     return words;
 }
@@ -218,25 +218,23 @@ void LdapConnection::Identify(const std::string &bindName)
 bool LdapConnection::ReadRootEntry(const LdapServerConfig &config, QString *error)
 {
     const char *attributes[] = {"namingContexts", "subschemaSubentry", "supportedControl", nullptr};
-    LDAPMessage *result = nullptr;
     namingContexts_.clear();
     subschemaDn_.clear();
     pages_ = false;
-    const int code = SearchOnce("", LDAP_SCOPE_BASE, "(objectClass=*)", attributes, false, nullptr, &result);
+    LdapMessages result;
+    const int code = RunOnce(LdapServer::Search("", LDAP_SCOPE_BASE, attributes), result);
     if (code != LDAP_SUCCESS) {
-        if (result)
-            ldap_msgfree(result);
         if (LdapResult::ToDirectory(code) == LdapResult::ERR_TRANSPORT_FAILURE)
             *error = Unreachable(code);
         else
             *error = QStringLiteral("the root entry of %1 cannot be read: %2").arg(config.uri, Words(code));
         return false;
     }
-    for (LDAPMessage *entry = FirstEntry(result); entry; entry = ldap_next_entry(ld_, entry)) {
+    for (LDAPMessage *entry = ldap_first_entry(ld_, result.get()); entry; entry = ldap_next_entry(ld_, entry)) {
         for (const char *name : {"namingContexts", "subschemaSubentry", "supportedControl"}) {
-            berval **values = ldap_get_values_len(ld_, entry, name);
-            for (int i = 0; values && values[i]; ++i) {
-                std::string value(values[i]->bv_val, values[i]->bv_len);
+            const LdapValuesOwned values(ldap_get_values_len(ld_, entry, name));
+            for (int i = 0; values && values.get()[i]; ++i) {
+                std::string value(values.get()[i]->bv_val, values.get()[i]->bv_len);
                 if (std::strcmp(name, "namingContexts") == 0)
                     namingContexts_.push_back(std::move(value));
                 else if (std::strcmp(name, "supportedControl") == 0)
@@ -244,42 +242,56 @@ bool LdapConnection::ReadRootEntry(const LdapServerConfig &config, QString *erro
                 else if (subschemaDn_.empty())
                     subschemaDn_ = std::move(value);
             }
-            ldap_value_free_len(values);
         }
     }
-    ldap_msgfree(result);
     baseDn_ = !config.base.isEmpty()     ? config.base.toStdString()
               : !namingContexts_.empty() ? namingContexts_.front()
                                          : std::string();
     return true;
 }
 
-int LdapConnection::SearchOnce(const std::string &base, int scope, const char *filter, const char *const *attributes,
-                               bool attributesOnly, LDAPControl **controls, LDAPMessage **result)
+int LdapConnection::Start(const Search &search, int *message)
 {
-    *result = nullptr;
+    LDAPControl *page = nullptr;
+    if (search.pageSize > 0) {
+        berval cookie{ber_len_t(search.cookie.size()), const_cast<char *>(search.cookie.data())};
+        if (const int made =
+                ldap_create_page_control(ld_, search.pageSize, search.cookie.empty() ? nullptr : &cookie, 0, &page);
+            made != LDAP_SUCCESS)
+            return made;
+    }
+    const LdapControlOwned owned(page);
+    LDAPControl *controls[] = {page, nullptr};
+    const std::string base(search.base);
+    return ldap_search_ext(ld_, base.c_str(), search.scope, search.filter, const_cast<char **>(search.attributes),
+                           search.attributesOnly ? 1 : 0, page ? controls : nullptr, nullptr, nullptr, LDAP_NO_LIMIT,
+                           message);
+}
+
+int LdapConnection::RunOnce(const Search &search, LdapMessages &result)
+{
+    result.reset();
     int message = -1;
-    if (const int sent = ldap_search_ext(ld_, base.c_str(), scope, filter, const_cast<char **>(attributes),
-                                         attributesOnly ? 1 : 0, controls, nullptr, nullptr, LDAP_NO_LIMIT, &message);
-        sent != LDAP_SUCCESS)
+    if (const int sent = Start(search, &message); sent != LDAP_SUCCESS)
         return sent;
     return Await(message, result);
 }
 
-int LdapConnection::Await(int message, LDAPMessage **result)
+int LdapConnection::Await(int message, LdapMessages &result)
 {
-    *result = nullptr;
+    result.reset();
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(config_.operationTimeout);
     for (;;) {
         timeval slice{0, WaitSliceMicroseconds};
-        const int got = ldap_result(ld_, message, LDAP_MSG_ALL, &slice, result);
-        if (got > 0)
+        LDAPMessage *got = nullptr;
+        const int type = ldap_result(ld_, message, LDAP_MSG_ALL, &slice, &got);
+        result.reset(got);
+        if (type > 0)
             break;
-        if (got < 0) {
+        if (type < 0) {
             int code = LDAP_OTHER;
             ldap_get_option(ld_, LDAP_OPT_RESULT_CODE, &code);
-            ldap_msgfree(*result);
-            *result = nullptr;
+            result.reset();
             return code == LDAP_SUCCESS ? LDAP_OTHER : code;
         }
         if (stop_ && stop_()) {
@@ -298,7 +310,7 @@ int LdapConnection::Await(int message, LDAPMessage **result)
     }
     // A search's result is its entries and references, then its end; anything else is
     // a reply the client does not read, never the listing's end.
-    for (LDAPMessage *at = ldap_first_message(ld_, *result); at; at = ldap_next_message(ld_, at)) {
+    for (LDAPMessage *at = ldap_first_message(ld_, result.get()); at; at = ldap_next_message(ld_, at)) {
         const int type = ldap_msgtype(at);
         const bool last = !ldap_next_message(ld_, at);
         if (last ? type != LDAP_RES_SEARCH_RESULT
@@ -311,61 +323,52 @@ int LdapConnection::Await(int message, LDAPMessage **result)
         }
     }
     int code = LDAP_OTHER;
-    if (ldap_parse_result(ld_, *result, &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS)
+    if (ldap_parse_result(ld_, result.get(), &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS)
         code = LDAP_DECODING_ERROR;
     return code;
 }
 
-int LdapConnection::Search(const std::string &base, int scope, const char *filter, const char *const *attributes,
-                           bool attributesOnly, LDAPControl **controls, LDAPMessage **result)
+LdapReply LdapConnection::Run(const Search &search)
 {
-    *result = nullptr;
     if (lost_)
-        return LDAP_SERVER_DOWN;
-    int status = SearchOnce(base, scope, filter, attributes, attributesOnly, controls, result);
+        return {this, LDAP_SERVER_DOWN, {}};
+    LdapMessages result;
+    int status = RunOnce(search, result);
     if (!LdapResult::ServerGone(status))
-        return status;
+        return {this, status, std::move(result)};
     // The server went away (the connection closed, or the server stopping said it is
     // unavailable): the connection is made again once; when that fails too, the server
     // is lost for good and every later search fails at once.
-    ldap_msgfree(*result);
-    *result = nullptr;
+    result.reset();
     if (Reconnect()) {
-        status = SearchOnce(base, scope, filter, attributes, attributesOnly, controls, result);
+        status = RunOnce(search, result);
         if (!LdapResult::ServerGone(status))
-            return status;
-        ldap_msgfree(*result);
-        *result = nullptr;
+            return {this, status, std::move(result)};
+        result.reset();
         lostWords_ = Unreachable(status);
     }
     lost_ = true;
-    return LDAP_SERVER_DOWN;
+    return {this, LDAP_SERVER_DOWN, {}};
 }
 
-int LdapConnection::Send(const std::string &base, int scope, const char *filter, const char *const *attributes,
-                         LDAPControl **controls)
+int LdapConnection::Send(const Search &search)
 {
     int message = -1;
-    if (lost_ || !ld_ ||
-        ldap_search_ext(ld_, base.c_str(), scope, filter, const_cast<char **>(attributes), 0, controls, nullptr,
-                        nullptr, LDAP_NO_LIMIT, &message) != LDAP_SUCCESS)
+    if (lost_ || !ld_ || Start(search, &message) != LDAP_SUCCESS)
         return -1;
     return message;
 }
 
-bool LdapConnection::Receive(int message, int *status, LDAPMessage **result)
+bool LdapConnection::Receive(int message, LdapReply &reply)
 {
-    *result = nullptr;
     if (lost_ || !ld_)
         return false;
+    LdapMessages result;
     const int code = Await(message, result);
-    // A server that says it goes away, in whichever way, is made again by Search.
-    if (LdapResult::ServerGone(code)) {
-        ldap_msgfree(*result);
-        *result = nullptr;
+    // A server that says it goes away, in whichever way, is made again by Run.
+    if (LdapResult::ServerGone(code))
         return false;
-    }
-    *status = code;
+    reply = {this, code, std::move(result)};
     return true;
 }
 
@@ -398,14 +401,4 @@ bool LdapConnection::Reconnect()
     ld_ = nullptr;
     ++session_;
     return Establish(&lostWords_);
-}
-
-LDAPMessage *LdapConnection::FirstEntry(LDAPMessage *result) const
-{
-    return result && ld_ ? ldap_first_entry(ld_, result) : nullptr;
-}
-
-LDAPMessage *LdapConnection::NextEntry(LDAPMessage *entry) const
-{
-    return ld_ ? ldap_next_entry(ld_, entry) : nullptr;
 }

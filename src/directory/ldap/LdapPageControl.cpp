@@ -1,5 +1,7 @@
 #include "directory/ldap/LdapPageControl.h"
 
+#include "directory/ldap/LdapOwned.h"
+
 #include <ldap.h>
 
 namespace LdapPageControl {
@@ -8,7 +10,9 @@ Page Next(LDAP *ld, LDAPMessage *result, std::string &cookie)
 {
     cookie.clear();
     LDAPControl **returned = nullptr;
-    if (ldap_parse_result(ld, result, nullptr, nullptr, nullptr, nullptr, &returned, 0) != LDAP_SUCCESS || !returned)
+    const int parsed = ldap_parse_result(ld, result, nullptr, nullptr, nullptr, nullptr, &returned, 0);
+    const LdapControlsOwned owned(returned);
+    if (parsed != LDAP_SUCCESS || !returned)
         return Page::Last;
     Page page = Page::Last;
     if (LDAPControl *response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr)) {
@@ -25,7 +29,6 @@ Page Next(LDAP *ld, LDAPMessage *result, std::string &cookie)
             ber_memfree(next.bv_val);
         }
     }
-    ldap_controls_free(returned);
     return page;
 }
 

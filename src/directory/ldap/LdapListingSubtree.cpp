@@ -1,12 +1,13 @@
-#include "directory/ldap/LdapClient.h"
+#include "directory/ldap/LdapListings.h"
 
 #include "directory/client/CaseFold.h"
+#include "directory/ldap/LdapTrees.h"
 
 #include <utility>
 
-bool LdapClient::FromSubtree(Listing &listing)
+bool LdapListings::FromSubtree(Listing &listing)
 {
-    if (!listing.whole || !expectedDescends_ || expected_.empty() || listing.dn.empty() || subtreeEntries_ == 0)
+    if (!listing.whole || !descends_ || expected_.empty() || listing.dn.empty() || subtreeEntries_ == 0)
         return false;
     std::vector<LdapName::Rdn> parts;
     if (!LdapName::ParseDn(listing.dn, parts) || parts.empty())
@@ -27,7 +28,7 @@ bool LdapClient::FromSubtree(Listing &listing)
     listing.pending = std::move(children.entries);
     // An entry has subordinates when entries below it came.
     std::string own;
-    for (ListedEntry &entry : listing.pending) {
+    for (Entry &entry : listing.pending) {
         if (entry.container)
             continue;
         std::string_view type;
@@ -48,7 +49,7 @@ bool LdapClient::FromSubtree(Listing &listing)
     return true;
 }
 
-bool LdapClient::FetchSubtree(const Listing &first)
+bool LdapListings::FetchSubtree(const Listing &first)
 {
     Listing all;
     all.tree = first.tree;
@@ -57,10 +58,10 @@ bool LdapClient::FetchSubtree(const Listing &first)
     all.dn = first.dn;
     all.subtree = true;
     while (all.more && all.stopped == 0 && all.pending.size() <= subtreeEntries_)
-        FetchPage(all);
-    LdapConnection &connection = ConnectionOf(all.tree);
-    if (all.sent >= 0 && all.session == connection.Session())
-        connection.Abandon(all.sent);
+        Fetch(all);
+    LdapServer &server = trees_.Server(all.tree);
+    if (all.sent >= 0 && all.session == server.Session())
+        server.Abandon(all.sent);
     // Too many entries, or a failure (a limit of the server's among them): the listings
     // search one level each, and meet the failure themselves.
     if (all.more || all.stopped != 0)
@@ -74,7 +75,7 @@ bool LdapClient::FetchSubtree(const Listing &first)
     std::string lastParent;
     std::string key;
     std::vector<LdapName::Rdn> parts;
-    for (ListedEntry &entry : all.pending) {
+    for (Entry &entry : all.pending) {
         std::string_view type;
         std::string_view value;
         std::string_view parent;

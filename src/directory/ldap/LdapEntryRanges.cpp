@@ -1,7 +1,11 @@
-#include "directory/ldap/LdapClient.h"
+#include "directory/ldap/LdapEntryScan.h"
 
 #include "directory/ldap/LdapBerReader.h"
+#include "directory/ldap/LdapName.h"
+#include "directory/ldap/LdapOwned.h"
 #include "directory/ldap/LdapResult.h"
+#include "directory/ldap/LdapServer.h"
+#include "directory/ldap/LdapWords.h"
 
 #include <ldap.h>
 
@@ -20,9 +24,9 @@ bool OfType(std::string_view description, std::string_view type)
 
 } // namespace
 
-NWDSCCODE LdapClient::FollowRanges(uint32_t tree, const std::string &dn, LdapEntryBlock &block)
+NWDSCCODE LdapEntryScan::FollowRanges(LdapServer &server, const std::string &dn, LdapWords &words)
 {
-    LdapConnection &connection = ConnectionOf(tree);
+    LdapEntryBlock &block = block_;
     const std::vector<RangedAttribute> ranged = std::exchange(ranged_, {});
     for (const RangedAttribute &first : ranged) {
         const std::string_view type = std::string_view(first.description).substr(0, first.description.find(';'));
@@ -31,30 +35,28 @@ NWDSCCODE LdapClient::FollowRanges(uint32_t tree, const std::string &dn, LdapEnt
             const uint32_t next = range.high + 1;
             const std::string asked = LdapRange::From(first.description, next);
             const char *attributes[] = {asked.c_str(), nullptr};
-            LDAPMessage *result = nullptr;
-            const int status =
-                connection.Search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", attributes, false, nullptr, &result);
-            LDAPMessage *entry = status == LDAP_SUCCESS ? connection.FirstEntry(result) : nullptr;
+            const LdapReply reply = server.Run(LdapServer::Search(dn, LDAP_SCOPE_BASE, attributes));
+            const int status = reply.Status();
+            LDAPMessage *entry = status == LDAP_SUCCESS ? reply.FirstEntry() : nullptr;
             BerElement *position = nullptr;
             berval name{};
-            if (!entry || ldap_get_dn_ber(connection.Handle(), entry, &position, &name) != LDAP_SUCCESS) {
-                ber_free(position, 0);
-                ldap_msgfree(result);
-                return Failed(tree, status != LDAP_SUCCESS ? status : LDAP_NO_SUCH_OBJECT);
-            }
+            const int read = entry ? ldap_get_dn_ber(reply.Handle(), entry, &position, &name) : LDAP_NO_SUCH_OBJECT;
+            const LdapBerOwned owned(position);
+            if (read != LDAP_SUCCESS)
+                return words.Failed(server, status != LDAP_SUCCESS ? status : LDAP_NO_SUCH_OBJECT);
             // The part that starts where the last one ended; none: the server has no
             // more values.
             range = {};
             std::string_view description;
-            std::string_view values;
+            std::string_view valueSet;
             bool unreadable = false;
-            while (LdapBerReader::NextAttribute(position, description, values, &unreadable)) {
+            while (LdapBerReader::NextAttribute(position, description, valueSet, &unreadable)) {
                 if (!OfType(description, type))
                     continue;
                 range = LdapRange::Of(description);
                 const bool follows =
                     (range.kind == LdapRange::Kind::Part || range.kind == LdapRange::Kind::Last) && range.low == next;
-                LdapBerReader reader(values);
+                LdapBerReader reader(valueSet);
                 uint8_t tag = 0;
                 std::string_view value;
                 size_t count = 0;
@@ -77,22 +79,16 @@ NWDSCCODE LdapClient::FollowRanges(uint32_t tree, const std::string &dn, LdapEnt
                     range.kind = LdapRange::Kind::Unreadable;
                 break;
             }
-            ber_free(position, 0);
-            ldap_msgfree(result);
             // A part that does not read whole is no end of the values.
-            if (unreadable) {
-                wordsCode_ = LdapResult::ToDirectory(LDAP_DECODING_ERROR);
-                words_ = "the server sent a part of the values of " + std::string(type) +
-                         " that does not read whole: " + LdapName::Shown(dn);
-                return wordsCode_;
-            }
+            if (unreadable)
+                return words.Say(LdapResult::ToDirectory(LDAP_DECODING_ERROR),
+                                 "the server sent a part of the values of " + std::string(type) +
+                                     " that does not read whole: " + LdapName::Shown(dn));
         }
-        if (range.kind == LdapRange::Kind::Unreadable) {
-            wordsCode_ = LdapResult::ToDirectory(LDAP_DECODING_ERROR);
-            words_ = "the server sent the values of " + std::string(type) +
-                     " in ranges that do not follow one another, the first " + first.description;
-            return wordsCode_;
-        }
+        if (range.kind == LdapRange::Kind::Unreadable)
+            return words.Say(LdapResult::ToDirectory(LDAP_DECODING_ERROR),
+                             "the server sent the values of " + std::string(type) +
+                                 " in ranges that do not follow one another, the first " + first.description);
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "directory/ldap/LdapEntryView.h"
 #include "directory/ldap/LdapListings.h"
 #include "directory/ldap/LdapNames.h"
+#include "directory/ldap/LdapReadAttributes.h"
 #include "directory/ldap/LdapServer.h"
 #include "directory/ldap/LdapServerConfig.h"
 #include "directory/ldap/LdapTrees.h"
@@ -116,9 +117,6 @@ protected:
     NWDSCCODE ResolveNameContext(uint32_t tree, std::string_view name, std::string &dn) override;
 
 private:
-    // The attributes of an entry as NWDSRead hands them out (ClientBatch::PackAttributes).
-    struct EntryAttributes;
-
     explicit LdapClient(std::vector<std::unique_ptr<LdapServer>> servers);
     NWDSCCODE CopyDotted(const Context &context, const std::string &dn, char *area, size_t size);
     NWDSCCODE List(NWDSContextHandle context, const char *object, int32_t *iterationHandle, Buf_T *subordinates,
@@ -128,8 +126,6 @@ private:
     // The object named as handed in, resolved, fetched and taken apart; the last one is
     // kept, as a reader reads one object's attributes one call after the other.
     NWDSCCODE FetchNamed(uint32_t tree, const char *object, const LdapEntryView *&entry);
-    // The schema index of an attribute name asked for, from asked_ or the schema.
-    int32_t AskedIndex(const LdapSchema &schema, std::string_view name);
 
     LdapWords words_;
     LdapTrees trees_;
@@ -137,16 +133,6 @@ private:
     LdapEntryCache entries_;
     LdapNames names_;
     LdapListings listings_;
-    // Attribute names asked for, with their schema indexes: a run asks for the same few
-    // names for every object.
-    struct AskedName {
-        const LdapSchema *schema = nullptr;
-        std::string name;
-        int32_t index = -1;
-    };
-    std::vector<AskedName> asked_;
-    // NWDSRead's working storage, kept from read to read.
-    std::vector<const LdapEntryView::Attribute *> chosen_;
-    std::string packed_;
+    LdapReadAttributes read_;
     std::string fetchedDn_;
 };

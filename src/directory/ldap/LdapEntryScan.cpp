@@ -40,7 +40,6 @@ bool LdapEntryScan::Scan(const LdapSchema *schema, LDAP *ld, LDAPMessage *entry,
     classes.structural = {};
     classes.classes.clear();
     classes.subordinates = false;
-    classes.subordinatesTold = false;
     ranged_.clear();
     if (typesOf_ != schema) {
         typesOf_ = schema;
@@ -78,7 +77,6 @@ bool LdapEntryScan::Scan(const LdapSchema *schema, LDAP *ld, LDAPMessage *entry,
                 classes.structural = first;
         } else if (Named(type, "hasSubordinates")) {
             classes.subordinates = any && first == "TRUE";
-            classes.subordinatesTold = any;
         } else {
             // Entries listed together come with their attributes in the same order.
             if (at == types_.size())

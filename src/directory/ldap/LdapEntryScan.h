@@ -29,7 +29,6 @@ public:
         std::string_view structural;           // structuralObjectClass, when it names one class
         std::vector<std::string_view> classes; // objectClass, or the chain Active Directory names
         bool subordinates = false;             // hasSubordinates is TRUE
-        bool subordinatesTold = false;         // hasSubordinates came, TRUE or FALSE
     };
 
     // Scans an entry: its DN into dn, its classes, and when values is true (and schema

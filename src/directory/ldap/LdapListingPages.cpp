@@ -18,9 +18,8 @@ bool LdapListings::Listed(const Listing &listing, const LdapReply &reply, LDAPMe
         return false;
     const int32_t base = schema ? scan_.StructuralClass(*schema) : -1;
     listed.baseClass = base >= 0 ? schema->Classes()[size_t(base)].name : std::string();
-    const bool byClass = base >= 0 && (schema->Classes()[size_t(base)].flags & DS_CONTAINER_CLASS);
-    listed.container = byClass || scan_.EntryClasses().subordinates;
-    listed.told = byClass || scan_.EntryClasses().subordinatesTold || !listing.subtree;
+    listed.container = (base >= 0 && (schema->Classes()[size_t(base)].flags & DS_CONTAINER_CLASS)) ||
+                       scan_.EntryClasses().subordinates;
     // Values sent in ranges are fetched to their end; past the memory allowed, or when
     // they cannot be, the entry is read again when asked for (and a failure reported then).
     const bool ranges = !scan_.Ranged() || scan_.FollowRanges(trees_.Server(listing.tree), listed.dn, words_) == 0;
@@ -55,10 +54,6 @@ void LdapListings::Fetch(Listing &listing)
 {
     if (listing.dn.empty()) {
         FetchTop(listing);
-        return;
-    }
-    if (listing.fromSubtree) {
-        Serve(listing);
         return;
     }
     LdapServer &server = trees_.Server(listing.tree);
@@ -122,9 +117,6 @@ void LdapListings::Fetch(Listing &listing)
             listing.stopped = words_.Unreadable(listed.dn);
             break;
         }
-        // Handed on from a subtree search given up since.
-        if (!listing.served.empty() && listing.served.contains(listed.dn))
-            continue;
         listing.pending.push_back(std::move(listed));
     }
     if (reply.Status() != LDAP_SUCCESS)

@@ -12,146 +12,91 @@ bool LdapListings::FromSubtree(Listing &listing)
     std::vector<LdapName::Rdn> parts;
     if (!LdapName::ParseDn(listing.dn, parts) || parts.empty())
         return false;
-    if (!subtree_.valid || subtree_.search.tree != listing.tree ||
+    if (!subtree_.valid || subtree_.tree != listing.tree ||
         !LdapName::EndsWith(parts, subtree_.top.size(), LdapName::Key(subtree_.top))) {
-        DropSubtree();
-        subtree_.valid = true;
-        subtree_.top = parts;
-        Listing &search = subtree_.search;
-        search.tree = listing.tree;
-        search.whole = true;
-        search.request = listing.request;
-        search.dn = listing.dn;
-        search.subtree = true;
-        // A search that fails at once leaves the listings to one-level searches.
-        if (!NextSubtreePage())
+        subtree_ = {};
+        if (!FetchSubtree(listing))
             return false;
+        subtree_.top = parts;
     }
-    listing.key = LdapName::Key(parts);
-    Subtree::Children &children = subtree_.children[listing.key];
+    const std::string key = LdapName::Key(parts);
+    Subtree::Children &children = subtree_.children[key];
     // A container listed again in the run is asked of the server.
     if (children.served)
         return false;
     children.served = true;
-    listing.fromSubtree = true;
-    listing.started = true;
-    return true;
-}
-
-void LdapListings::Serve(Listing &listing)
-{
-    for (;;) {
-        const auto found = subtree_.children.find(listing.key);
-        if (found == subtree_.children.end())
-            return; // given up meanwhile: the listing searches one level
-        std::deque<Entry> &entries = found->second.entries;
-        const bool searching = subtree_.search.more;
-        while (!entries.empty() && (entries.front().told || !searching)) {
-            Entry &entry = entries.front();
-            if (!entry.told)
-                entry.container = HasEntriesBelow(entry, listing.key);
-            listing.served.insert(entry.dn);
-            listing.pending.push_back(std::move(entry));
-            entries.pop_front();
-            --subtree_.waiting;
-        }
-        if (!listing.pending.empty())
-            return;
-        if (!searching) {
-            listing.more = false;
-            return;
-        }
-        if (!NextSubtreePage())
-            return;
-    }
-}
-
-bool LdapListings::NextSubtreePage()
-{
-    Listing &search = subtree_.search;
-    Fetch(search);
-    if (search.stopped != 0) {
-        // A limit of the server's among the reasons: the listings meet it themselves.
-        DropSubtree();
-        return false;
-    }
-    for (Entry &entry : search.pending) {
-        if (!Place(entry)) {
-            // The listing of its container reports a name that does not read.
-            DropSubtree();
-            return false;
-        }
-    }
-    search.pending.clear();
-    if (subtree_.waiting > subtreeEntries_) {
-        DropSubtree();
-        return false;
-    }
-    return true;
-}
-
-bool LdapListings::Place(Entry &entry)
-{
-    // Entries of one container mostly come one after the other: their parent's key is
-    // made once for each run of them.
-    std::string_view type;
-    std::string_view value;
-    std::string_view parent;
-    std::vector<LdapName::Rdn> parts;
-    if (LdapName::PlainRdn(entry.dn, type, value, parent)) {
-        if (parent != subtree_.lastParent || subtree_.lastKey.empty()) {
-            if (!LdapName::ParseDn(parent, parts))
-                return false;
-            subtree_.lastParent.assign(parent);
-            subtree_.lastKey = LdapName::Key(parts);
-        }
-    } else {
-        if (!LdapName::ParseDn(entry.dn, parts) || parts.empty())
-            return false;
-        parts.erase(parts.begin());
-        subtree_.lastParent.clear();
-        subtree_.lastKey = LdapName::Key(parts);
-    }
-    Subtree::Children &children = subtree_.children[subtree_.lastKey];
-    ++children.count;
-    children.entries.push_back(std::move(entry));
-    ++subtree_.waiting;
-    return true;
-}
-
-bool LdapListings::HasEntriesBelow(const Entry &entry, std::string_view parentKey)
-{
-    std::string_view type;
-    std::string_view value;
-    std::string_view rest;
+    listing.pending = std::move(children.entries);
+    // An entry has subordinates when entries below it came.
     std::string own;
-    std::vector<LdapName::Rdn> parts;
-    if (LdapName::PlainRdn(entry.dn, type, value, rest))
-        own.assign(CaseFold::FoldedView(value, folded_)).append(1, '.').append(parentKey);
-    else if (LdapName::ParseDn(entry.dn, parts))
-        own = LdapName::Key(parts);
-    else
-        return false;
-    const auto below = subtree_.children.find(own);
-    return below != subtree_.children.end() && below->second.count > 0;
+    for (Entry &entry : listing.pending) {
+        if (entry.container)
+            continue;
+        std::string_view type;
+        std::string_view value;
+        std::string_view rest;
+        std::vector<LdapName::Rdn> entryParts;
+        if (LdapName::PlainRdn(entry.dn, type, value, rest))
+            own.assign(CaseFold::FoldedView(value, folded_)).append(1, '.').append(key);
+        else if (LdapName::ParseDn(entry.dn, entryParts))
+            own = LdapName::Key(entryParts);
+        else
+            continue;
+        const auto below = subtree_.children.find(own);
+        entry.container = below != subtree_.children.end() && below->second.count > 0;
+    }
+    listing.started = true;
+    listing.more = false;
+    return true;
 }
 
-void LdapListings::DropSubtree()
+bool LdapListings::FetchSubtree(const Listing &first)
 {
-    Listing &search = subtree_.search;
-    if (subtree_.valid && search.sent >= 0) {
-        LdapServer &server = trees_.Server(search.tree);
-        if (search.session == server.Session())
-            server.Abandon(search.sent);
+    Listing all;
+    all.tree = first.tree;
+    all.whole = true;
+    all.request = first.request;
+    all.dn = first.dn;
+    all.subtree = true;
+    while (all.more && all.stopped == 0 && all.pending.size() <= subtreeEntries_)
+        Fetch(all);
+    LdapServer &server = trees_.Server(all.tree);
+    if (all.sent >= 0 && all.session == server.Session())
+        server.Abandon(all.sent);
+    // Too many entries, or a failure (a limit of the server's among them): the listings
+    // search one level each, and meet the failure themselves.
+    if (all.more || all.stopped != 0)
+        return false;
+    Subtree made;
+    made.valid = true;
+    made.tree = all.tree;
+    // An entry whose name does not read leaves the listings to the server, so that the
+    // listing of its container reports it. Entries of one container mostly come one
+    // after the other: their parent's key is made once for each run of them.
+    std::string lastParent;
+    std::string key;
+    std::vector<LdapName::Rdn> parts;
+    for (Entry &entry : all.pending) {
+        std::string_view type;
+        std::string_view value;
+        std::string_view parent;
+        if (LdapName::PlainRdn(entry.dn, type, value, parent)) {
+            if (parent != lastParent || key.empty()) {
+                if (!LdapName::ParseDn(parent, parts))
+                    return false;
+                lastParent.assign(parent);
+                key = LdapName::Key(parts);
+            }
+        } else {
+            if (!LdapName::ParseDn(entry.dn, parts) || parts.empty())
+                return false;
+            parts.erase(parts.begin());
+            lastParent.clear();
+            key = LdapName::Key(parts);
+        }
+        Subtree::Children &children = made.children[key];
+        children.entries.push_back(std::move(entry));
+        ++children.count;
     }
-    subtree_ = {};
-    for (auto &[id, open] : open_) {
-        if (!open.fromSubtree)
-            continue;
-        // Searched one level, past the entries handed on.
-        open.fromSubtree = false;
-        open.started = false;
-        open.more = true;
-        open.cookie.clear();
-    }
+    subtree_ = std::move(made);
+    return true;
 }

@@ -32,7 +32,7 @@ void LdapListings::Expect(const std::vector<std::string> &attributes, bool desce
     descends_ = descends;
     for (std::shared_ptr<const Request> &request : requests_)
         request.reset();
-    DropSubtree();
+    subtree_ = {};
 }
 
 std::shared_ptr<const LdapListings::Request> LdapListings::RequestOf(uint32_t tree)
@@ -58,9 +58,13 @@ std::shared_ptr<const LdapListings::Request> LdapListings::RequestOf(uint32_t tr
         request->names.emplace_back("structuralObjectClass");
         if (descends_)
             request->names.emplace_back("hasSubordinates");
-        for (const std::string &name : request->names)
+        for (const std::string &name : request->names) {
             request->attributes.push_back(name.c_str());
+            if (name != "hasSubordinates")
+                request->subtreeAttributes.push_back(name.c_str());
+        }
         request->attributes.push_back(nullptr);
+        request->subtreeAttributes.push_back(nullptr);
         made = std::move(request);
     }
     return made;
@@ -72,7 +76,7 @@ const char *const *LdapListings::AttributesOf(const Listing &listing)
         return ListedAttributes;
     if (!listing.request)
         return WholeEntries;
-    return listing.request->attributes.data();
+    return listing.subtree ? listing.request->subtreeAttributes.data() : listing.request->attributes.data();
 }
 
 LdapServer::Search LdapListings::SearchOf(const Listing &listing, bool paged, std::string_view cookie)
@@ -141,11 +145,6 @@ void LdapListings::SettleOpenListings(const Listing &starting)
     LdapServer &server = trees_.Server(starting.tree);
     if (!server.Pages())
         return;
-    // The subtree search brings the rest of its entries first, within its bound.
-    if (&starting != &subtree_.search && subtree_.valid && subtree_.search.tree == starting.tree) {
-        while (subtree_.valid && subtree_.search.more && NextSubtreePage()) {
-        }
-    }
     for (auto &[id, open] : open_) {
         if (&open == &starting || open.tree != starting.tree || open.cookie.empty() || !open.more ||
             open.stopped != 0 || open.session != server.Session())

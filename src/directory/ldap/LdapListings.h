@@ -12,7 +12,6 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 class LdapEntryCache;
@@ -30,17 +29,11 @@ class LdapWords;
 //   search starts, every other listing open on its connection reads its remaining pages
 //   ahead, up to ReadAhead entries; one that has more gives its cookie up and starts over
 //   later past the entries the server sent;
-// - for a run that descends (Expect), the first listing of objects starts one paged
-//   subtree search of its container, and its own and each sub-container's listing is
-//   served from that search as its pages come, each in the order the server sent its
-//   entries: a listing waits for the pages that bring its next entry, and the entries of
-//   other containers wait for their listings, up to SubtreeEntries of them. An entry is
-//   a container by its class or by hasSubordinates; a server that does not tell
-//   hasSubordinates leaves the entries whose class does not say so until the search has
-//   ended, when an entry is a container if entries below it came. Past SubtreeEntries
-//   entries waiting, or when the search fails or brings a name that does not read, the
-//   subtree search is given up: every listing searches one level, those served in part
-//   passing over the entries they handed out;
+// - for a run that descends (Expect), the first listing of objects fetches all entries
+//   below its container with one paged subtree search, up to SubtreeEntries of them,
+//   and its own and each sub-container's listing is then served from there, in the
+//   order the server sent the entries, an entry a container when entries below it came;
+//   past that many, or when the search fails, the listings search one level each;
 // - a listing of the top lists the naming contexts;
 // - a listing of objects takes each entry whole (the attributes a run reads, else all
 //   user attributes) and keeps its values in the entry cache for the reads to come;
@@ -54,13 +47,15 @@ public:
         std::string baseClass;
         bool container = false;
         bool kept = false; // its values are in the entry cache
-        bool told = true;  // whether container is known (by class, or hasSubordinates)
     };
     // What listings of objects ask for while a run says what it reads (Expect).
     struct Request {
         std::vector<std::string> names;       // LDAP names
         std::vector<const char *> attributes; // the names', then null
-        std::vector<bool> kept;               // by schema index: the attributes the run reads
+        // The same without hasSubordinates, for a subtree search: the entries below an
+        // entry tell that it has subordinates.
+        std::vector<const char *> subtreeAttributes;
+        std::vector<bool> kept; // by schema index: the attributes the run reads
     };
     struct Listing {
         uint32_t tree = 0;
@@ -78,11 +73,6 @@ public:
         size_t skip = 0;       // entries of a search started over that were listed before
         uint32_t session = 0;  // the connection's session that gave the cookie
         int sent = -1;         // the message of the next page, asked for ahead
-        // Served from the subtree search under its container's key; the DNs handed on,
-        // which a one-level search passes over when the subtree search is given up.
-        bool fromSubtree = false;
-        std::string key;
-        std::unordered_set<std::string, TextHash, std::equal_to<>> served;
     };
 
     static constexpr size_t DefaultReadAhead = 50000;
@@ -113,22 +103,18 @@ public:
     bool BelowOpen(uint32_t tree, const std::string &dn) const;
 
 private:
-    // The subtree search of a run that descends, and the entries it brought that wait
-    // for their listings, by their parent's key (LdapName::Key), in the order sent.
+    // The entries below one container fetched by a subtree search, by their parent's key
+    // (LdapName::Key) in the order sent; a container served is marked so.
     struct Subtree {
         bool valid = false;
+        uint32_t tree = 0;
         std::vector<LdapName::Rdn> top;
-        Listing search;
-        size_t waiting = 0; // entries in children
         struct Children {
             std::deque<Entry> entries;
-            size_t count = 0; // entries that came below the container
+            size_t count = 0; // entries below the container
             bool served = false;
         };
         std::unordered_map<std::string, Children, TextHash, std::equal_to<>> children;
-        // The parent of the entry placed last, and its key.
-        std::string lastParent;
-        std::string lastKey;
     };
 
     std::shared_ptr<const Request> RequestOf(uint32_t tree);
@@ -139,20 +125,9 @@ private:
     void SettleOpenListings(const Listing &starting);
     // The listed entry of a search's entry; false when it does not read whole.
     bool Listed(const Listing &listing, const LdapReply &reply, LDAPMessage *entry, Entry &listed);
-    // Whether a listing of a run that descends is to be served from the subtree search,
-    // which starts with its first page when the listing is not below it.
+    // Serves a listing of a run that descends from the subtree; whether it was.
     bool FromSubtree(Listing &listing);
-    // Hands on the listing's next entries from the subtree search, asking for its pages
-    // as they are needed.
-    void Serve(Listing &listing);
-    // Asks for the subtree search's next page and places its entries with their
-    // parents; false when the search was given up.
-    bool NextSubtreePage();
-    bool Place(Entry &entry);
-    // Whether an entry placed has entries below it (its key: parentKey and its own part).
-    bool HasEntriesBelow(const Entry &entry, std::string_view parentKey);
-    // Gives the subtree search up: the listings it served search one level.
-    void DropSubtree();
+    bool FetchSubtree(const Listing &first);
 
     LdapTrees &trees_;
     LdapEntryScan &scan_;

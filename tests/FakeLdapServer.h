@@ -55,9 +55,10 @@ public:
         int status = LDAP_SUCCESS;
         size_t entries = 0; // entries in the reply
         std::string next;   // the cookie of the page after; empty on the last
-        // How often the client had asked for the handle before: every entry it walks
-        // and takes apart asks for it.
-        size_t handleCalls = 0;
+        // How often the client had asked for the handle when it asked the search and
+        // when it took the reply: every entry it walks and takes apart asks for it.
+        size_t handleCallsAsked = 0;
+        size_t handleCallsTaken = 0;
     };
 
     static constexpr const char *SubschemaEntry = "cn=Subschema";
@@ -99,23 +100,27 @@ public:
 
     LdapReply Run(const Search &search) override
     {
-        const int message = Ask(search, false);
-        return {this, asks_.back().status, LdapMessages(wire_->Take(message))};
+        Asked &asked = asks_[Ask(search, false)];
+        LdapMessages messages(wire_->Take(asked.message));
+        asked.handleCallsTaken = handleCalls_;
+        return {this, asked.status, std::move(messages)};
     }
     int Send(const Search &search) override
     {
-        const int message = Ask(search, true);
-        sent_[message] = asks_.back().status;
-        return message;
+        const size_t asked = Ask(search, true);
+        sent_[asks_[asked].message] = asked;
+        return asks_[asked].message;
     }
     bool Receive(int message, LdapReply &reply) override
     {
         const auto sent = sent_.find(message);
         if (sent == sent_.end())
             return false; // not sent on this connection
-        const int status = sent->second;
+        Asked &asked = asks_[sent->second];
         sent_.erase(sent);
-        reply = {this, status, LdapMessages(wire_->Take(message))};
+        LdapMessages messages(wire_->Take(message));
+        asked.handleCallsTaken = handleCalls_;
+        reply = {this, asked.status, std::move(messages)};
         return true;
     }
     void Abandon(int message) override
@@ -150,7 +155,8 @@ private:
         Attributes attributes;
     };
 
-    // A DN as compared: in lower case, without spaces after its separators.
+    // A DN as compared: in lower case, without spaces after its separators, the naming
+    // types by their short names.
     static std::string KeyOf(std::string_view dn)
     {
         std::string key;
@@ -158,6 +164,13 @@ private:
             if (c == ' ' && !key.empty() && (key.back() == ',' || key.back() == '='))
                 continue;
             key += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            for (const auto &[name, type] : {std::pair{"commonname=", "cn="}, std::pair{"organizationname=", "o="},
+                                             std::pair{"organizationalunitname=", "ou="}}) {
+                const std::string_view named(name);
+                const size_t start = key.size() - std::min(key.size(), named.size());
+                if (key.ends_with(named) && (start == 0 || key[start - 1] == ',' || key[start - 1] == '+'))
+                    key.replace(start, named.size(), type);
+            }
         }
         return key;
     }
@@ -242,8 +255,9 @@ private:
         return error == std::errc() && end == digits.data() + digits.size();
     }
 
-    // Records a search, sends it on the connection and writes its reply: its message id.
-    int Ask(const Search &search, bool sent)
+    // Records a search, sends it on the connection and writes its reply: its record's
+    // index.
+    size_t Ask(const Search &search, bool sent)
     {
         Asked asked;
         asked.base = search.base;
@@ -256,7 +270,7 @@ private:
         asked.cookie = search.cookie;
         asked.sent = sent;
         asked.session = session_;
-        asked.handleCalls = handleCalls_;
+        asked.handleCallsAsked = handleCalls_;
         std::vector<const Entry *> found = Found(search, asked.status);
         size_t from = 0;
         size_t to = found.size();
@@ -288,7 +302,7 @@ private:
         }
         wire_->Answer(reply + LdapResponder::Message(asked.message, done));
         asks_.push_back(std::move(asked));
-        return asks_.back().message;
+        return asks_.size() - 1;
     }
 
     std::vector<std::string> namingContexts_;
@@ -303,8 +317,8 @@ private:
     QString lostWords_;
     uint32_t session_ = 0;
     uint32_t pagedSearch_ = 0;
-    // The searches sent ahead and not received, with their status.
-    std::map<int, int> sent_;
+    // The searches sent ahead and not received: their records by message id.
+    std::map<int, size_t> sent_;
     std::vector<Asked> asks_;
     std::vector<int> abandoned_;
     mutable size_t handleCalls_ = 0;

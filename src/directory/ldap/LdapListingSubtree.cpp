@@ -5,6 +5,35 @@
 
 #include <utility>
 
+namespace {
+
+// Appends the key of a name's pair: its type as the schema names it first (any of its
+// names and its OID alike), and its value, case-folded.
+void AppendPair(std::string &key, const LdapSchema *schema, std::string_view type, std::string_view value)
+{
+    const int32_t index = schema ? schema->FindAttribute(type) : -1;
+    CaseFold::AppendFolded(key, index >= 0 ? std::string_view(schema->Attributes()[size_t(index)].ldapName) : type);
+    key += '=';
+    CaseFold::AppendFolded(key, value);
+    key += '\0';
+}
+
+// The key of parts from the first on, as the subtree files entries by their parent's:
+// with the types, so that names that differ in their types only ("cn=x" and "ou=x"),
+// one in their dotted names (LdapName::Key), are kept apart.
+std::string KeyOf(const LdapSchema *schema, const std::vector<LdapName::Rdn> &parts, size_t first = 0)
+{
+    std::string key;
+    for (size_t part = first; part < parts.size(); ++part) {
+        for (const LdapName::Ava &pair : parts[part])
+            AppendPair(key, schema, pair.type, pair.value);
+        key += '\0';
+    }
+    return key;
+}
+
+} // namespace
+
 bool LdapListings::FromSubtree(Listing &listing)
 {
     if (!listing.whole || !descends_ || expected_.empty() || listing.dn.empty() || subtreeEntries_ == 0)
@@ -12,14 +41,16 @@ bool LdapListings::FromSubtree(Listing &listing)
     std::vector<LdapName::Rdn> parts;
     if (!LdapName::ParseDn(listing.dn, parts) || parts.empty())
         return false;
-    if (!subtree_.valid || subtree_.tree != listing.tree ||
-        !LdapName::EndsWith(parts, subtree_.top.size(), LdapName::Key(subtree_.top))) {
+    NWDSCCODE code = 0;
+    const LdapSchema *schema = trees_.Schema(listing.tree, &code);
+    if (!subtree_.valid || subtree_.tree != listing.tree || subtree_.top.size() > parts.size() ||
+        KeyOf(schema, parts, parts.size() - subtree_.top.size()) != KeyOf(schema, subtree_.top)) {
         subtree_ = {};
         if (!FetchSubtree(listing))
             return false;
         subtree_.top = parts;
     }
-    const std::string key = LdapName::Key(parts);
+    const std::string key = KeyOf(schema, parts);
     Subtree::Children &children = subtree_.children[key];
     // A container listed again in the run is asked of the server.
     if (children.served)
@@ -35,12 +66,15 @@ bool LdapListings::FromSubtree(Listing &listing)
         std::string_view value;
         std::string_view rest;
         std::vector<LdapName::Rdn> entryParts;
-        if (LdapName::PlainRdn(entry.dn, type, value, rest))
-            own.assign(CaseFold::FoldedView(value, folded_)).append(1, '.').append(key);
-        else if (LdapName::ParseDn(entry.dn, entryParts))
-            own = LdapName::Key(entryParts);
-        else
+        if (LdapName::PlainRdn(entry.dn, type, value, rest)) {
+            own.clear();
+            AppendPair(own, schema, type, value);
+            own.append(1, '\0').append(key);
+        } else if (LdapName::ParseDn(entry.dn, entryParts)) {
+            own = KeyOf(schema, entryParts);
+        } else {
             continue;
+        }
         const auto below = subtree_.children.find(own);
         entry.container = below != subtree_.children.end() && below->second.count > 0;
     }
@@ -66,6 +100,8 @@ bool LdapListings::FetchSubtree(const Listing &first)
     // search one level each, and meet the failure themselves.
     if (all.more || all.stopped != 0)
         return false;
+    NWDSCCODE code = 0;
+    const LdapSchema *schema = trees_.Schema(all.tree, &code);
     Subtree made;
     made.valid = true;
     made.tree = all.tree;
@@ -84,14 +120,13 @@ bool LdapListings::FetchSubtree(const Listing &first)
                 if (!LdapName::ParseDn(parent, parts))
                     return false;
                 lastParent.assign(parent);
-                key = LdapName::Key(parts);
+                key = KeyOf(schema, parts);
             }
         } else {
             if (!LdapName::ParseDn(entry.dn, parts) || parts.empty())
                 return false;
-            parts.erase(parts.begin());
             lastParent.clear();
-            key = LdapName::Key(parts);
+            key = KeyOf(schema, parts, 1);
         }
         Subtree::Children &children = made.children[key];
         children.entries.push_back(std::move(entry));

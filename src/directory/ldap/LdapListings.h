@@ -104,7 +104,8 @@ public:
 
 private:
     // The entries below one container fetched by a subtree search, by their parent's key
-    // (LdapName::Key) in the order sent; a container served is marked so.
+    // (its parts with their types, case-folded) in the order sent; a container served is
+    // marked so.
     struct Subtree {
         bool valid = false;
         uint32_t tree = 0;
@@ -141,5 +142,4 @@ private:
     bool descends_ = false;
     std::vector<std::shared_ptr<const Request>> requests_; // by tree, made on first use
     Subtree subtree_;
-    std::string folded_;
 };

@@ -1,0 +1,362 @@
+// The client's paged listings (LdapListings), read through the client over a fake server,
+// by what they ask of it.
+
+#include "FakeAcme.h"
+#include "directory/ldap/LdapClient.h"
+
+#include <QMap>
+#include <QTest>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+constexpr int ManyEntries = 1200;
+constexpr int PageSize = 500;
+const std::string Many = "ou=Many,o=Acme";
+
+// A client over the fake server, which stays at hand.
+struct FakeClient {
+    explicit FakeClient(std::unique_ptr<FakeLdapServer> fake) : server(*fake)
+    {
+        std::vector<std::unique_ptr<LdapServer>> servers;
+        servers.push_back(std::move(fake));
+        client = LdapClient::Over(std::move(servers));
+        context = client->NWDSCreateContext();
+        const uint32_t flags = 0;
+        client->NWDSSetContext(context, DCK_FLAGS, &flags);
+        client->NWDSSetContext(context, DCK_NAME_CONTEXT, "[Root]");
+    }
+    ~FakeClient() { client->NWDSFreeContext(context); }
+    FakeClient(const FakeClient &) = delete;
+    FakeClient &operator=(const FakeClient &) = delete;
+
+    FakeLdapServer &server;
+    std::unique_ptr<LdapClient> client;
+    NWDSContextHandle context = 0;
+};
+
+// What a listing handed out: names (typed, from the top), which are containers, and the
+// code it ended with.
+struct Listed {
+    NWDSCCODE code = 0;
+    QStringList names;
+    QStringList containers;
+};
+
+// Lists container batch by batch through a buffer of size bytes; between runs after each
+// batch the listing goes on from, with the names listed so far.
+Listed List(FakeClient &fake, const char *container, size_t size = 0xFC00,
+            const std::function<void(const Listed &)> &between = {})
+{
+    NWClient &client = *fake.client;
+    Listed listed;
+    Buf_T *buffer = nullptr;
+    client.NWDSAllocBuf(size, &buffer);
+    int32_t iteration = -1;
+    do {
+        listed.code = client.NWDSList(fake.context, container, &iteration, buffer);
+        if (listed.code != 0)
+            break;
+        uint32_t count = 0;
+        client.NWDSGetObjectCount(fake.context, buffer, &count);
+        for (uint32_t i = 0; i < count; ++i) {
+            char name[MAX_DN_BYTES] = {};
+            Object_Info_T info{};
+            uint32_t attributes = 0;
+            if (client.NWDSGetObjectName(fake.context, buffer, name, sizeof name, &attributes, &info) != 0)
+                continue;
+            listed.names << QString::fromUtf8(name);
+            if (info.EntryFlags & DS_CONTAINER_ENTRY)
+                listed.containers << QString::fromUtf8(name);
+        }
+        if (iteration != -1 && between)
+            between(listed);
+    } while (iteration != -1);
+    client.NWDSFreeBuf(buffer);
+    return listed;
+}
+
+// The names of ou=Many's persons, as listed, in their order.
+QStringList ManyNames(int count = ManyEntries)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << QStringLiteral("CN=user%1.OU=Many.O=Acme").arg(i, 4, 10, QLatin1Char('0'));
+    return names;
+}
+
+// o=Acme with ou=Many holding ManyEntries persons, and first among them ou=Sub with
+// five persons when sub is true.
+std::unique_ptr<FakeLdapServer> ManyTree(bool sub)
+{
+    auto server = FakeAcme::Server();
+    FakeAcme::Unit(*server, "Many", "o=Acme");
+    if (sub) {
+        const std::string dn = FakeAcme::Unit(*server, "Sub", Many);
+        for (int i = 0; i < 5; ++i)
+            FakeAcme::Person(*server, "sub" + std::to_string(i), dn);
+    }
+    for (const QString &name : ManyNames())
+        FakeAcme::Person(*server, name.section('.', 0, 0).mid(3).toStdString(), Many);
+    return server;
+}
+
+// A DN without escapes as a listing hands it out: typed, from the top.
+QString Dotted(const std::string &dn)
+{
+    QStringList parts;
+    for (const QString &part : QString::fromStdString(dn).split(',')) {
+        const qsizetype equals = part.indexOf('=');
+        parts << part.left(equals).toUpper() + part.mid(equals);
+    }
+    return parts.join('.');
+}
+
+// Whether a search asked is one of ou=Many, in whichever letter case.
+bool OfMany(const FakeLdapServer::Asked &asked)
+{
+    return QString::fromStdString(asked.base).compare(QString::fromStdString(Many), Qt::CaseInsensitive) == 0;
+}
+
+// Whether every search asked was answered as asked for: none with a cookie the server
+// no longer knew.
+bool AllAnswered(const FakeLdapServer &server)
+{
+    return std::all_of(server.Asks().begin(), server.Asks().end(),
+                       [](const FakeLdapServer::Asked &asked) { return asked.status == LDAP_SUCCESS; });
+}
+
+} // namespace
+
+class TestLdapListings : public QObject
+{
+    Q_OBJECT
+private slots:
+    // A container of 1,200 entries lists in three pages of 500, each next one asked for
+    // ahead with the cookie of the page before, before that page is taken apart.
+    void pagesAskedAheadInOrder()
+    {
+        FakeClient fake(ManyTree(false));
+        const Listed listed = List(fake, "OU=Many.O=Acme");
+        QCOMPARE(listed.code, 0);
+        QCOMPARE(listed.names, ManyNames());
+        const auto pages = fake.server.AsksOf(Many, LDAP_SCOPE_ONELEVEL);
+        QCOMPARE(pages.size(), size_t(3));
+        QVERIFY(!pages[0].sent);
+        QVERIFY(pages[0].cookie.empty());
+        for (size_t page = 0; page < pages.size(); ++page) {
+            QCOMPARE(pages[page].pageSize, PageSize);
+            QCOMPARE(pages[page].entries, size_t(page < 2 ? PageSize : ManyEntries - 2 * PageSize));
+            if (page == 0)
+                continue;
+            QVERIFY(pages[page].sent);
+            QCOMPARE(pages[page].cookie, pages[page - 1].next);
+            // Taking a page's entries apart asks for the handle once for each at least.
+            QVERIFY2(pages[page].handleCallsAsked - pages[page - 1].handleCallsTaken < 10,
+                     "the next page was asked for after the page before was taken apart");
+        }
+        QVERIFY(pages[2].next.empty());
+        QVERIFY(AllAnswered(fake.server));
+        QVERIFY(fake.server.Abandoned().empty());
+    }
+
+    // When the connection was made again during a listing, the search starts over and
+    // passes over the entries listed: none comes twice, none is missing.
+    void listingStartsOverAfterReconnection_data()
+    {
+        QTest::addColumn<int>("after"); // entries listed when the connection is made again
+        QTest::newRow("in the first page") << 1;
+        QTest::newRow("in the second page") << 600;
+        QTest::newRow("in the last page") << 1100;
+    }
+    void listingStartsOverAfterReconnection()
+    {
+        QFETCH(int, after);
+        FakeClient fake(ManyTree(false));
+        bool reconnected = false;
+        const Listed listed = List(fake, "OU=Many.O=Acme", 0x1000, [&](const Listed &sofar) {
+            if (!reconnected && sofar.names.size() >= after) {
+                fake.server.Reconnect();
+                reconnected = true;
+            }
+        });
+        QVERIFY(reconnected);
+        QCOMPARE(listed.code, 0);
+        QCOMPARE(listed.names, ManyNames());
+        QVERIFY(AllAnswered(fake.server));
+        const auto pages = fake.server.AsksOf(Many, LDAP_SCOPE_ONELEVEL);
+        const auto again = std::find_if(pages.begin(), pages.end(),
+                                        [](const FakeLdapServer::Asked &asked) { return asked.session == 1; });
+        if (after < 2 * PageSize) {
+            QVERIFY(again != pages.end());
+            QVERIFY(again->cookie.empty());
+        }
+    }
+
+    // A sub-container listed while its parent's paged listing is open: the parent reads
+    // its pages ahead before the sub-container's paged search starts (the server keeps
+    // one per connection, and forgets the parent's cookie). With little read ahead it
+    // gives its cookie up, and the page it asked for ahead, and starts over later past
+    // what it listed. Either way each entry is listed once.
+    void subContainerListedWhileParentOpen_data()
+    {
+        QTest::addColumn<int>("readAhead");
+        QTest::newRow("read ahead whole") << int(LdapClient::DefaultReadAhead);
+        QTest::newRow("little read ahead") << 100;
+    }
+    void subContainerListedWhileParentOpen()
+    {
+        QFETCH(int, readAhead);
+        FakeClient fake(ManyTree(true));
+        fake.client->SetReadAhead(size_t(readAhead));
+        bool listedSub = false;
+        Listed sub;
+        const Listed listed = List(fake, "OU=Many.O=Acme", 0x1000, [&](const Listed &sofar) {
+            if (sofar.names.size() >= 100 && !listedSub) {
+                sub = List(fake, "OU=Sub.OU=Many.O=Acme");
+                listedSub = true;
+            }
+        });
+        QVERIFY(listedSub);
+        QCOMPARE(sub.code, 0);
+        QCOMPARE(sub.names.size(), 5);
+        QCOMPARE(listed.code, 0);
+        QStringList expected = ManyNames();
+        expected.prepend("OU=Sub.OU=Many.O=Acme");
+        QCOMPARE(listed.names, expected);
+        QCOMPARE(listed.containers, QStringList{"OU=Sub.OU=Many.O=Acme"});
+        QVERIFY(AllAnswered(fake.server));
+
+        const auto &asks = fake.server.Asks();
+        const auto subSearch = std::find_if(asks.begin(), asks.end(), [](const FakeLdapServer::Asked &asked) {
+            return QString::fromStdString(asked.base).startsWith("OU=Sub,", Qt::CaseInsensitive);
+        });
+        QVERIFY(subSearch != asks.end());
+        const auto parentAfter = std::count_if(subSearch, asks.end(), OfMany);
+        if (readAhead >= ManyEntries) {
+            QCOMPARE(parentAfter, 0);
+            QVERIFY(fake.server.Abandoned().empty());
+        } else {
+            // The page asked for ahead before the sub-container's listing is abandoned.
+            QCOMPARE(fake.server.Abandoned().size(), size_t(1));
+            QVERIFY(std::any_of(asks.begin(), subSearch, [&](const auto &asked) {
+                return asked.sent && asked.message == fake.server.Abandoned().front();
+            }));
+            const auto restart = std::find_if(subSearch, asks.end(), OfMany);
+            QVERIFY(restart != asks.end());
+            QVERIFY(restart->cookie.empty());
+        }
+    }
+
+    // A run that descends asks one paged subtree search of the container it lists first
+    // (without hasSubordinates: entries below an entry tell it has them), and serves each
+    // container's listing from it in the order the server sent the entries, asking no
+    // one-level search; an entry with entries below it is a container. Without subtree
+    // searches each container is searched one level.
+    void descendingRunAsksOneSubtreeSearch_data()
+    {
+        QTest::addColumn<int>("subtreeEntries");
+        QTest::addColumn<int>("persons"); // below ou=A1
+        QTest::newRow("one page") << int(LdapClient::DefaultSubtreeEntries) << 2;
+        QTest::newRow("in pages") << int(LdapClient::DefaultSubtreeEntries) << 600;
+        QTest::newRow("no subtree search") << 0 << 2;
+    }
+    void descendingRunAsksOneSubtreeSearch()
+    {
+        QFETCH(int, subtreeEntries);
+        QFETCH(int, persons);
+        auto server = FakeAcme::Server();
+        QMap<QString, QStringList> expected; // by container
+        const auto add = [&expected](const std::string &dn, const std::string &container) {
+            expected[Dotted(container)] << Dotted(dn);
+            return dn;
+        };
+        const std::string a = add(FakeAcme::Unit(*server, "A", "o=Acme"), "o=Acme");
+        const std::string b = add(FakeAcme::Unit(*server, "B", "o=Acme"), "o=Acme");
+        add(FakeAcme::Unit(*server, "Empty", "o=Acme"), "o=Acme");
+        add(FakeAcme::Person(*server, "ann", a), a);
+        const std::string a1 = add(FakeAcme::Unit(*server, "A1", a), a);
+        add(FakeAcme::Person(*server, "bob", a), a);
+        for (int i = 0; i < persons; ++i)
+            add(FakeAcme::Person(*server, "x" + std::to_string(i), a1), a1);
+        // A person with an entry below it, which says so when asked.
+        server->Add("cn=boss," + b, {{"objectClass", {"person"}},
+                                     {"structuralObjectClass", {"person"}},
+                                     {"hasSubordinates", {"TRUE"}},
+                                     {"cn", {"boss"}},
+                                     {"sn", {"Boss"}}});
+        const std::string boss = add("cn=boss," + b, b);
+        add(FakeAcme::Person(*server, "deputy", boss), boss);
+
+        FakeClient fake(std::move(server));
+        fake.client->SetSubtreeEntries(size_t(subtreeEntries));
+        fake.client->ExpectReads({"cn", "sn"}, true);
+        QStringList containers{"O=Acme"};
+        for (qsizetype at = 0; at < containers.size(); ++at) {
+            const Listed listed = List(fake, containers[at].toUtf8().constData());
+            QCOMPARE(listed.code, 0);
+            QCOMPARE(listed.names, expected.value(containers[at]));
+            containers << listed.containers;
+        }
+        containers.sort();
+        QCOMPARE(containers, QStringList({"CN=boss.OU=B.O=Acme", "O=Acme", "OU=A.O=Acme", "OU=A1.OU=A.O=Acme",
+                                          "OU=B.O=Acme", "OU=Empty.O=Acme"}));
+        QVERIFY(AllAnswered(fake.server));
+
+        const auto subtree = fake.server.AsksOf("o=Acme", LDAP_SCOPE_SUBTREE);
+        const auto oneLevel = std::count_if(fake.server.Asks().begin(), fake.server.Asks().end(),
+                                            [](const auto &asked) { return asked.scope == LDAP_SCOPE_ONELEVEL; });
+        if (subtreeEntries == 0) {
+            QCOMPARE(subtree.size(), size_t(0));
+            QCOMPARE(oneLevel, containers.size());
+            return;
+        }
+        QCOMPARE(subtree.size(), size_t(persons > PageSize ? 2 : 1));
+        QCOMPARE(oneLevel, 0);
+        for (const FakeLdapServer::Asked &asked : subtree) {
+            QCOMPARE(asked.pageSize, PageSize);
+            for (const char *name : {"cn", "sn", "objectClass", "structuralObjectClass"})
+                QVERIFY(std::find(asked.attributes.begin(), asked.attributes.end(), name) != asked.attributes.end());
+            QVERIFY(std::find(asked.attributes.begin(), asked.attributes.end(), "hasSubordinates") ==
+                    asked.attributes.end());
+        }
+    }
+
+    // A run that descends tells apart entries whose names differ in their types only: a
+    // person beside a unit of the same value lists none of the unit's entries, and a
+    // container outside the subtree is not served from it; a type is known by any of its
+    // names.
+    void descendingRunTellsTypesApart()
+    {
+        auto server = FakeAcme::Server();
+        const std::string unit = FakeAcme::Unit(*server, "A", "o=Acme");
+        FakeAcme::Person(*server, "x", unit);
+        FakeAcme::Person(*server, "p1", FakeAcme::Unit(*server, "x", unit));
+        const std::string person = FakeAcme::Person(*server, "A", "o=Acme");
+        FakeAcme::Person(*server, "p2", FakeAcme::Unit(*server, "x", person));
+
+        FakeClient fake(std::move(server));
+        fake.client->ExpectReads({"cn", "sn"}, true);
+        const Listed listed = List(fake, "OU=A.O=Acme");
+        QCOMPARE(listed.names, QStringList({"CN=x.OU=A.O=Acme", "OU=x.OU=A.O=Acme"}));
+        QCOMPARE(listed.containers, QStringList{"OU=x.OU=A.O=Acme"});
+        QCOMPARE(List(fake, "OU=x.CN=A.O=Acme").names, QStringList{"CN=p2.OU=x.CN=A.O=Acme"});
+        QCOMPARE(List(fake, "CN=x.OU=A.O=Acme").names, QStringList());
+        QCOMPARE(List(fake, "OU=x.OU=A.O=Acme").names, QStringList{"CN=p1.OU=x.OU=A.O=Acme"});
+        QCOMPARE(fake.server.AsksOf("ou=A,o=Acme", LDAP_SCOPE_SUBTREE).size(), size_t(1));
+        QCOMPARE(fake.server.AsksOf("ou=x,ou=A,o=Acme", LDAP_SCOPE_ONELEVEL).size(), size_t(0));
+
+        // Types by another of their names, in a run of its own.
+        fake.client->ExpectReads({"cn", "sn"}, true);
+        QCOMPARE(List(fake, "organizationalUnitName=A.O=Acme").names, listed.names);
+        QCOMPARE(List(fake, "organizationalUnitName=x.OU=A.O=Acme").names, QStringList{"CN=p1.OU=x.OU=A.O=Acme"});
+        QCOMPARE(fake.server.AsksOf("ou=A,o=Acme", LDAP_SCOPE_SUBTREE).size(), size_t(2));
+        QCOMPARE(fake.server.Asks().back().scope, LDAP_SCOPE_SUBTREE);
+        QVERIFY(AllAnswered(fake.server));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLdapListings)
+#include "test_ldap_listings.moc"

@@ -25,7 +25,8 @@ inline std::unique_ptr<FakeLdapServer> Server(bool pages = true)
                        "( 2.5.4.10 NAME ( 'o' 'organizationName' ) SUP name )",
                        "( 2.5.4.11 NAME ( 'ou' 'organizationalUnitName' ) SUP name )",
                        "( 2.5.4.13 NAME 'description' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15 )"});
-    server->Add("o=Acme", {{"objectClass", {"organization"}}, {"structuralObjectClass", {"organization"}}, {"o", {"Acme"}}});
+    server->Add("o=Acme",
+                {{"objectClass", {"organization"}}, {"structuralObjectClass", {"organization"}}, {"o", {"Acme"}}});
     return server;
 }
 
@@ -33,9 +34,9 @@ inline std::unique_ptr<FakeLdapServer> Server(bool pages = true)
 inline std::string Unit(FakeLdapServer &server, const std::string &name, const std::string &container)
 {
     std::string dn = "ou=" + name + ',' + container;
-    server.Add(dn, {{"objectClass", {"organizationalUnit"}},
-                    {"structuralObjectClass", {"organizationalUnit"}},
-                    {"ou", {name}}});
+    server.Add(
+        dn,
+        {{"objectClass", {"organizationalUnit"}}, {"structuralObjectClass", {"organizationalUnit"}}, {"ou", {name}}});
     return dn;
 }
 
@@ -43,10 +44,8 @@ inline std::string Unit(FakeLdapServer &server, const std::string &name, const s
 inline std::string Person(FakeLdapServer &server, const std::string &name, const std::string &container)
 {
     std::string dn = "cn=" + name + ',' + container;
-    server.Add(dn, {{"objectClass", {"person"}},
-                    {"structuralObjectClass", {"person"}},
-                    {"cn", {name}},
-                    {"sn", {"S" + name}}});
+    server.Add(
+        dn, {{"objectClass", {"person"}}, {"structuralObjectClass", {"person"}}, {"cn", {name}}, {"sn", {"S" + name}}});
     return dn;
 }
 

@@ -293,12 +293,11 @@ private:
         std::string done = LdapResponder::Tlv(0x65, LdapResponder::Tlv(0x0A, std::string(1, char(asked.status))) +
                                                         LdapResponder::Tlv(0x04, "") + LdapResponder::Tlv(0x04, ""));
         if (paged && asked.status == LDAP_SUCCESS) {
-            const std::string value =
-                LdapResponder::Tlv(0x30, LdapResponder::Tlv(0x02, std::string(1, '\0')) +
-                                             LdapResponder::Tlv(0x04, asked.next));
-            done += LdapResponder::Tlv(
-                0xA0, LdapResponder::Tlv(0x30, LdapResponder::Tlv(0x04, LDAP_CONTROL_PAGEDRESULTS) +
-                                                   LdapResponder::Tlv(0x04, value)));
+            const std::string value = LdapResponder::Tlv(0x30, LdapResponder::Tlv(0x02, std::string(1, '\0')) +
+                                                                   LdapResponder::Tlv(0x04, asked.next));
+            done +=
+                LdapResponder::Tlv(0xA0, LdapResponder::Tlv(0x30, LdapResponder::Tlv(0x04, LDAP_CONTROL_PAGEDRESULTS) +
+                                                                      LdapResponder::Tlv(0x04, value)));
         }
         wire_->Answer(reply + LdapResponder::Message(asked.message, done));
         asks_.push_back(std::move(asked));

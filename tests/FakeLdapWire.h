@@ -75,16 +75,14 @@ public:
         }
         Wake();
     }
-    // The whole result of message (its entries, then its end), waited for; null when it
-    // does not come within ten seconds.
+    // The whole result of message (its entries, then its end), waited for: the reply is
+    // written already, and comes within ten seconds or never.
     LDAPMessage *Take(int message)
     {
         timeval wait{10, 0};
         LDAPMessage *result = nullptr;
-        if (ldap_result(ld_, message, LDAP_MSG_ALL, &wait, &result) <= 0) {
-            ldap_msgfree(result);
-            return nullptr;
-        }
+        if (ldap_result(ld_, message, LDAP_MSG_ALL, &wait, &result) <= 0)
+            std::abort();
         return result;
     }
     void Abandon(int message) { ldap_abandon_ext(ld_, message, nullptr, nullptr); }

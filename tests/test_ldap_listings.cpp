@@ -2,6 +2,7 @@
 // by what they ask of it.
 
 #include "FakeAcme.h"
+#include "FakeLdapParts.h"
 #include "directory/ldap/LdapClient.h"
 
 #include <QMap>
@@ -18,11 +19,9 @@ const std::string Many = "ou=Many,o=Acme";
 
 // A client over the fake server, which stays at hand.
 struct FakeClient {
-    explicit FakeClient(std::unique_ptr<FakeLdapServer> fake) : server(*fake)
+    explicit FakeClient(std::unique_ptr<FakeLdapServer> fake)
+        : server(*fake), client(LdapClient::Over(FakeLdapParts::Servers(std::move(fake))))
     {
-        std::vector<std::unique_ptr<LdapServer>> servers;
-        servers.push_back(std::move(fake));
-        client = LdapClient::Over(std::move(servers));
         context = client->NWDSCreateContext();
         const uint32_t flags = 0;
         client->NWDSSetContext(context, DCK_FLAGS, &flags);

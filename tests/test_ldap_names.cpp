@@ -85,9 +85,12 @@ private slots:
         QTest::addColumn<bool>("typeless");
         QTest::addColumn<QString>("handedOut");
         QTest::addColumn<QString>("handedIn");
-        QTest::newRow("typeless from the top") << "" << true << "jdoe.Sales.Acme" << "jdoe.Sales.Acme";
-        QTest::newRow("typed from the top") << "" << false << "CN=jdoe.OU=Sales.O=Acme" << "jdoe.Sales.Acme";
-        QTest::newRow("typeless below the context") << "o=Acme" << true << "jdoe.Sales" << "JDOE.sales.ACME";
+        QTest::newRow("typeless from the top") << "" << true << "jdoe.Sales.Acme"
+                                               << "jdoe.Sales.Acme";
+        QTest::newRow("typed from the top") << "" << false << "CN=jdoe.OU=Sales.O=Acme"
+                                            << "jdoe.Sales.Acme";
+        QTest::newRow("typeless below the context") << "o=Acme" << true << "jdoe.Sales"
+                                                    << "JDOE.sales.ACME";
     }
     void handedOutNameResolvesWithoutAsking()
     {

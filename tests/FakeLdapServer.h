@@ -85,8 +85,13 @@ public:
     {
         wire_ = std::make_unique<FakeLdapWire>();
         sent_.clear();
+        gone_ = false;
         ++session_;
     }
+    // The server goes away unseen: what was asked for ahead does not come, nothing can
+    // be sent, and the next search run makes the connection again first, as the client's
+    // connection does, and is then answered.
+    void GoAway() { gone_ = true; }
     const std::vector<Asked> &Asks() const { return asks_; }
     const std::vector<int> &Abandoned() const { return abandoned_; }
     // The searches of one base (in any letter case) and scope, in their order.
@@ -100,6 +105,8 @@ public:
 
     LdapReply Run(const Search &search) override
     {
+        if (gone_)
+            Reconnect();
         Asked &asked = asks_[Ask(search, false)];
         LdapMessages messages(wire_->Take(asked.message));
         asked.handleCallsTaken = handleCalls_;
@@ -107,6 +114,8 @@ public:
     }
     int Send(const Search &search) override
     {
+        if (gone_)
+            return -1;
         const size_t asked = Ask(search, true);
         sent_[asks_[asked].message] = asked;
         return asks_[asked].message;
@@ -114,8 +123,8 @@ public:
     bool Receive(int message, LdapReply &reply) override
     {
         const auto sent = sent_.find(message);
-        if (sent == sent_.end())
-            return false; // not sent on this connection
+        if (gone_ || sent == sent_.end())
+            return false; // not sent on this connection, or it went away
         Asked &asked = asks_[sent->second];
         sent_.erase(sent);
         LdapMessages messages(wire_->Take(message));
@@ -316,6 +325,7 @@ private:
     QString lostWords_;
     uint32_t session_ = 0;
     uint32_t pagedSearch_ = 0;
+    bool gone_ = false;
     // The searches sent ahead and not received: their records by message id.
     std::map<int, size_t> sent_;
     std::vector<Asked> asks_;

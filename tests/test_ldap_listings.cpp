@@ -161,33 +161,53 @@ private slots:
         QVERIFY(fake.server.Abandoned().empty());
     }
 
-    // When the connection was made again during a listing, the search starts over and
-    // passes over the entries listed: none comes twice, none is missing.
+    // When the connection was made again during a listing, between two batches or found
+    // gone when the next page is taken, the search starts over and passes over the
+    // entries listed: none comes twice, none is missing. The page the connection made
+    // again is asked for with the old cookie is refused (the server knows nothing of it),
+    // and no other.
     void listingStartsOverAfterReconnection_data()
     {
         QTest::addColumn<int>("after"); // entries listed when the connection is made again
-        QTest::newRow("in the first page") << 1;
-        QTest::newRow("in the second page") << 600;
-        QTest::newRow("in the last page") << 1100;
+        QTest::addColumn<bool>("gone"); // found gone, else made again between batches
+        QTest::newRow("in the first page") << 1 << false;
+        QTest::newRow("in the second page") << 600 << false;
+        QTest::newRow("in the last page") << 1100 << false;
+        QTest::newRow("gone in the first page") << 1 << true;
+        QTest::newRow("gone in the second page") << 600 << true;
     }
     void listingStartsOverAfterReconnection()
     {
         QFETCH(int, after);
+        QFETCH(bool, gone);
         FakeClient fake(ManyTree(false));
         bool reconnected = false;
         const Listed listed = List(fake, "OU=Many.O=Acme", 0x1000, [&](const Listed &sofar) {
             if (!reconnected && sofar.names.size() >= after) {
-                fake.server.Reconnect();
+                if (gone)
+                    fake.server.GoAway();
+                else
+                    fake.server.Reconnect();
                 reconnected = true;
             }
         });
         QVERIFY(reconnected);
         QCOMPARE(listed.code, 0);
         QCOMPARE(listed.names, ManyNames());
-        QVERIFY(AllAnswered(fake.server));
         const auto pages = fake.server.AsksOf(Many, LDAP_SCOPE_ONELEVEL);
-        const auto again = std::find_if(pages.begin(), pages.end(),
-                                        [](const FakeLdapServer::Asked &asked) { return asked.session == 1; });
+        std::vector<FakeLdapServer::Asked> refused;
+        std::copy_if(pages.begin(), pages.end(), std::back_inserter(refused),
+                     [](const FakeLdapServer::Asked &asked) { return asked.status != LDAP_SUCCESS; });
+        if (gone) {
+            QCOMPARE(refused.size(), size_t(1));
+            QCOMPARE(refused[0].session, uint32_t(1));
+            QVERIFY(!refused[0].cookie.empty());
+        } else {
+            QVERIFY(refused.empty());
+        }
+        const auto again = std::find_if(pages.begin(), pages.end(), [](const FakeLdapServer::Asked &asked) {
+            return asked.session == 1 && asked.status == LDAP_SUCCESS;
+        });
         if (after < 2 * PageSize) {
             QVERIFY(again != pages.end());
             QVERIFY(again->cookie.empty());

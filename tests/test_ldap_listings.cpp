@@ -87,10 +87,10 @@ QStringList ManyNames(int count = ManyEntries)
 }
 
 // o=Acme with ou=Many holding ManyEntries persons, and first among them ou=Sub with
-// five persons when sub is true.
-std::unique_ptr<FakeLdapServer> ManyTree(bool sub)
+// five persons when sub is true; on a server that offers paged results when pages is.
+std::unique_ptr<FakeLdapServer> ManyTree(bool sub, bool pages = true)
 {
-    auto server = FakeAcme::Server();
+    auto server = FakeAcme::Server(pages);
     FakeAcme::Unit(*server, "Many", "o=Acme");
     if (sub) {
         const std::string dn = FakeAcme::Unit(*server, "Sub", Many);
@@ -159,6 +159,22 @@ private slots:
         QVERIFY(pages[2].next.empty());
         QVERIFY(AllAnswered(fake.server));
         QVERIFY(fake.server.Abandoned().empty());
+    }
+
+    // A server that offers no paged results is asked one search of the whole container;
+    // the top lists the naming contexts, each read by a base search.
+    void unpagedAndTopListings()
+    {
+        FakeClient fake(ManyTree(false, false));
+        QCOMPARE(List(fake, "OU=Many.O=Acme").names, ManyNames());
+        const auto whole = fake.server.AsksOf(Many, LDAP_SCOPE_ONELEVEL);
+        QCOMPARE(whole.size(), size_t(1));
+        QCOMPARE(whole[0].pageSize, 0);
+        QCOMPARE(whole[0].entries, size_t(ManyEntries));
+
+        QCOMPARE(List(fake, "[Root]").names, QStringList{"O=Acme"});
+        QCOMPARE(fake.server.AsksOf("o=Acme", LDAP_SCOPE_BASE).size(), size_t(1));
+        QCOMPARE(fake.server.AsksOf("", LDAP_SCOPE_ONELEVEL).size(), size_t(0));
     }
 
     // When the connection was made again during a listing, between two batches or found

@@ -1,7 +1,7 @@
 // The entries the client holds (LdapEntryCache), by what they ask of the server.
 
 #include "FakeAcme.h"
-#include "FakeLdapParts.h"
+#include "FakeLdapRig.h"
 #include "directory/ldap/LdapEntryBlock.h"
 
 #include <QTest>
@@ -13,10 +13,10 @@ namespace {
 constexpr NWDSCCODE NoSuchEntry = -601;
 
 // The surname in an entry's block; empty when it has none.
-std::string SurnameOf(FakeLdapParts &parts, std::string_view block)
+std::string SurnameOf(FakeLdapRig &rig, std::string_view block)
 {
     NWDSCCODE code = 0;
-    const LdapSchema *schema = parts.trees.Schema(0, &code);
+    const LdapSchema *schema = rig.trees.Schema(0, &code);
     LdapEntryView entry;
     if (!schema || !entry.Decode(block))
         return {};
@@ -45,20 +45,20 @@ private slots:
     {
         auto fake = FakeAcme::Server();
         const std::string jdoe = FakeAcme::Person(*fake, "jdoe", "o=Acme");
-        FakeLdapParts parts(std::move(fake));
+        FakeLdapRig rig(std::move(fake));
         std::string_view block;
-        QCOMPARE(parts.entries.Fetch(0, jdoe, block), 0);
-        QCOMPARE(SurnameOf(parts, block), "Sjdoe");
-        const auto asked = parts.server.AsksOf(jdoe, LDAP_SCOPE_BASE);
+        QCOMPARE(rig.entries.Fetch(0, jdoe, block), 0);
+        QCOMPARE(SurnameOf(rig, block), "Sjdoe");
+        const auto asked = rig.server.AsksOf(jdoe, LDAP_SCOPE_BASE);
         QCOMPARE(asked.size(), size_t(1));
         QCOMPARE(asked[0].attributes, std::vector<std::string>{LDAP_ALL_USER_ATTRIBUTES});
-        QCOMPARE(parts.entries.Fetch(0, jdoe, block), 0);
-        QCOMPARE(SurnameOf(parts, block), "Sjdoe");
-        QCOMPARE(parts.Searches(), size_t(1));
+        QCOMPARE(rig.entries.Fetch(0, jdoe, block), 0);
+        QCOMPARE(SurnameOf(rig, block), "Sjdoe");
+        QCOMPARE(rig.Searches(), size_t(1));
 
         for (int attempt = 0; attempt < 2; ++attempt)
-            QCOMPARE(parts.entries.Fetch(0, "cn=nobody,o=Acme", block), NoSuchEntry);
-        QCOMPARE(parts.Searches(), size_t(3));
+            QCOMPARE(rig.entries.Fetch(0, "cn=nobody,o=Acme", block), NoSuchEntry);
+        QCOMPARE(rig.Searches(), size_t(3));
     }
 
     // Eight objects read are held; the ninth drops the first, which is asked again, and
@@ -67,20 +67,20 @@ private slots:
     {
         auto fake = FakeAcme::Server();
         const std::vector<std::string> dns = Persons(*fake, 9);
-        FakeLdapParts parts(std::move(fake));
+        FakeLdapRig rig(std::move(fake));
         std::string_view block;
         for (const std::string &dn : dns)
-            QCOMPARE(parts.entries.Fetch(0, dn, block), 0);
-        QCOMPARE(parts.Searches(), size_t(9));
+            QCOMPARE(rig.entries.Fetch(0, dn, block), 0);
+        QCOMPARE(rig.Searches(), size_t(9));
         for (size_t i = 1; i < dns.size(); ++i) {
-            QCOMPARE(parts.entries.Fetch(0, dns[i], block), 0);
-            QCOMPARE(SurnameOf(parts, block), "Sp" + std::to_string(i + 1));
+            QCOMPARE(rig.entries.Fetch(0, dns[i], block), 0);
+            QCOMPARE(SurnameOf(rig, block), "Sp" + std::to_string(i + 1));
         }
-        QCOMPARE(parts.Searches(), size_t(9));
-        QCOMPARE(parts.entries.Fetch(0, dns[0], block), 0);
-        QCOMPARE(SurnameOf(parts, block), "Sp1");
-        QCOMPARE(parts.Searches(), size_t(10));
-        QCOMPARE(parts.server.AsksOf(dns[0], LDAP_SCOPE_BASE).size(), size_t(2));
+        QCOMPARE(rig.Searches(), size_t(9));
+        QCOMPARE(rig.entries.Fetch(0, dns[0], block), 0);
+        QCOMPARE(SurnameOf(rig, block), "Sp1");
+        QCOMPARE(rig.Searches(), size_t(10));
+        QCOMPARE(rig.server.AsksOf(dns[0], LDAP_SCOPE_BASE).size(), size_t(2));
     }
 
     // An entry kept with a listing is answered as kept, without asking, until the kept
@@ -89,30 +89,30 @@ private slots:
     {
         auto fake = FakeAcme::Server();
         const std::vector<std::string> dns = Persons(*fake, 2);
-        FakeLdapParts parts(std::move(fake));
+        FakeLdapRig rig(std::move(fake));
         LdapEntryBlock kept;
         NWDSCCODE code = 0;
-        kept.StartAttribute(uint32_t(parts.trees.Schema(0, &code)->FindAttribute("sn")));
+        kept.StartAttribute(uint32_t(rig.trees.Schema(0, &code)->FindAttribute("sn")));
         kept.AddValue("as listed");
         kept.EndAttribute();
-        QVERIFY(parts.entries.Keep(0, dns[0], kept.Bytes()));
-        QVERIFY(parts.entries.Kept(0, dns[0]));
-        QVERIFY(!parts.entries.Kept(0, dns[1]));
+        QVERIFY(rig.entries.Keep(0, dns[0], kept.Bytes()));
+        QVERIFY(rig.entries.Kept(0, dns[0]));
+        QVERIFY(!rig.entries.Kept(0, dns[1]));
 
         std::string_view block;
-        QCOMPARE(parts.entries.Fetch(0, dns[0], block), 0);
-        QCOMPARE(SurnameOf(parts, block), "as listed");
-        QCOMPARE(parts.Searches(), size_t(0));
+        QCOMPARE(rig.entries.Fetch(0, dns[0], block), 0);
+        QCOMPARE(SurnameOf(rig, block), "as listed");
+        QCOMPARE(rig.Searches(), size_t(0));
 
-        parts.entries.ForgetKept();
-        QVERIFY(!parts.entries.Kept(0, dns[0]));
-        QCOMPARE(parts.entries.Fetch(0, dns[0], block), 0);
-        QCOMPARE(SurnameOf(parts, block), "Sp1");
-        QCOMPARE(parts.Searches(), size_t(1));
+        rig.entries.ForgetKept();
+        QVERIFY(!rig.entries.Kept(0, dns[0]));
+        QCOMPARE(rig.entries.Fetch(0, dns[0], block), 0);
+        QCOMPARE(SurnameOf(rig, block), "Sp1");
+        QCOMPARE(rig.Searches(), size_t(1));
 
-        parts.entries.ForgetReads();
-        QCOMPARE(parts.entries.Fetch(0, dns[0], block), 0);
-        QCOMPARE(parts.Searches(), size_t(2));
+        rig.entries.ForgetReads();
+        QCOMPARE(rig.entries.Fetch(0, dns[0], block), 0);
+        QCOMPARE(rig.Searches(), size_t(2));
     }
 
     // The last entry taken apart answers for the name it was asked by, in its tree,
@@ -133,29 +133,29 @@ private slots:
         QFETCH(bool, answered);
         auto fake = FakeAcme::Server();
         const std::vector<std::string> dns = Persons(*fake, 9);
-        FakeLdapParts parts(std::move(fake));
+        FakeLdapRig rig(std::move(fake));
         std::string_view block;
-        QCOMPARE(parts.entries.Fetch(0, dns[0], block), 0);
-        parts.entries.TakeApart(0, "p1.Acme", block);
-        QVERIFY(parts.entries.Last(0, "p1.Acme"));
-        QVERIFY(!parts.entries.Last(0, "p2.Acme"));
-        QVERIFY(!parts.entries.Last(1, "p1.Acme"));
+        QCOMPARE(rig.entries.Fetch(0, dns[0], block), 0);
+        rig.entries.TakeApart(0, "p1.Acme", block);
+        QVERIFY(rig.entries.Last(0, "p1.Acme"));
+        QVERIFY(!rig.entries.Last(0, "p2.Acme"));
+        QVERIFY(!rig.entries.Last(1, "p1.Acme"));
 
         if (then == "read") {
-            QCOMPARE(parts.entries.Fetch(0, dns[1], block), 0);
+            QCOMPARE(rig.entries.Fetch(0, dns[1], block), 0);
         } else if (then == "forget reads") {
-            parts.entries.ForgetReads();
+            rig.entries.ForgetReads();
         } else if (then == "forget kept") {
-            parts.entries.ForgetKept();
+            rig.entries.ForgetKept();
         } else if (then == "read eight") {
             for (size_t i = 1; i < dns.size(); ++i)
-                QCOMPARE(parts.entries.Fetch(0, dns[i], block), 0);
+                QCOMPARE(rig.entries.Fetch(0, dns[i], block), 0);
         }
-        const LdapEntryView *last = parts.entries.Last(0, "p1.Acme");
+        const LdapEntryView *last = rig.entries.Last(0, "p1.Acme");
         QCOMPARE(last != nullptr, answered);
         if (last) {
             NWDSCCODE code = 0;
-            const auto *sn = last->Find(uint32_t(parts.trees.Schema(0, &code)->FindAttribute("sn")));
+            const auto *sn = last->Find(uint32_t(rig.trees.Schema(0, &code)->FindAttribute("sn")));
             QVERIFY(sn);
             QCOMPARE(last->ValuesOf(*sn).front(), "Sp1");
         }

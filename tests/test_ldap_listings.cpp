@@ -2,7 +2,7 @@
 // by what they ask of it.
 
 #include "FakeAcme.h"
-#include "FakeLdapParts.h"
+#include "FakeLdapRig.h"
 #include "directory/ldap/LdapClient.h"
 
 #include <QMap>
@@ -20,7 +20,7 @@ const std::string Many = "ou=Many,o=Acme";
 // A client over the fake server, which stays at hand.
 struct FakeClient {
     explicit FakeClient(std::unique_ptr<FakeLdapServer> fake)
-        : server(*fake), client(LdapClient::Over(FakeLdapParts::Servers(std::move(fake))))
+        : server(*fake), client(LdapClient::Over(FakeLdapRig::Servers(std::move(fake))))
     {
         context = client->NWDSCreateContext();
         const uint32_t flags = 0;

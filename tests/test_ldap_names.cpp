@@ -1,7 +1,7 @@
 // The names the client resolves and hands out (LdapNames), by what they ask of the server.
 
 #include "FakeAcme.h"
-#include "FakeLdapParts.h"
+#include "FakeLdapRig.h"
 
 #include <QTest>
 
@@ -23,9 +23,9 @@ std::unique_ptr<FakeLdapServer> Tree()
 }
 
 // The one-level searches of base asked.
-size_t OneLevel(const FakeLdapParts &parts, const char *base)
+size_t OneLevel(const FakeLdapRig &rig, const char *base)
 {
-    return parts.server.AsksOf(base, LDAP_SCOPE_ONELEVEL).size();
+    return rig.server.AsksOf(base, LDAP_SCOPE_ONELEVEL).size();
 }
 
 } // namespace
@@ -37,12 +37,12 @@ private slots:
     // A typed name is its DN as it stands: nothing is asked.
     void typedNameResolvesWithoutAsking()
     {
-        FakeLdapParts parts(Tree());
+        FakeLdapRig rig(Tree());
         std::string dn;
-        QCOMPARE(parts.names.Resolve(0, "CN=jdoe.OU=Sales.O=Acme", dn), 0);
+        QCOMPARE(rig.names.Resolve(0, "CN=jdoe.OU=Sales.O=Acme", dn), 0);
         QCOMPARE(dn, "CN=jdoe,OU=Sales,O=Acme");
-        QCOMPARE(parts.names.Resolve(0, "CN=nobody.OU=Sales.O=Acme", dn), 0);
-        QCOMPARE(parts.Searches(), size_t(0));
+        QCOMPARE(rig.names.Resolve(0, "CN=nobody.OU=Sales.O=Acme", dn), 0);
+        QCOMPARE(rig.Searches(), size_t(0));
     }
 
     // A typeless name below a naming context is found part by part, each by one
@@ -51,30 +51,30 @@ private slots:
     // entry.
     void typelessNameFoundOnce()
     {
-        FakeLdapParts parts(Tree());
+        FakeLdapRig rig(Tree());
         std::string dn;
-        QCOMPARE(parts.names.Resolve(0, "Sales.Acme", dn), 0);
+        QCOMPARE(rig.names.Resolve(0, "Sales.Acme", dn), 0);
         QCOMPARE(dn, "ou=Sales,o=Acme");
-        const auto asked = parts.server.AsksOf("o=Acme", LDAP_SCOPE_ONELEVEL);
+        const auto asked = rig.server.AsksOf("o=Acme", LDAP_SCOPE_ONELEVEL);
         QCOMPARE(asked.size(), size_t(1));
         QCOMPARE(asked[0].attributes, std::vector<std::string>{LDAP_NO_ATTRS});
         QVERIFY(asked[0].attributesOnly);
-        QCOMPARE(parts.names.Resolve(0, "SALES.acme", dn), 0);
-        QCOMPARE(parts.names.Resolve(0, ".Sales.Acme", dn), 0);
-        QCOMPARE(parts.Searches(), size_t(1));
+        QCOMPARE(rig.names.Resolve(0, "SALES.acme", dn), 0);
+        QCOMPARE(rig.names.Resolve(0, ".Sales.Acme", dn), 0);
+        QCOMPARE(rig.Searches(), size_t(1));
 
-        QCOMPARE(parts.names.Resolve(0, "bob.Staff.Sales.Acme", dn), 0);
+        QCOMPARE(rig.names.Resolve(0, "bob.Staff.Sales.Acme", dn), 0);
         QCOMPARE(dn, "cn=bob,ou=Staff,ou=Sales,o=Acme");
-        QCOMPARE(OneLevel(parts, "o=Acme"), size_t(1));
-        QCOMPARE(OneLevel(parts, "ou=Sales,o=Acme"), size_t(1));
-        QCOMPARE(OneLevel(parts, "ou=Staff,ou=Sales,o=Acme"), size_t(1));
-        QCOMPARE(parts.names.Resolve(0, "Staff.Sales.Acme", dn), 0);
+        QCOMPARE(OneLevel(rig, "o=Acme"), size_t(1));
+        QCOMPARE(OneLevel(rig, "ou=Sales,o=Acme"), size_t(1));
+        QCOMPARE(OneLevel(rig, "ou=Staff,ou=Sales,o=Acme"), size_t(1));
+        QCOMPARE(rig.names.Resolve(0, "Staff.Sales.Acme", dn), 0);
         QCOMPARE(dn, "ou=Staff,ou=Sales,o=Acme");
-        QCOMPARE(parts.Searches(), size_t(3));
+        QCOMPARE(rig.Searches(), size_t(3));
 
-        QCOMPARE(parts.names.Resolve(0, "nobody.Sales.Acme", dn), NoSuchEntry);
-        QCOMPARE(parts.names.Resolve(0, "Sales.Elsewhere", dn), NoSuchEntry);
-        QCOMPARE(parts.Searches(), size_t(4));
+        QCOMPARE(rig.names.Resolve(0, "nobody.Sales.Acme", dn), NoSuchEntry);
+        QCOMPARE(rig.names.Resolve(0, "Sales.Elsewhere", dn), NoSuchEntry);
+        QCOMPARE(rig.Searches(), size_t(4));
     }
 
     // A name handed out for a listed entry resolves without asking, typed or typeless,
@@ -98,17 +98,17 @@ private slots:
         QFETCH(bool, typeless);
         QFETCH(QString, handedOut);
         QFETCH(QString, handedIn);
-        FakeLdapParts parts(Tree());
+        FakeLdapRig rig(Tree());
         const std::string sales = "ou=Sales,o=Acme";
-        LdapNames::Container container = parts.names.Listing(0, sales);
+        LdapNames::Container container = rig.names.Listing(0, sales);
         const LdapNames::Top top = LdapNames::TopOf(nameContext.toStdString());
         const std::string name =
-            parts.names.HandOut(container, top, typeless, 0, sales, "cn=jdoe,ou=Sales,o=Acme", false);
+            rig.names.HandOut(container, top, typeless, 0, sales, "cn=jdoe,ou=Sales,o=Acme", false);
         QCOMPARE(QString::fromStdString(name), handedOut);
         std::string dn;
-        QCOMPARE(parts.names.Resolve(0, handedIn.toUtf8().constData(), dn), 0);
+        QCOMPARE(rig.names.Resolve(0, handedIn.toUtf8().constData(), dn), 0);
         QCOMPARE(dn, "cn=jdoe,ou=Sales,o=Acme");
-        QCOMPARE(parts.Searches(), size_t(0));
+        QCOMPARE(rig.Searches(), size_t(0));
     }
 
     // An entry kept with its listing resolves through its container, with its block,
@@ -117,28 +117,28 @@ private slots:
     // search, the entry itself by one base search, not by searching the container.
     void keptEntryResolvesThroughItsContainer()
     {
-        FakeLdapParts parts(Tree());
+        FakeLdapRig rig(Tree());
         const std::string sales = "ou=Sales,o=Acme";
         const std::string jdoe = "cn=jdoe,ou=Sales,o=Acme";
-        QVERIFY(parts.entries.Keep(0, jdoe, "block of jdoe"));
-        LdapNames::Container container = parts.names.Listing(0, sales);
-        QCOMPARE(parts.names.HandOut(container, LdapNames::TopOf(""), true, 0, sales, jdoe, true), "jdoe.Sales.Acme");
+        QVERIFY(rig.entries.Keep(0, jdoe, "block of jdoe"));
+        LdapNames::Container container = rig.names.Listing(0, sales);
+        QCOMPARE(rig.names.HandOut(container, LdapNames::TopOf(""), true, 0, sales, jdoe, true), "jdoe.Sales.Acme");
         std::string dn;
         std::string_view block;
-        QCOMPARE(parts.names.Resolve(0, "jdoe.Sales.Acme", dn, &block), 0);
+        QCOMPARE(rig.names.Resolve(0, "jdoe.Sales.Acme", dn, &block), 0);
         QCOMPARE(dn, jdoe);
         QCOMPARE(block, "block of jdoe");
-        QCOMPARE(parts.Searches(), size_t(0));
+        QCOMPARE(rig.Searches(), size_t(0));
 
-        parts.entries.ForgetKept();
+        rig.entries.ForgetKept();
         block = {};
-        QCOMPARE(parts.names.Resolve(0, "jdoe.Sales.Acme", dn, &block), 0);
+        QCOMPARE(rig.names.Resolve(0, "jdoe.Sales.Acme", dn, &block), 0);
         QCOMPARE(dn, jdoe);
         QVERIFY(!block.data());
-        QCOMPARE(OneLevel(parts, "o=Acme"), size_t(1));
-        QCOMPARE(OneLevel(parts, sales.c_str()), size_t(0));
-        QCOMPARE(parts.server.AsksOf(jdoe, LDAP_SCOPE_BASE).size(), size_t(1));
-        QCOMPARE(parts.Searches(), size_t(2));
+        QCOMPARE(OneLevel(rig, "o=Acme"), size_t(1));
+        QCOMPARE(OneLevel(rig, sales.c_str()), size_t(0));
+        QCOMPARE(rig.server.AsksOf(jdoe, LDAP_SCOPE_BASE).size(), size_t(1));
+        QCOMPARE(rig.Searches(), size_t(2));
     }
 
     // Whether an entry exists: a naming context and an entry kept without asking, any
@@ -160,13 +160,13 @@ private slots:
         QFETCH(QString, dn);
         QFETCH(int, code);
         QFETCH(int, asked);
-        FakeLdapParts parts(Tree());
-        QVERIFY(parts.entries.Keep(0, "cn=jdoe,ou=Sales,o=Acme", "kept"));
+        FakeLdapRig rig(Tree());
+        QVERIFY(rig.entries.Keep(0, "cn=jdoe,ou=Sales,o=Acme", "kept"));
         for (int call = 0; call < 2; ++call)
-            QCOMPARE(parts.names.Exists(0, dn.toStdString()), code);
-        const auto searches = parts.server.AsksOf(dn.toStdString(), LDAP_SCOPE_BASE);
+            QCOMPARE(rig.names.Exists(0, dn.toStdString()), code);
+        const auto searches = rig.server.AsksOf(dn.toStdString(), LDAP_SCOPE_BASE);
         QCOMPARE(int(searches.size()), asked);
-        QCOMPARE(int(parts.Searches()), asked);
+        QCOMPARE(int(rig.Searches()), asked);
         for (const FakeLdapServer::Asked &search : searches) {
             QCOMPARE(search.attributes, std::vector<std::string>{LDAP_NO_ATTRS});
             QVERIFY(search.attributesOnly);

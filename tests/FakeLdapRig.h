@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-struct FakeLdapParts {
+struct FakeLdapRig {
     static std::vector<std::unique_ptr<LdapServer>> Servers(std::unique_ptr<FakeLdapServer> server)
     {
         std::vector<std::unique_ptr<LdapServer>> servers;
@@ -21,7 +21,7 @@ struct FakeLdapParts {
         return servers;
     }
 
-    explicit FakeLdapParts(std::unique_ptr<FakeLdapServer> fake, size_t keptBytes = size_t(1) << 20)
+    explicit FakeLdapRig(std::unique_ptr<FakeLdapServer> fake, size_t keptBytes = size_t(1) << 20)
         : server(*fake), trees(Servers(std::move(fake)), words), entries(trees, scan, words, keptBytes),
           names(trees, entries, words)
     {

@@ -78,10 +78,10 @@ Listed List(FakeClient &fake, const char *container, size_t size = 0xFC00,
 }
 
 // The names of ou=Many's persons, as listed, in their order.
-QStringList ManyNames(int count = ManyEntries)
+QStringList ManyNames()
 {
     QStringList names;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < ManyEntries; ++i)
         names << QStringLiteral("CN=user%1.OU=Many.O=Acme").arg(i, 4, 10, QLatin1Char('0'));
     return names;
 }
@@ -179,9 +179,9 @@ private slots:
 
     // When the connection was made again during a listing, between two batches or found
     // gone when the next page is taken, the search starts over and passes over the
-    // entries listed: none comes twice, none is missing. The page the connection made
-    // again is asked for with the old cookie is refused (the server knows nothing of it),
-    // and no other.
+    // entries listed: none comes twice, none is missing. Found gone, the connection is
+    // made again by the search of the next page, with the old cookie, which the server
+    // refuses (it knows nothing of it); no other search is refused.
     void listingStartsOverAfterReconnection_data()
     {
         QTest::addColumn<int>("after"); // entries listed when the connection is made again

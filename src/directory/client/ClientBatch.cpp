@@ -21,6 +21,18 @@ void WriteText(uint8_t *&at, std::string_view text)
 
 } // namespace
 
+NWDSCCODE CheckRead(const char *object, uint32_t infoType, bool allAttrs, const Buf_T *attrNames,
+                    const int32_t *iterationHandle, const Buf_T *objectInfo)
+{
+    if (!object || !iterationHandle || !objectInfo || (!allAttrs && !attrNames))
+        return ERR_INVALID_REQUEST;
+    if (infoType != DS_ATTRIBUTE_NAMES && infoType != DS_ATTRIBUTE_VALUES)
+        return ERR_INVALID_REQUEST;
+    if (!allAttrs && (attrNames->content != Buf_T::Content::Request || attrNames->operation != DSV_READ))
+        return ERR_BAD_VERB;
+    return 0;
+}
+
 bool StartOf(int32_t handle, size_t total, size_t &position)
 {
     if (handle == -1) {

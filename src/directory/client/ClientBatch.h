@@ -58,6 +58,44 @@ NWDSCCODE SelectItems(bool all, size_t total, const Buf_T *request, std::initial
     return 0;
 }
 
+// The checks of NWDSRead's arguments, alike for every client: an object, a handle, a
+// result buffer and (unless all attributes are read) a request of DSV_READ; names or
+// values asked for. 0 when they pass.
+NWDSCCODE CheckRead(const char *object, uint32_t infoType, bool allAttrs, const Buf_T *attrNames,
+                    const int32_t *iterationHandle, const Buf_T *objectInfo);
+
+// A schema read's arguments (NWDSReadClassDef, NWDSReadAttrDef): all items or those
+// named, the iteration handle, the result buffer, the kind of information, the tree.
+struct SchemaRead {
+    bool all = false;
+    const Buf_T *names = nullptr;
+    int32_t *iterationHandle = nullptr;
+    Buf_T *out = nullptr;
+    uint32_t infoType = 0;
+    int32_t tree = -1;
+};
+
+// One batch of a schema read: the items of total that it selects (SelectItems, by find,
+// in a request of one of the operations), from the iteration handle's position, each put
+// by put(id) until one does not fit; the handle as End gives it.
+template <class FindId, class Put>
+NWDSCCODE ReadDefinitions(const SchemaRead &read, size_t total, std::initializer_list<uint32_t> operations, FindId find,
+                          NWDSCCODE unknown, Buf_T::Content content, Put put)
+{
+    std::vector<uint32_t> selected;
+    if (const NWDSCCODE result = SelectItems(read.all, total, read.names, operations, find, unknown, selected);
+        result != 0)
+        return result;
+    size_t position = 0;
+    if (const NWDSCCODE result =
+            Begin(*read.iterationHandle, selected.size(), position, *read.out, content, read.infoType, read.tree);
+        result != 0)
+        return result;
+    while (position < selected.size() && put(selected[position]))
+        ++position;
+    return End(*read.out, position, selected.size(), read.iterationHandle);
+}
+
 // One entry of a listing, as NWDSGetObjectName hands it out.
 struct ListedEntry {
     uint32_t object = 0; // the client's number for it

@@ -32,12 +32,10 @@ NWDSCCODE LdapClient::NWDSRead(NWDSContextHandle context, const char *object, ui
     const Context *found = Find(context);
     if (!found)
         return ERR_BAD_CONTEXT;
-    if (!object || !iterationHandle || !objectInfo || (!allAttrs && !attrNames))
-        return ERR_INVALID_REQUEST;
-    if (infoType != DS_ATTRIBUTE_NAMES && infoType != DS_ATTRIBUTE_VALUES)
-        return ERR_INVALID_REQUEST;
-    if (!allAttrs && (attrNames->content != Buf_T::Content::Request || attrNames->operation != DSV_READ))
-        return ERR_BAD_VERB;
+    if (const NWDSCCODE result =
+            ClientBatch::CheckRead(object, infoType, allAttrs, attrNames, iterationHandle, objectInfo);
+        result != 0)
+        return result;
     const LdapEntryView *entry = nullptr;
     if (const NWDSCCODE result = FetchNamed(found->tree, object, entry); result != 0)
         return result;

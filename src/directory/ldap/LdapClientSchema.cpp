@@ -16,29 +16,19 @@ NWDSCCODE LdapClient::NWDSReadClassDef(NWDSContextHandle context, uint32_t infoT
     const LdapSchema *schema = trees_.Schema(found->tree, &code);
     if (!schema)
         return code;
-    std::vector<uint32_t> selected;
     const auto find = [schema](std::string_view name) { return schema->FindClass(name); };
-    if (const NWDSCCODE result = ClientBatch::SelectItems(allClasses, schema->Classes().size(), classNames,
-                                                          {DSV_READ_CLASS_DEF}, find, ERR_NO_SUCH_CLASS, selected);
-        result != 0)
-        return result;
-    size_t position = 0;
-    Buf_T &out = *classDefs;
-    if (const NWDSCCODE result = ClientBatch::Begin(*iterationHandle, selected.size(), position, out,
-                                                    Buf_T::Content::ClassDefinitions, infoType, int32_t(found->tree));
-        result != 0)
-        return result;
-    for (; position < selected.size(); ++position) {
-        const LdapSchema::Class &definition = schema->Classes()[selected[position]];
+    const auto put = [&](uint32_t id) {
+        const LdapSchema::Class &definition = schema->Classes()[id];
         const auto listSize = [&definition](uint32_t list) { return definition.lists[list].size(); };
         const auto itemName = [&definition](uint32_t list, size_t i) -> std::string_view {
             return definition.lists[list][i];
         };
-        if (!ClientBatch::PutClassDefinition(out, definition.name, definition.flags, infoType == DS_EXPANDED_CLASS_DEFS,
-                                             listSize, itemName))
-            break;
-    }
-    return ClientBatch::End(out, position, selected.size(), iterationHandle);
+        return ClientBatch::PutClassDefinition(*classDefs, definition.name, definition.flags,
+                                               infoType == DS_EXPANDED_CLASS_DEFS, listSize, itemName);
+    };
+    return ClientBatch::ReadDefinitions(
+        {allClasses, classNames, iterationHandle, classDefs, infoType, int32_t(found->tree)}, schema->Classes().size(),
+        {DSV_READ_CLASS_DEF}, find, ERR_NO_SUCH_CLASS, Buf_T::Content::ClassDefinitions, put);
 }
 
 NWDSCCODE LdapClient::NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoType, bool allAttrs, Buf_T *attrNames,
@@ -55,23 +45,12 @@ NWDSCCODE LdapClient::NWDSReadAttrDef(NWDSContextHandle context, uint32_t infoTy
     const LdapSchema *schema = trees_.Schema(found->tree, &code);
     if (!schema)
         return code;
-    std::vector<uint32_t> selected;
     const auto find = [schema](std::string_view name) { return schema->FindAttribute(name); };
-    if (const NWDSCCODE result =
-            ClientBatch::SelectItems(allAttrs, schema->Attributes().size(), attrNames, {DSV_READ_ATTR_DEF, DSV_READ},
-                                     find, ERR_NO_SUCH_ATTRIBUTE, selected);
-        result != 0)
-        return result;
-    size_t position = 0;
-    Buf_T &out = *attrDefs;
-    if (const NWDSCCODE result = ClientBatch::Begin(*iterationHandle, selected.size(), position, out,
-                                                    Buf_T::Content::AttributeDefinitions, 0, int32_t(found->tree));
-        result != 0)
-        return result;
-    for (; position < selected.size(); ++position) {
-        const LdapSchema::Attribute &definition = schema->Attributes()[selected[position]];
-        if (!ClientBatch::PutAttributeDefinition(out, definition.name, definition.flags, definition.syntax))
-            break;
-    }
-    return ClientBatch::End(out, position, selected.size(), iterationHandle);
+    const auto put = [&](uint32_t id) {
+        const LdapSchema::Attribute &definition = schema->Attributes()[id];
+        return ClientBatch::PutAttributeDefinition(*attrDefs, definition.name, definition.flags, definition.syntax);
+    };
+    return ClientBatch::ReadDefinitions({allAttrs, attrNames, iterationHandle, attrDefs, 0, int32_t(found->tree)},
+                                        schema->Attributes().size(), {DSV_READ_ATTR_DEF, DSV_READ}, find,
+                                        ERR_NO_SUCH_ATTRIBUTE, Buf_T::Content::AttributeDefinitions, put);
 }

@@ -71,12 +71,10 @@ NWDSCCODE SimulatedClient::NWDSRead(NWDSContextHandle context, const char *objec
     }
     if (!found)
         return ERR_BAD_CONTEXT;
-    if (!object || !iterationHandle || !objectInfo || (!allAttrs && !attrNames))
-        return ERR_INVALID_REQUEST;
-    if (infoType != DS_ATTRIBUTE_NAMES && infoType != DS_ATTRIBUTE_VALUES)
-        return ERR_INVALID_REQUEST;
-    if (!allAttrs && (attrNames->content != Buf_T::Content::Request || attrNames->operation != DSV_READ))
-        return ERR_BAD_VERB;
+    if (const NWDSCCODE result =
+            ClientBatch::CheckRead(object, infoType, allAttrs, attrNames, iterationHandle, objectInfo);
+        result != 0)
+        return result;
     const DirectoryTree &tree = TreeOf(*found);
     const int64_t index = Resolve(found->tree, object);
     if (index <= 0)

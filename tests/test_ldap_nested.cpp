@@ -45,6 +45,8 @@ Container Tree()
 
 // What the server logs for a one-level search of People or a container below it.
 constexpr char PeopleListings[] = "ou=People,o=Acme\" scope=1 ";
+// What it logs for a subtree search of Eng, below People.
+constexpr char SubtreesBelow[] = "ou=Eng,ou=People,o=Acme\" scope=2 ";
 // What it logs for a search of one of them.
 constexpr char ContainerReads[] = "ou=People,o=Acme\" scope=0 ";
 
@@ -233,12 +235,15 @@ private slots:
         const int objectSearches = ObjectSearches();
         const int oneLevel = server_.Logged(PeopleListings);
         const int containerReads = server_.Logged(ContainerReads);
+        const int subtreesBelow = server_.Logged(SubtreesBelow);
         const Outcome outcome = Export(*client);
         QVERIFY2(outcome.reports.isEmpty(), qPrintable(outcome.reports.join('\n')));
         QCOMPARE(outcome.lines, Expected());
         QCOMPARE(ObjectSearches(), objectSearches);
         QCOMPARE(server_.Logged(PeopleListings) == oneLevel, subtree);
         QCOMPARE(server_.Logged(ContainerReads), containerReads);
+        // One subtree search given up is not made again for the containers below.
+        QCOMPARE(server_.Logged(SubtreesBelow), subtreesBelow);
     }
 
     // A sorted run reads its objects once all are listed: what it listed is kept for it

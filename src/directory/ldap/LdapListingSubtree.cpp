@@ -46,8 +46,12 @@ bool LdapListings::FromSubtree(Listing &listing)
     if (!subtree_.valid || subtree_.tree != listing.tree || subtree_.top.size() > parts.size() ||
         KeyOf(schema, parts, parts.size() - subtree_.top.size()) != KeyOf(schema, subtree_.top)) {
         subtree_ = {};
-        if (!FetchSubtree(listing))
+        // One subtree search given up is enough for a run: those of its sub-containers
+        // would read again what it read, level after level.
+        if (subtreeGivenUp_ || !FetchSubtree(listing)) {
+            subtreeGivenUp_ = true;
             return false;
+        }
         subtree_.top = parts;
     }
     const std::string key = KeyOf(schema, parts);

@@ -33,6 +33,7 @@ void LdapListings::Expect(const std::vector<std::string> &attributes, bool desce
     for (std::shared_ptr<const Request> &request : requests_)
         request.reset();
     subtree_ = {};
+    subtreeGivenUp_ = false;
 }
 
 std::shared_ptr<const LdapListings::Request> LdapListings::RequestOf(uint32_t tree)

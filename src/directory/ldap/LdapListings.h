@@ -33,7 +33,8 @@ class LdapWords;
 //   below its container with one paged subtree search, up to SubtreeEntries of them,
 //   and its own and each sub-container's listing is then served from there, in the
 //   order the server sent the entries, an entry a container when entries below it came;
-//   past that many, or when the search fails, the listings search one level each;
+//   past that many, or when the search fails, the listings of the run search one level
+//   each;
 // - a listing of the top lists the naming contexts;
 // - a listing of objects takes each entry whole (the attributes a run reads, else all
 //   user attributes) and keeps its values in the entry cache for the reads to come;
@@ -142,4 +143,5 @@ private:
     bool descends_ = false;
     std::vector<std::shared_ptr<const Request>> requests_; // by tree, made on first use
     Subtree subtree_;
+    bool subtreeGivenUp_ = false; // by the run under way
 };

@@ -7,10 +7,8 @@
 // search that waits for it, and reads and drops what the handle writes (searches,
 // abandons): the fake takes the searches from its caller.
 
+#include "LdapSocketPair.h"
 #include "directory/ldap/LdapServer.h"
-
-#include <ldap.h>
-#include <openldap.h>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -27,15 +25,10 @@ class FakeLdapWire
 public:
     FakeLdapWire()
     {
-        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, ends_) != 0 || pipe(wake_) != 0 ||
-            ldap_init_fd(ends_[0], LDAP_PROTO_TCP, "ldap://127.0.0.1", &ld_) != LDAP_SUCCESS)
-            std::abort();
-        const int version = LDAP_VERSION3;
-        ldap_set_option(ld_, LDAP_OPT_PROTOCOL_VERSION, &version);
         Sockbuf *socket = nullptr;
-        if (ldap_get_option(ld_, LDAP_OPT_SOCKBUF, &socket) != LDAP_OPT_SUCCESS || !socket)
+        ld_ = LdapSocketPair::Open(ends_, SOCK_NONBLOCK, &socket);
+        if (pipe(wake_) != 0)
             std::abort();
-        ber_sockbuf_add_io(socket, &ber_sockbuf_io_readahead, LBER_SBIOD_LEVEL_PROVIDER, nullptr);
         ber_sockbuf_ctrl(socket, LBER_SB_OPT_SET_NONBLOCK, reinterpret_cast<void *>(1));
         thread_ = std::thread([this] { Serve(); });
     }

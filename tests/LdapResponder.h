@@ -8,18 +8,16 @@
 // may be malformed, oversized or cut short. After a reply it keeps the connection open
 // and reads on, so that a reply cut short leaves the client waiting.
 
-#include "LoopbackSocket.h"
+#include "LoopbackServer.h"
 
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -30,26 +28,10 @@ public:
     using Script = std::function<std::string(int message, const std::string &base, int scope)>;
     using Attributes = std::vector<std::pair<std::string, std::vector<std::string>>>;
 
-    explicit LdapResponder(Script script) : script_(std::move(script))
-    {
-        listener_ = LoopbackSocket::Listen(&port_);
-        if (listener_ < 0)
-            return;
-        thread_ = std::thread([this] { Run(); });
-    }
-    LdapResponder(const LdapResponder &) = delete;
-    LdapResponder &operator=(const LdapResponder &) = delete;
-    ~LdapResponder()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (listener_ >= 0)
-            close(listener_);
-    }
+    explicit LdapResponder(Script script) : script_(std::move(script)) {}
 
     // "ldap://127.0.0.1:PORT"; the port is 0 when it could not listen.
-    std::string Uri() const { return "ldap://127.0.0.1:" + std::to_string(port_); }
+    std::string Uri() const { return "ldap://127.0.0.1:" + std::to_string(listening_.Port()); }
 
     // BER: an element of a tag, in the shortest definite length form.
     static std::string Tlv(uint8_t tag, std::string_view contents)
@@ -109,24 +91,10 @@ public:
     }
 
 private:
-    void Run()
-    {
-        while (!stop_) {
-            pollfd waiting{listener_, POLLIN, 0};
-            if (poll(&waiting, 1, 50) <= 0)
-                continue;
-            const int client = accept(listener_, nullptr, nullptr);
-            if (client < 0)
-                continue;
-            Serve(client);
-            close(client);
-        }
-    }
-
     void Serve(int client)
     {
         std::string received;
-        while (!stop_) {
+        while (!listening_.Stopping()) {
             pollfd waiting{client, POLLIN, 0};
             if (poll(&waiting, 1, 50) <= 0)
                 continue;
@@ -232,8 +200,8 @@ private:
     }
 
     Script script_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    LoopbackServer listening_{[this](int client) {
+        Serve(client);
+        close(client);
+    }}; // last: its thread ends first
 };

@@ -6,8 +6,7 @@
 // replies read ahead in blocks, as the client's connection reads them, each message at
 // most a megabyte (libldap allocates the length a message claims before its bytes come).
 
-#include <ldap.h>
-#include <openldap.h>
+#include "LdapSocketPair.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -20,15 +19,8 @@ class LdapSocketReply
 public:
     explicit LdapSocketReply(std::string_view bytes)
     {
-        if (socketpair(AF_UNIX, SOCK_STREAM, 0, ends_) != 0 ||
-            ldap_init_fd(ends_[0], LDAP_PROTO_TCP, "ldap://127.0.0.1", &ld_) != LDAP_SUCCESS)
-            std::abort();
-        const int version = LDAP_VERSION3;
-        ldap_set_option(ld_, LDAP_OPT_PROTOCOL_VERSION, &version);
         Sockbuf *socket = nullptr;
-        if (ldap_get_option(ld_, LDAP_OPT_SOCKBUF, &socket) != LDAP_OPT_SUCCESS || !socket)
-            std::abort();
-        ber_sockbuf_add_io(socket, &ber_sockbuf_io_readahead, LBER_SBIOD_LEVEL_PROVIDER, nullptr);
+        ld_ = LdapSocketPair::Open(ends_, 0, &socket);
         ber_len_t longest = ber_len_t(1) << 20;
         ber_sockbuf_ctrl(socket, LBER_SB_OPT_SET_MAX_INCOMING, &longest);
         const char *attributes[] = {LDAP_ALL_USER_ATTRIBUTES, "structuralObjectClass", "hasSubordinates", nullptr};

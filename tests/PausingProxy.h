@@ -8,13 +8,12 @@
 // server does: the client's next request is answered with a notice of disconnection
 // ("unavailable") and the connection closed; the connections after it are relayed.
 
-#include "LoopbackSocket.h"
+#include "LoopbackServer.h"
 
 #include <poll.h>
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <vector>
 
 class PausingProxy
@@ -25,24 +24,9 @@ public:
     PausingProxy(int serverPort, size_t pauseAfter, std::chrono::milliseconds pause)
         : serverPort_(serverPort), pauseAfter_(pauseAfter), pause_(pause)
     {
-        listener_ = LoopbackSocket::Listen(&port_);
-        if (listener_ < 0)
-            return;
-        thread_ = std::thread([this] { Run(); });
-    }
-    PausingProxy(const PausingProxy &) = delete;
-    PausingProxy &operator=(const PausingProxy &) = delete;
-
-    ~PausingProxy()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (listener_ >= 0)
-            close(listener_);
     }
 
-    int Port() const { return port_; }
+    int Port() const { return listening_.Port(); }
     // Whether the pause came.
     bool Paused() const { return paused_; }
     // The client's next request, from any thread, is met by the server going away.
@@ -84,24 +68,16 @@ private:
     }
 
     // One connection at a time, as the client makes them.
-    void Run()
+    void Connect(int client)
     {
-        while (!stop_) {
-            pollfd waiting{listener_, POLLIN, 0};
-            if (poll(&waiting, 1, 100) <= 0)
-                continue;
-            const int client = accept(listener_, nullptr, nullptr);
-            if (client < 0)
-                continue;
-            const int server = socket(AF_INET, SOCK_STREAM, 0);
-            const int small = 65536;
-            setsockopt(server, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-            const sockaddr_in address = LoopbackSocket::Address(serverPort_);
-            if (connect(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
-                Serve(client, server);
-            close(server);
-            close(client);
-        }
+        const int server = socket(AF_INET, SOCK_STREAM, 0);
+        const int small = 65536;
+        setsockopt(server, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        const sockaddr_in address = LoopbackSocket::Address(serverPort_);
+        if (connect(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
+            Serve(client, server);
+        close(server);
+        close(client);
     }
 
     void Serve(int client, int server)
@@ -109,7 +85,7 @@ private:
         size_t fromClient = 0;
         size_t fromServer = 0;
         std::chrono::steady_clock::time_point resume;
-        while (!stop_) {
+        while (!listening_.Stopping()) {
             if (!paused_ && fromServer >= pauseAfter_) {
                 paused_ = true;
                 resume = std::chrono::steady_clock::now() + pause_;
@@ -134,11 +110,8 @@ private:
     int serverPort_;
     size_t pauseAfter_;
     std::chrono::milliseconds pause_;
-    int listener_ = -1;
-    int port_ = 0;
     std::atomic<bool> paused_{false};
     std::atomic<bool> goAway_{false};
     std::atomic<bool> wentAway_{false};
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    LoopbackServer listening_{[this](int client) { Connect(client); }}; // last: its thread ends first
 };

@@ -8,7 +8,7 @@
 // Asked to, it plays a faulty server that sends the first part again, whatever range is
 // asked for. Connections are relayed each in a thread of its own, message by message.
 
-#include "LoopbackSocket.h"
+#include "LoopbackServer.h"
 
 #include <poll.h>
 
@@ -29,26 +29,16 @@ public:
         : serverPort_(serverPort), chunk_(chunk), repeatsFirstPart_(repeatsFirstPart),
           breaksLaterParts_(breaksLaterParts)
     {
-        listener_ = LoopbackSocket::Listen(&port_);
-        if (listener_ < 0)
-            return;
-        accepting_ = std::thread([this] { Accept(); });
     }
-    RangingRelay(const RangingRelay &) = delete;
-    RangingRelay &operator=(const RangingRelay &) = delete;
 
     ~RangingRelay()
     {
-        stop_ = true;
-        if (accepting_.joinable())
-            accepting_.join();
+        listening_.Stop();
         for (std::thread &connection : connections_)
             connection.join();
-        if (listener_ >= 0)
-            close(listener_);
     }
 
-    int Port() const { return port_; }
+    int Port() const { return listening_.Port(); }
     // The searches that asked for a range.
     int RangedSearches() const { return rangedSearches_; }
 
@@ -228,7 +218,7 @@ private:
         Asked asked;
         std::string fromClient;
         std::string fromServer;
-        while (!stop_) {
+        while (!listening_.Stopping()) {
             pollfd ends[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
             if (poll(ends, 2, 50) < 0)
                 break;
@@ -243,32 +233,21 @@ private:
         close(client);
     }
 
-    void Accept()
+    void Connect(int client)
     {
-        while (!stop_) {
-            pollfd waiting{listener_, POLLIN, 0};
-            if (poll(&waiting, 1, 100) <= 0)
-                continue;
-            const int client = accept(listener_, nullptr, nullptr);
-            if (client < 0)
-                continue;
-            const int server = LoopbackSocket::Connect(serverPort_);
-            if (server < 0) {
-                close(client);
-                continue;
-            }
-            connections_.emplace_back([this, client, server] { Serve(client, server); });
+        const int server = LoopbackSocket::Connect(serverPort_);
+        if (server < 0) {
+            close(client);
+            return;
         }
+        connections_.emplace_back([this, client, server] { Serve(client, server); });
     }
 
     int serverPort_;
     size_t chunk_;
     bool repeatsFirstPart_;
     bool breaksLaterParts_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
     std::atomic<int> rangedSearches_{0};
-    std::thread accepting_;
-    std::vector<std::thread> connections_; // made and joined by the accepting thread and the destructor
+    std::vector<std::thread> connections_; // made by the accepting thread, joined by the destructor
+    LoopbackServer listening_{[this](int client) { Connect(client); }};
 };

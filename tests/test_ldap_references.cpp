@@ -4,17 +4,14 @@
 
 #include "ClientListing.h"
 #include "ExportLines.h"
-#include "LoopbackSocket.h"
+#include "LoopbackServer.h"
 #include "SlapdServer.h"
 #include "directory/LocaleFormats.h"
 #include "directory/ldap/LdapClient.h"
 
 #include <QTest>
 
-#include <poll.h>
-
 #include <atomic>
-#include <thread>
 
 namespace {
 
@@ -28,39 +25,19 @@ class Referred
 public:
     Referred()
     {
-        listener_ = LoopbackSocket::Listen(&port_);
-        if (listener_ < 0)
+        if (listening_.Port() == 0)
             qFatal("no listener for the referred server");
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                pollfd waiting{listener_, POLLIN, 0};
-                if (poll(&waiting, 1, 50) <= 0)
-                    continue;
-                if (const int connection = accept(listener_, nullptr, nullptr); connection >= 0) {
-                    ++connections_;
-                    close(connection);
-                }
-            }
-        });
     }
-    ~Referred()
-    {
-        stop_ = true;
-        thread_.join();
-        close(listener_);
-    }
-    Referred(const Referred &) = delete;
-    Referred &operator=(const Referred &) = delete;
 
-    int Port() const { return port_; }
+    int Port() const { return listening_.Port(); }
     int Connections() const { return connections_; }
 
 private:
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
     std::atomic<int> connections_{0};
-    std::thread thread_;
+    LoopbackServer listening_{[this](int connection) {
+        ++connections_;
+        close(connection);
+    }}; // last: its thread ends first
 };
 
 // The users of a container (cn=prefixNNNN) with a referral to the referred server in their

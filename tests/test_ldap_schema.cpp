@@ -233,6 +233,8 @@ private slots:
             "( 1.1 X-AB{ 'a' )",
             "( 1.1 X-AB ( 'a' ( )",
             "( 1.1 X-AB",
+            "( 1.1X-AB 1.2 NAME 'a' )",
+            "( 1.1 SYNTAX 1.2{5}X-AB )",
         };
         std::vector<std::string> attributes = broken;
         attributes.push_back("( 1.2 NAME 'kept' DESC 'not X-AB )' X-AB ( ) X-CD 'v' X-EF ( 'a' 'b' ) )");

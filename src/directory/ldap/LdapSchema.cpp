@@ -116,12 +116,19 @@ bool ExtensionsWellFormed(std::string_view text)
                 return true; // refused by libldap as it stands
             continue;
         }
-        if (text[i] == '(' || text[i] == ')' || text[i] == '$') {
+        if (std::strchr("()${}", text[i]) != nullptr) {
             ++i;
             continue;
         }
+        // libldap reads an OID as far as its digits and dots go, and what follows
+        // ("1.2X-AB") as a word of its own.
+        if (std::isdigit(static_cast<unsigned char>(text[i]))) {
+            while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.'))
+                ++i;
+            continue;
+        }
         const size_t start = i;
-        while (i < text.size() && !IsBlank(text[i]) && std::strchr("()$'", text[i]) == nullptr)
+        while (i < text.size() && !IsBlank(text[i]) && std::strchr("()$'{}", text[i]) == nullptr)
             ++i;
         const std::string_view word = text.substr(start, i - start);
         if (word.size() < 2 || word[0] != 'X' || word[1] != '-')

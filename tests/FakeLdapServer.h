@@ -92,6 +92,8 @@ public:
     // be sent, and the next search run makes the connection again first, as the client's
     // connection does, and is then answered.
     void GoAway() { gone_ = true; }
+    // Pages larger than size are refused (adminLimitExceeded), as slapd's size.pr does.
+    void SetLargestPage(int size) { largestPage_ = size; }
     const std::vector<Asked> &Asks() const { return asks_; }
     const std::vector<int> &Abandoned() const { return abandoned_; }
     // The searches of one base (in any letter case) and scope, in their order.
@@ -289,6 +291,9 @@ private:
         if (paged && !search.cookie.empty() && (!OffsetOf(search.cookie, from) || from > found.size())) {
             asked.status = LDAP_PROTOCOL_ERROR;
             from = to;
+        } else if (paged && largestPage_ > 0 && search.pageSize > largestPage_) {
+            asked.status = LDAP_ADMINLIMIT_EXCEEDED;
+            from = to;
         }
         if (paged && asked.status == LDAP_SUCCESS) {
             to = std::min(found.size(), from + size_t(search.pageSize));
@@ -325,6 +330,7 @@ private:
     QString lostWords_;
     uint32_t session_ = 0;
     uint32_t pagedSearch_ = 0;
+    int largestPage_ = 0;
     bool gone_ = false;
     // The searches sent ahead and not received: their records by message id.
     std::map<int, size_t> sent_;

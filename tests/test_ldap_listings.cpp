@@ -289,19 +289,30 @@ private slots:
     // (without hasSubordinates: entries below an entry tell it has them), and serves each
     // container's listing from it in the order the server sent the entries, asking no
     // one-level search; an entry with entries below it is a container. Without subtree
-    // searches each container is searched one level.
+    // searches each container is searched one level. The pages after the first two (the
+    // second is asked for before the first is taken apart) grow as far as the entries
+    // taken apart allow: to the largest page for small entries, not at all for large ones.
     void descendingRunAsksOneSubtreeSearch_data()
     {
         QTest::addColumn<int>("subtreeEntries");
         QTest::addColumn<int>("persons"); // below ou=A1
-        QTest::newRow("one page") << int(LdapClient::DefaultSubtreeEntries) << 2;
-        QTest::newRow("in pages") << int(LdapClient::DefaultSubtreeEntries) << 600;
-        QTest::newRow("no subtree search") << 0 << 2;
+        QTest::addColumn<int>("surnameBytes");
+        QTest::addColumn<QList<int>>("pageSizes");
+        const int entries = int(LdapClient::DefaultSubtreeEntries);
+        const int largest = LdapListings::SubtreePageSize;
+        QTest::newRow("one page") << entries << 2 << 0 << QList<int>{PageSize};
+        QTest::newRow("in pages") << entries << 600 << 0 << QList<int>{PageSize, PageSize};
+        QTest::newRow("pages grow") << entries << 6000 << 0 << QList<int>{PageSize, PageSize, largest, largest};
+        QTest::newRow("large entries") << entries << 1600 << 10000
+                                       << QList<int>{PageSize, PageSize, PageSize, PageSize};
+        QTest::newRow("no subtree search") << 0 << 2 << 0 << QList<int>();
     }
     void descendingRunAsksOneSubtreeSearch()
     {
         QFETCH(int, subtreeEntries);
         QFETCH(int, persons);
+        QFETCH(int, surnameBytes);
+        QFETCH(QList<int>, pageSizes);
         auto server = FakeAcme::Server();
         QMap<QString, QStringList> expected; // by container
         const auto add = [&expected](const std::string &dn, const std::string &container) {
@@ -314,8 +325,15 @@ private slots:
         add(FakeAcme::Person(*server, "ann", a), a);
         const std::string a1 = add(FakeAcme::Unit(*server, "A1", a), a);
         add(FakeAcme::Person(*server, "bob", a), a);
-        for (int i = 0; i < persons; ++i)
-            add(FakeAcme::Person(*server, "x" + std::to_string(i), a1), a1);
+        for (int i = 0; i < persons; ++i) {
+            const std::string name = "x" + std::to_string(i);
+            const std::string dn = "cn=" + name + ',' + a1;
+            server->Add(dn, {{"objectClass", {"person"}},
+                             {"structuralObjectClass", {"person"}},
+                             {"cn", {name}},
+                             {"sn", {std::string(size_t(surnameBytes), 's') + name}}});
+            add(dn, a1);
+        }
         // A person with an entry below it, which says so when asked.
         server->Add("cn=boss," + b, {{"objectClass", {"person"}},
                                      {"structuralObjectClass", {"person"}},
@@ -348,15 +366,41 @@ private slots:
             QCOMPARE(oneLevel, containers.size());
             return;
         }
-        QCOMPARE(subtree.size(), size_t(persons > PageSize ? 2 : 1));
+        QList<int> asked;
+        for (const FakeLdapServer::Asked &page : subtree)
+            asked << page.pageSize;
+        QCOMPARE(asked, pageSizes);
         QCOMPARE(oneLevel, 0);
         for (const FakeLdapServer::Asked &asked : subtree) {
-            QCOMPARE(asked.pageSize, PageSize);
             for (const char *name : {"cn", "sn", "objectClass", "structuralObjectClass"})
                 QVERIFY(std::find(asked.attributes.begin(), asked.attributes.end(), name) != asked.attributes.end());
             QVERIFY(std::find(asked.attributes.begin(), asked.attributes.end(), "hasSubordinates") ==
                     asked.attributes.end());
         }
+    }
+
+    // A server that refuses pages past a size (slapd's size.pr) fails the subtree search
+    // once its pages grow: the run then lists each container one level, every entry once.
+    void refusedLargePagesListEachContainer()
+    {
+        auto server = FakeAcme::Server();
+        server->SetLargestPage(1000);
+        const std::string a = FakeAcme::Unit(*server, "A", "o=Acme");
+        QStringList persons;
+        for (int i = 0; i < 1600; ++i)
+            persons << Dotted(FakeAcme::Person(*server, "x" + std::to_string(i), a));
+        FakeClient fake(std::move(server));
+        fake.client->ExpectReads({"cn", "sn"}, true);
+        const Listed top = List(fake, "O=Acme");
+        QCOMPARE(top.code, 0);
+        QCOMPARE(top.containers, QStringList{"OU=A.O=Acme"});
+        const Listed below = List(fake, "OU=A.O=Acme");
+        QCOMPARE(below.code, 0);
+        QCOMPARE(below.names, persons);
+        const auto subtree = fake.server.AsksOf("o=Acme", LDAP_SCOPE_SUBTREE);
+        QCOMPARE(subtree.size(), size_t(3));
+        QCOMPARE(subtree.back().status, LDAP_ADMINLIMIT_EXCEEDED);
+        QCOMPARE(fake.server.AsksOf("ou=A,o=Acme", LDAP_SCOPE_ONELEVEL).size(), size_t(4));
     }
 
     // A run that descends tells apart entries whose names differ in their types only: a

@@ -80,7 +80,10 @@ void LdapListings::Fetch(Listing &listing)
         const uint32_t session = server.Session();
         const bool pages = server.Pages();
         listing.started = true;
-        reply = server.Run(SearchOf(listing, pages, continued ? std::string_view(listing.cookie) : std::string_view()));
+        const LdapServer::Search search =
+            SearchOf(listing, pages, continued ? std::string_view(listing.cookie) : std::string_view());
+        listing.asked += size_t(search.pageSize);
+        reply = server.Run(search);
         if (!continued || server.Session() == session) {
             paged = pages;
             break;
@@ -104,8 +107,11 @@ void LdapListings::Fetch(Listing &listing)
     }
     // The next page is asked for before this one is taken apart: the server makes it
     // ready meanwhile.
-    if (listing.more)
-        listing.sent = server.Send(SearchOf(listing, true, listing.cookie));
+    if (listing.more) {
+        const LdapServer::Search search = SearchOf(listing, true, listing.cookie);
+        listing.asked += size_t(search.pageSize);
+        listing.sent = server.Send(search);
+    }
     for (LDAPMessage *at = reply.FirstEntry(); at; at = reply.NextEntry(at)) {
         ++listing.received;
         if (listing.skip > 0) {
@@ -116,6 +122,10 @@ void LdapListings::Fetch(Listing &listing)
         if (!Listed(listing, reply, at, listed)) {
             listing.stopped = words_.Unreadable(listed.dn);
             break;
+        }
+        if (listing.subtree) {
+            ++listing.taken;
+            listing.takenBytes += listed.dn.size() + scan_.Block().Bytes().size();
         }
         listing.pending.push_back(std::move(listed));
     }

@@ -4,6 +4,7 @@
 
 #include <ldap.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -80,13 +81,26 @@ const char *const *LdapListings::AttributesOf(const Listing &listing)
     return listing.subtree ? listing.request->subtreeAttributes.data() : listing.request->attributes.data();
 }
 
-LdapServer::Search LdapListings::SearchOf(const Listing &listing, bool paged, std::string_view cookie)
+LdapServer::Search LdapListings::SearchOf(const Listing &listing, bool paged, std::string_view cookie) const
 {
     LdapServer::Search search(listing.dn, listing.subtree ? LDAP_SCOPE_SUBTREE : LDAP_SCOPE_ONELEVEL,
                               AttributesOf(listing));
-    search.pageSize = paged ? PageSize : 0;
+    search.pageSize = paged ? PageSizeOf(listing) : 0;
     search.cookie = cookie;
     return search;
+}
+
+// Each page of a paged search costs the server a start of the search over again (slapd
+// walks the candidates below the base once more), so the one subtree search of a run asks
+// for larger pages once its entries show that they stay small; past the run's bound by an
+// entry at most, so that the bound is seen.
+int LdapListings::PageSizeOf(const Listing &listing) const
+{
+    if (!listing.subtree || listing.taken == 0)
+        return PageSize;
+    const size_t average = std::max<size_t>(1, listing.takenBytes / listing.taken);
+    const size_t left = subtreeEntries_ + 1 > listing.asked ? subtreeEntries_ + 1 - listing.asked : 0;
+    return int(std::clamp<size_t>(std::min(SubtreePageBytes / average, left), PageSize, SubtreePageSize));
 }
 
 LdapListings::Listing LdapListings::Make(uint32_t tree, bool whole)

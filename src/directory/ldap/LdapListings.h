@@ -31,6 +31,8 @@ class LdapWords;
 //   later past the entries the server sent;
 // - for a run that descends (Expect), the first listing of objects fetches all entries
 //   below its container with one paged subtree search, up to SubtreeEntries of them,
+//   in pages that grow from 500 entries to about SubtreePageBytes, at most
+//   SubtreePageSize entries, as its entries weigh,
 //   and its own and each sub-container's listing is then served from there, in the
 //   order the server sent the entries, an entry a container when entries below it came;
 //   past that many, or when the search fails, the listings of the run search one level
@@ -74,10 +76,15 @@ public:
         size_t skip = 0;       // entries of a search started over that were listed before
         uint32_t session = 0;  // the connection's session that gave the cookie
         int sent = -1;         // the message of the next page, asked for ahead
+        size_t taken = 0;      // entries taken apart, and their bytes (a subtree search's)
+        size_t takenBytes = 0;
+        size_t asked = 0; // entries asked for in its pages so far
     };
 
     static constexpr size_t DefaultReadAhead = 50000;
     static constexpr size_t DefaultSubtreeEntries = 250000;
+    static constexpr int SubtreePageSize = 5000;
+    static constexpr size_t SubtreePageBytes = size_t(4) << 20;
 
     LdapListings(LdapTrees &trees, LdapEntryScan &scan, LdapEntryCache &entries, LdapWords &words);
 
@@ -122,7 +129,9 @@ private:
     std::shared_ptr<const Request> RequestOf(uint32_t tree);
     static const char *const *AttributesOf(const Listing &listing);
     // The search of the listing's page after cookie (paged), or of all its entries.
-    static LdapServer::Search SearchOf(const Listing &listing, bool paged, std::string_view cookie);
+    LdapServer::Search SearchOf(const Listing &listing, bool paged, std::string_view cookie) const;
+    // The entries asked for in the listing's next page.
+    int PageSizeOf(const Listing &listing) const;
     void FetchTop(Listing &listing);
     void SettleOpenListings(const Listing &starting);
     // The listed entry of a search's entry; false when it does not read whole.

@@ -327,11 +327,14 @@ private slots:
         add(FakeAcme::Person(*server, "bob", a), a);
         for (int i = 0; i < persons; ++i) {
             const std::string name = "x" + std::to_string(i);
-            const std::string dn = "cn=" + name + ',' + a1;
+            std::string dn = "cn=";
+            dn.append(name).append(1, ',').append(a1);
+            std::string surname(size_t(surnameBytes), 's');
+            surname += name;
             server->Add(dn, {{"objectClass", {"person"}},
                              {"structuralObjectClass", {"person"}},
                              {"cn", {name}},
-                             {"sn", {std::string(size_t(surnameBytes), 's') + name}}});
+                             {"sn", {surname}}});
             add(dn, a1);
         }
         // A person with an entry below it, which says so when asked.

@@ -40,12 +40,14 @@ inline std::string Unit(FakeLdapServer &server, const std::string &name, const s
     return dn;
 }
 
-// cn=name below container, its surname "S" + name; its DN.
-inline std::string Person(FakeLdapServer &server, const std::string &name, const std::string &container)
+// cn=name below container, its surname prefix + name; its DN.
+inline std::string Person(FakeLdapServer &server, const std::string &name, const std::string &container,
+                          const std::string &prefix = "S")
 {
     std::string dn = "cn=" + name + ',' + container;
     server.Add(
-        dn, {{"objectClass", {"person"}}, {"structuralObjectClass", {"person"}}, {"cn", {name}}, {"sn", {"S" + name}}});
+        dn,
+        {{"objectClass", {"person"}}, {"structuralObjectClass", {"person"}}, {"cn", {name}}, {"sn", {prefix + name}}});
     return dn;
 }
 
